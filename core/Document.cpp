@@ -1,0 +1,135 @@
+#include "Document.h"
+
+#include <algorithm>
+
+namespace vellum {
+
+std::size_t countCharacters(std::string_view bytes) {
+    std::size_t pairs = 0;
+    for (std::size_t i = 0; i + 1 < bytes.size(); ++i) {
+        if (bytes[i] == '\r' && bytes[i + 1] == '\n') {
+            ++pairs;
+            ++i;
+        }
+    }
+    return bytes.size() - pairs;
+}
+
+void MemoryTextBox::setText(const Bytes& text) {
+    text_ = text;
+    count_ = countCharacters(text_);
+    notifyChanged();
+}
+
+Document::Document() : Document(std::make_shared<MemoryTextBox>()) {}
+
+Document::Document(std::shared_ptr<TextBox> textBox) : textBox_(std::move(textBox)) {
+    textBox_->setChangeHandler([this] { txtMain_Change(); });
+}
+
+void Document::setText(const Bytes& text) {
+    if (textBox_->characterCount() == countCharacters(text) && textBox_->text() == text) {
+        return; // setting the same text is no change
+    }
+    textBox_->setText(text);
+}
+
+void Document::setNameBox(const Bytes& text, std::size_t caret) {
+    const bool changed = text != nameBox_;
+    nameBox_ = text;
+    nameBoxCaret_ = std::min(caret, nameBox_.size());
+    if (changed) {
+        txtVarName_Change();
+    }
+    if (observer_ != nullptr) {
+        observer_->nameBoxChanged();
+    }
+}
+
+void Document::captionsChanged() {
+    if (observer_ != nullptr) {
+        observer_->captionsChanged();
+    }
+}
+
+void Document::RefreshStatus() {
+    if (VarName.size() > kMaxNameLength) {
+        VarName.resize(kMaxNameLength);
+    }
+    // Setting the box to VarName is a change whenever the two differ, and the
+    // change handler then lower-cases the box.
+    setNameBox(VarName, nameBoxCaret_);
+    lblFileName_ = DocTitle;
+    lblSave_ = IsSaved ? "" : kModified;
+    captionsChanged();
+}
+
+void Document::txtMain_Change() {
+    IsSaved = false;
+    // The size of the string data a compile would write: the text with CR LF
+    // pairs as single LFs, plus the two lead-in bytes.
+    lblSize_ = kSizePrefix + std::to_string(textBox_->characterCount() + 2);
+    captionsChanged();
+}
+
+void Document::txtVarName_Change() {
+    const std::size_t caret = nameBoxCaret_;
+    nameBox_ = Charset::toLower(nameBox_);
+    nameBoxCaret_ = std::min(caret, nameBox_.size());
+}
+
+void Document::txtVarName_LostFocus() {
+    if (nameBox_.empty()) {
+        VarName = kDefaultVarName;
+    } else if (nameBox_ == VarName) {
+        RefreshStatus();
+        return;
+    } else {
+        VarName = nameBox_;
+    }
+    IsSaved = false;
+    RefreshStatus();
+}
+
+bool Document::confirmDiscard() {
+    if (IsSaved) {
+        return true;
+    }
+    const Answer answer = question_ ? question_(kUnsavedMessage, kUnsavedTitle) : Answer::Cancel;
+    switch (answer) {
+    case Answer::Cancel:
+        return false;
+    case Answer::No:
+        return true;
+    case Answer::Yes:
+        if (save_) {
+            save_();
+        }
+        return IsSaved;
+    }
+    return false;
+}
+
+void Document::cmdNew_Click() {
+    if (!confirmDiscard()) {
+        return;
+    }
+    setText({});
+    DocTitle = kDefaultTitle;
+    VarName = kDefaultVarName;
+    IsSaved = true;
+    HasPath = false;
+    RefreshStatus();
+}
+
+void Document::Form_QueryUnload(bool& cancel, int /*reason*/) { cancel = !confirmDiscard(); }
+
+std::optional<Bytes> Document::TitleFromFileName(std::string_view fileTitle) {
+    const auto dot = fileTitle.find('.');
+    if (dot == std::string_view::npos) {
+        return std::nullopt;
+    }
+    return Charset::toLower(Charset::encodeText(Charset::fromUtf8(fileTitle.substr(0, dot))));
+}
+
+} // namespace vellum
