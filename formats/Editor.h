@@ -100,6 +100,10 @@ class Editor {
     void SaveStr(const std::string& FName, const Bytes& Data);
 
   private:
+    // Save and Save As: writes the document, asking for a file when the
+    // document has none or when alwaysAsk is set.
+    void saveText(bool alwaysAsk);
+
     Document& doc_;
     EditorServices services_;
 };

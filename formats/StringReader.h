@@ -1,0 +1,57 @@
+#pragma once
+// Reading a TI-85 string file back into a variable name and a text.
+//
+// The reader looks at a handful of fixed positions of the file the writer
+// lays out (formats/StringFile.*): the name length at offset 60, the name at
+// 61, the string's length word at 63 + n and the marker byte 0xEF at 66 + n.
+// It checks nothing else; `vellum-cli check` (formats/StringCheck.h) is the
+// strict validator.
+//
+// decodeStringFile is pure: the bytes of the file (or only its first
+// kStringReadLimit bytes) in, a name and a text, a refusal or a failure out.
+
+#include "core/Charset.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace vellum {
+
+struct StringDecode {
+    enum class Status {
+        Accepted, // name and text hold what the file carries
+        Refused,  // no 0xEF marker where a Scrollet string has it
+        Failed,   // positions or length unusable; reason says which
+    };
+    Status status = Status::Failed;
+    Bytes name;         // lower-cased, as stored otherwise (not cut to 8)
+    Bytes text;         // NULs removed, every LF turned into CR LF
+    std::string reason; // for Failed
+
+    bool accepted() const { return status == Status::Accepted; }
+};
+
+// The message and title shown when the marker byte is wrong.
+inline constexpr const char* kNotScrolletMessage = "Not a valid 'Scrollet' String.";
+inline constexpr const char* kNotScrolletTitle = "Error";
+
+// The calculator-side loader counts positions from 1 in a byte, so the marker
+// can stand at most at offset 254 and the text can start at most there too.
+inline constexpr std::size_t kLastReadableOffset = 254;
+// Offsets relative to the name length n.
+inline constexpr std::size_t kNameLengthOffset = 60;
+inline constexpr std::size_t kNameOffset = 61;
+inline constexpr std::size_t kStringLengthOffset = 63; // + n
+inline constexpr std::size_t kMarkerOffset = 66;       // + n
+inline constexpr std::size_t kTextOffset = 67;         // + n
+inline constexpr unsigned char kScrolletMarker = 0xEF;
+// The reader never looks past this many bytes of a file: the text of the
+// longest readable name (187) with the longest length word (0x7FFF).
+inline constexpr std::size_t kStringReadLimit = kTextOffset + 187 + 0x7FFF - 2;
+
+// Decodes a string file. Bytes missing at the end of a short file read as 0
+// (so a missing text tail vanishes with the NUL removal).
+StringDecode decodeStringFile(std::string_view file);
+
+} // namespace vellum
