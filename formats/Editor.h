@@ -49,7 +49,10 @@ class MessageBoxes {
     virtual void showError(const std::string& message, const std::string& title) = 0;
 };
 
-// The current time of day and date as text, in the user's formats.
+// The current time of day and date as text, in the user's formats, UTF-8.
+// A clock that cannot tell the time throws (std::system_error carries a
+// failure number); the string writer reports that like a failed file step.
+// formats/Clocks.h has the real clocks.
 class Clock {
   public:
     virtual ~Clock() = default;
