@@ -1,0 +1,76 @@
+#pragma once
+// The subcommands of vellum-cli and what they share: the surroundings that the
+// editor's commands expect (a file dialog, message boxes), made for a program
+// without a window.
+//
+// Each subcommand takes its arguments (after its own name) and the output
+// streams, and returns the exit status: 0 done, 1 a failure, 2 bad usage.
+
+#include "formats/Editor.h"
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace vellum::cli {
+
+using Args = std::vector<std::string>;
+
+struct Io {
+    std::ostream& out;
+    std::ostream& err;
+};
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1;
+inline constexpr int kExitUsage = 2;
+inline constexpr const char* kProgram = "vellum-cli";
+
+// cli/Compile.cpp
+int compile(const Args& args, Io io);
+// cli/Decompile.cpp
+int decompile(const Args& args, Io io);
+// cli/Check.cpp
+int check(const Args& args, Io io);
+
+// A file dialog that always "chooses" the path it was given.
+class FixedFileDialog final : public FileDialog {
+  public:
+    explicit FixedFileDialog(std::string path) : path_(std::move(path)) {}
+    FileChoice showOpen(const DialogSettings& settings) override;
+    FileChoice showSave(const DialogSettings& settings) override;
+
+  private:
+    std::string path_;
+};
+
+// Message boxes that nobody sees: each message is recorded, every Yes/No
+// question is answered No (so a failed write leaves no file), every
+// Yes/No/Cancel question Cancel.
+class RecordingBoxes final : public MessageBoxes {
+  public:
+    struct Shown {
+        std::string message;
+        std::string title;
+    };
+
+    Answer askYesNoCancel(const std::string& message, const std::string& title) override;
+    bool askYesNoCritical(const std::string& message, const std::string& title) override;
+    void showError(const std::string& message, const std::string& title) override;
+
+    const std::vector<Shown>& shown() const { return shown_; }
+    // The first message as one line for the terminal: its lines joined, with
+    // the string writer's question left out.
+    std::string firstAsLine() const;
+
+  private:
+    std::vector<Shown> shown_;
+};
+
+// The lines of a message box text (separated by CR LF).
+std::vector<std::string> messageLines(const std::string& message);
+
+// The program's name, a colon and the line, on the error stream.
+void report(Io io, const std::string& line);
+
+} // namespace vellum::cli
