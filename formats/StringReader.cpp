@@ -33,33 +33,34 @@ StringDecode failed(std::string reason) {
 } // namespace
 
 StringDecode decodeStringFile(std::string_view file) {
-    const std::size_t n = byteAt(file, kNameLengthOffset);
+    const std::size_t n = byteAt(file, stringfile::kNameLengthOffset);
     // Positions beyond the last one a byte can count are out of reach: the
     // marker of a name of 189 bytes or more cannot even be looked at.
-    if (kMarkerOffset + n > kLastReadableOffset) {
+    if (stringfile::markerOffset(n) > kLastReadableOffset) {
         return failed("a name of " + std::to_string(n) +
                       " bytes puts the marker beyond the readable positions");
     }
-    if (byteAt(file, kMarkerOffset + n) != kScrolletMarker) {
+    if (byteAt(file, stringfile::markerOffset(n)) != stringfile::kScrolletMarker) {
         StringDecode result;
         result.status = StringDecode::Status::Refused;
         return result;
     }
-    if (kTextOffset + n > kLastReadableOffset) {
+    if (textOffset(n) > kLastReadableOffset) {
         return failed("a name of " + std::to_string(n) +
                       " bytes puts the text beyond the readable positions");
     }
     // The length word is signed; below 2 it does not even cover 00 EF.
-    const auto length = static_cast<std::int16_t>(static_cast<std::uint16_t>(
-        byteAt(file, kStringLengthOffset + n) | (byteAt(file, kStringLengthOffset + n + 1) << 8)));
+    const auto length = static_cast<std::int16_t>(
+        static_cast<std::uint16_t>(byteAt(file, stringfile::stringLengthOffset(n)) |
+                                   (byteAt(file, stringfile::stringLengthOffset(n) + 1) << 8)));
     if (length < 2) {
         return failed("string length " + std::to_string(length) + " is below 2");
     }
 
     StringDecode result;
     result.status = StringDecode::Status::Accepted;
-    result.name = Charset::toLower(bytesAt(file, kNameOffset, n));
-    const Bytes raw = bytesAt(file, kTextOffset + n, static_cast<std::size_t>(length) - 2);
+    result.name = Charset::toLower(bytesAt(file, stringfile::kNameOffset, n));
+    const Bytes raw = bytesAt(file, textOffset(n), static_cast<std::size_t>(length) - 2);
     // NULs vanish (the closing pair and any inside the text); LF becomes CR LF.
     result.text.reserve(raw.size() * 2);
     for (const char c : raw) {

@@ -11,6 +11,7 @@
 // kStringReadLimit bytes) in, a name and a text, a refusal or a failure out.
 
 #include "core/Charset.h"
+#include "formats/StringFile.h"
 
 #include <cstddef>
 #include <string>
@@ -36,19 +37,16 @@ struct StringDecode {
 inline constexpr const char* kNotScrolletMessage = "Not a valid 'Scrollet' String.";
 inline constexpr const char* kNotScrolletTitle = "Error";
 
-// The calculator-side loader counts positions from 1 in a byte, so the marker
-// can stand at most at offset 254 and the text can start at most there too.
+// The calculator-side loader counts positions from 1 in a byte, so neither
+// the marker (offset 66 + n) nor the start of the text (67 + n) can lie
+// beyond offset 254. Names of up to 187 bytes can therefore be read.
 inline constexpr std::size_t kLastReadableOffset = 254;
-// Offsets relative to the name length n.
-inline constexpr std::size_t kNameLengthOffset = 60;
-inline constexpr std::size_t kNameOffset = 61;
-inline constexpr std::size_t kStringLengthOffset = 63; // + n
-inline constexpr std::size_t kMarkerOffset = 66;       // + n
-inline constexpr std::size_t kTextOffset = 67;         // + n
-inline constexpr unsigned char kScrolletMarker = 0xEF;
+constexpr std::size_t textOffset(std::size_t n) {
+    return stringfile::markerOffset(n) + 1;
+}
 // The reader never looks past this many bytes of a file: the text of the
 // longest readable name (187) with the longest length word (0x7FFF).
-inline constexpr std::size_t kStringReadLimit = kTextOffset + 187 + 0x7FFF - 2;
+inline constexpr std::size_t kStringReadLimit = textOffset(187) + 0x7FFF - 2;
 
 // Decodes a string file. Bytes missing at the end of a short file read as 0
 // (so a missing text tail vanishes with the NUL removal).

@@ -2,6 +2,8 @@
 // Scripted dialogs and message boxes, a scratch folder, and small file
 // helpers for the loader and text-document suites.
 
+#include "formats/ByteFiles.h"
+#include "formats/Clocks.h"
 #include "formats/Editor.h"
 
 #include <gtest/gtest.h>
@@ -129,8 +131,20 @@ struct EditorFixture : ::testing::Test {
     ScriptedDialog dlgFile;
     ScriptedDialog dlgString;
     RecordingBoxes boxes;
+    FixedUtcClock clock{1796595330}; // 2026-12-06 22:15:30 UTC
+    PosixFiles files;
     Document doc;
-    Editor editor{doc, EditorServices{&dlgFile, &dlgString, &boxes, nullptr, nullptr}};
+    Editor editor{doc, EditorServices{&dlgFile, &dlgString, &boxes, &clock, &files}};
+
+    // Compiles the text under the name with the editor's compile command and
+    // returns the file's bytes.
+    std::string compile(const Bytes& name, const Bytes& text, const std::string& path) {
+        doc.VarName = name;
+        doc.setText(text);
+        dlgString.choose(path);
+        editor.cmdString_Click();
+        return readBytes(path);
+    }
 
     EditorFixture() {
         doc.IsSaved = true;
