@@ -83,7 +83,7 @@ class StringWriter {
             [this] { return writeData(); },                                 // 13
             [this] { return closeFile(); },                                 // 14
             [this] { return addUpSection(); },                              // 15
-            [this] { return put16(checksumOffset(n_, L_), sum_ % 65536); }, // 16
+            [this] { return put(checksumOffset(n_, L_), le16(sum_ % 65536)); }, // 16
             [this] { return closeFile(); },                                 // 17
         };
         for (const auto& step : steps) {
@@ -145,7 +145,8 @@ class StringWriter {
         return files_.write(isOpen_ ? handle_ : ByteFiles::kNoHandle, offset, bytes);
     }
 
-    // A 16-bit field: its value, too, must fit the calculator's signed 16 bits.
+    // A length or position field: its value, too, must fit the calculator's
+    // signed 16 bits. (The checksum is unsigned and written with put.)
     FileStatus put16(std::uint64_t offset, std::uint64_t value) {
         if (value > kMaxFileSize) {
             return overflow();
