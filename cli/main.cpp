@@ -25,8 +25,8 @@ struct Subcommand {
 // cli/Commands.h.
 constexpr Subcommand kSubcommands[] = {
     {"compile", "turn text documents into TI-85 string files (.85s)", vellum::cli::compile},
-    // {"decompile", "...", vellum::cli::decompile},
-    // {"check", "...", vellum::cli::check},
+    {"decompile", "turn a TI-85 string file back into a text document", vellum::cli::decompile},
+    {"check", "validate TI-85 string files strictly", vellum::cli::check},
 };
 
 void printUsage(std::ostream& out) {

@@ -1,0 +1,86 @@
+// vellum-cli check: strict validation of TI-85 string files, which the editor
+// itself does not do (it looks only at the viewer's marker byte).
+
+#include "Commands.h"
+
+#include "formats/StringCheck.h"
+#include "formats/TextDocument.h"
+
+#include <filesystem>
+#include <ostream>
+#include <system_error>
+
+namespace vellum::cli {
+
+namespace {
+
+constexpr const char* kCheckHelp = R"(Usage: vellum-cli check FILE...
+
+Checks that each FILE is a sound TI-85 string file: the "**TI85**" signature
+and the three bytes after it, a single variable entry of the string type, the
+data-section length against the file size, the entry's header length against
+its name, the two data lengths, the string length, and the checksum. For a
+sound file it also says whether the string has the Scrollet viewer's layout
+(00 EF, the text, 00 00), which the editor needs to load it.
+
+Prints one line per file: "valid" or the first thing wrong.
+
+Exit status: 0 when every file is valid, 1 otherwise, 2 on bad usage.
+)";
+
+std::string describe(const StringCheckResult& r) {
+    if (!r.valid) {
+        return "invalid: " + r.problem;
+    }
+    const std::string name = Charset::toUtf8(Charset::decodeText(r.name));
+    if (!r.viewerLayout) {
+        return "valid, string \"" + name + "\" of " + std::to_string(r.stringLength) +
+               " bytes, not in the viewer's layout: " + r.layoutProblem;
+    }
+    return "valid, string \"" + name + "\" in the viewer's layout (00 EF, " +
+           std::to_string(r.stringLength - 4) + " text bytes, 00 00)";
+}
+
+} // namespace
+
+int check(const Args& args, Io io) {
+    std::vector<std::string> files;
+    bool onlyFiles = false;
+    for (const std::string& arg : args) {
+        if (onlyFiles || arg.empty() || arg[0] != '-' || arg == "-") {
+            files.push_back(arg);
+        } else if (arg == "--") {
+            onlyFiles = true;
+        } else if (arg == "-h" || arg == "--help") {
+            io.out << kCheckHelp;
+            return kExitOk;
+        } else {
+            report(io, "check: unknown option " + arg + " (see vellum-cli check --help)");
+            return kExitUsage;
+        }
+    }
+    if (files.empty()) {
+        report(io, "check: no file (see vellum-cli check --help)");
+        return kExitUsage;
+    }
+
+    bool allValid = true;
+    for (const std::string& file : files) {
+        std::string head;
+        const FileResult read = readFile(file, head, kCheckReadLimit);
+        std::error_code error;
+        const auto size = std::filesystem::file_size(file, error);
+        if (!read.ok || error) {
+            io.out << file << ": cannot be read: " << (read.ok ? error.message() : read.reason)
+                   << '\n';
+            allValid = false;
+            continue;
+        }
+        const StringCheckResult result = checkStringFile(head, size);
+        io.out << file << ": " << describe(result) << '\n';
+        allValid = allValid && result.valid;
+    }
+    return allValid ? kExitOk : kExitFailure;
+}
+
+} // namespace vellum::cli

@@ -1,0 +1,136 @@
+// vellum-cli decompile: a TI-85 string file in, a text document out, through
+// the editor's own string loader and text-document save.
+
+#include "Commands.h"
+
+#include "core/Document.h"
+#include "formats/StringReader.h"
+#include "formats/TextDocument.h"
+
+#include <filesystem>
+#include <optional>
+#include <ostream>
+#include <system_error>
+
+namespace vellum::cli {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kDecompileHelp = R"(Usage: vellum-cli decompile [-o OUT] INPUT.85s
+
+Reads a TI-85 string file exactly as the editor's "Load .85s" button does and
+saves the text as the editor's Save does.
+
+The string must be in the Scrollet viewer's layout (the byte EF after the
+string's first byte); its variable name becomes lower case, NUL bytes are
+dropped and line ends become CR LF.
+
+Options:
+  -o, --output OUT    write OUT instead of INPUT with its extension replaced by
+                      .vlm; a name ending in "vlm" (any case) gets the variable
+                      name as its first line, any other holds the text alone
+  -h, --help          show this help and exit
+
+An existing OUT is replaced only once the new file is complete; on any failure
+one line on standard error gives the reason and no file is written.
+
+Exit status: 0 when the file was written, 1 on a failure, 2 on bad usage.
+)";
+
+struct Options {
+    std::optional<std::string> output;
+    std::vector<std::string> inputs;
+    bool help = false;
+};
+
+std::optional<Options> parse(const Args& args, Io io) {
+    Options options;
+    bool onlyInputs = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (onlyInputs || arg.empty() || arg[0] != '-' || arg == "-") {
+            options.inputs.push_back(arg);
+        } else if (arg == "--") {
+            onlyInputs = true;
+        } else if (arg == "-h" || arg == "--help") {
+            options.help = true;
+        } else if (arg == "-o" || arg == "--output") {
+            if (i + 1 == args.size()) {
+                report(io, "decompile: " + arg + " needs a value");
+                return std::nullopt;
+            }
+            options.output = args[++i];
+        } else if (arg.starts_with("--output=")) {
+            options.output = arg.substr(9);
+        } else if (arg.starts_with("-o")) {
+            options.output = arg.substr(2);
+        } else {
+            report(io, "decompile: unknown option " + arg + " (see vellum-cli decompile --help)");
+            return std::nullopt;
+        }
+    }
+    if (!options.help && options.inputs.size() != 1) {
+        report(io, std::string("decompile: ") +
+                       (options.inputs.empty() ? "no input file" : "one input file at a time") +
+                       " (see vellum-cli decompile --help)");
+        return std::nullopt;
+    }
+    return options;
+}
+
+bool sameFile(const fs::path& a, const fs::path& b) {
+    std::error_code error;
+    return fs::equivalent(a, b, error) && !error;
+}
+
+} // namespace
+
+int decompile(const Args& args, Io io) {
+    const std::optional<Options> options = parse(args, io);
+    if (!options) {
+        return kExitUsage;
+    }
+    if (options->help) {
+        io.out << kDecompileHelp;
+        return kExitOk;
+    }
+    const std::string& input = options->inputs.front();
+    const std::string output =
+        options->output.value_or(fs::path(input).replace_extension(".vlm").string());
+    if (sameFile(input, output)) {
+        report(io, input + ": the output " + output + " is the input itself; nothing written");
+        return kExitFailure;
+    }
+
+    // The editor reads a missing file as an empty one and refuses it; here the
+    // plain reason is more use.
+    std::error_code error;
+    if (!fs::exists(input, error)) {
+        report(io,
+               input + ": " + std::make_error_code(std::errc::no_such_file_or_directory).message());
+        return kExitFailure;
+    }
+
+    Document doc;
+    RecordingBoxes boxes;
+    Editor editor(doc, {nullptr, nullptr, &boxes, nullptr, nullptr});
+    const Bytes title = Document::TitleFromFileName(fs::path(input).filename().string())
+                            .value_or(Document::kDefaultVarName);
+    const LoadResult loaded = editor.LoadString(input, title);
+    if (!loaded.ok()) {
+        report(io, input + ": " +
+                       (loaded.status == LoadResult::Status::Refused ? boxes.firstAsLine()
+                                                                     : loaded.reason));
+        return kExitFailure;
+    }
+    const FileResult saved = saveTextDocument(output, doc.VarName, doc.text());
+    if (!saved.ok) {
+        report(io, input + ": cannot write " + output + ": " + saved.reason);
+        return kExitFailure;
+    }
+    return kExitOk;
+}
+
+} // namespace vellum::cli
