@@ -5,13 +5,9 @@
 #include "formats/StringReader.h"
 
 #include "ReaderFakes.h"
+#include "Tifiles.h"
 
 #include <gtest/gtest.h>
-
-#ifndef restrict
-#define restrict __restrict // the C99 keyword in the libticonv header
-#endif
-#include <tifiles.h>
 
 #include <cstring>
 #include <random>
