@@ -1,0 +1,213 @@
+// vellum-cli compile, run in-process.
+
+#include "cli/Commands.h"
+#include "formats/StringFile.h"
+
+#include "tests/formats/ReaderFakes.h"
+#include "tests/formats/Tifiles.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <sstream>
+
+using namespace vellum;
+using vellum::testing::expectTifilesReads;
+using vellum::testing::readBytes;
+using vellum::testing::ScratchFolder;
+using vellum::testing::writeBytes;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// 2026-12-06 22:15:30 UTC.
+constexpr const char* kEpoch = "1796595330";
+const Bytes kComment = "Created by Vellum on 22:15:30 12/06/26    ";
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+struct CompileCommandTest : ::testing::Test {
+    ScratchFolder folder;
+
+    void SetUp() override { ::setenv("SOURCE_DATE_EPOCH", kEpoch, 1); }
+    void TearDown() override { ::unsetenv("SOURCE_DATE_EPOCH"); }
+
+    Outcome run(const cli::Args& args) {
+        std::ostringstream out;
+        std::ostringstream err;
+        const int status = cli::compile(args, {out, err});
+        return {status, out.str(), err.str()};
+    }
+
+    std::string input(const std::string& name, const Bytes& bytes) {
+        const std::string path = folder / name;
+        writeBytes(path, bytes);
+        return path;
+    }
+};
+
+// The one line a failure prints, for the input it names.
+void expectOneErrorLine(const Outcome& result, const std::string& input,
+                        const std::string& reason) {
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err.rfind("vellum-cli: " + input + ": ", 0), 0u) << result.err;
+    EXPECT_NE(result.err.find(reason), std::string::npos) << result.err;
+    EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << result.err;
+}
+
+} // namespace
+
+TEST_F(CompileCommandTest, TextFileGivesItsTitleAsTheName) {
+    const std::string in = input("Notes.TXT", "Hello\r\nWorld");
+    const Outcome result = run({in});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    const std::string out = folder / "Notes.85s";
+    // Loaded as the editor loads it: every line ends in CR LF.
+    expectTifilesReads(out, "notes", buildStringData("Hello\r\nWorld\r\n"));
+    EXPECT_EQ(readBytes(out).substr(11, 42), kComment);
+}
+
+TEST_F(CompileCommandTest, VellumDocumentGivesItsFirstLineCutToEight) {
+    const std::string in = input("story.VLM", "VeryLongName\r\nOnce upon\r\na time\r\n");
+    ASSERT_EQ(run({in}).status, 0);
+    expectTifilesReads(folder / "story.85s", "VeryLong",
+                       buildStringData("Once upon\r\na time\r\n"));
+}
+
+TEST_F(CompileCommandTest, NameOptionOverridesAndIsCutToEight) {
+    const std::string in = input("a.txt", "x");
+    const std::string out = folder / "a.85s";
+    ASSERT_EQ(run({"--name", "Greeting99", in}).status, 0);
+    expectTifilesReads(out, "Greeting", buildStringData("x\r\n"));
+    ASSERT_EQ(run({"-nshort", in}).status, 0);
+    expectTifilesReads(out, "short", buildStringData("x\r\n"));
+    ASSERT_EQ(run({"--name=", in}).status, 0);
+    expectTifilesReads(out, "", buildStringData("x\r\n"));
+    ASSERT_EQ(run({in, "--name", std::string(255, 'N')}).status, 0);
+    expectTifilesReads(out, "NNNNNNNN", buildStringData("x\r\n"));
+}
+
+TEST_F(CompileCommandTest, SameInputGivesTheSameBytesAnywhere) {
+    const std::string in = input("a.txt", "same");
+    const char* oldTz = std::getenv("TZ");
+    const std::string savedTz = oldTz != nullptr ? oldTz : "";
+    ::setenv("TZ", "UTC", 1);
+    ::tzset();
+    ASSERT_EQ(run({in}).status, 0);
+    const std::string first = readBytes(folder / "a.85s");
+    ::setenv("TZ", "America/New_York", 1);
+    ::tzset();
+    ASSERT_EQ(run({in}).status, 0);
+    EXPECT_EQ(readBytes(folder / "a.85s"), first);
+    if (oldTz != nullptr) {
+        ::setenv("TZ", savedTz.c_str(), 1);
+    } else {
+        ::unsetenv("TZ");
+    }
+    ::tzset();
+}
+
+TEST_F(CompileCommandTest, OutputOptionNamesTheFileOrTheFolder) {
+    const std::string a = input("a.txt", "A");
+    fs::create_directory(folder.path() / "sub");
+    const std::string b = input("sub/b.vlm", "bee\r\nB");
+    ASSERT_EQ(run({"-o", folder / "x.85s", a}).status, 0);
+    expectTifilesReads(folder / "x.85s", "a", buildStringData("A\r\n"));
+
+    fs::create_directory(folder.path() / "out");
+    ASSERT_EQ(run({a, b, "--output", folder / "out"}).status, 0);
+    expectTifilesReads(folder / "out/a.85s", "a", buildStringData("A\r\n"));
+    expectTifilesReads(folder / "out/b.85s", "bee", buildStringData("B\r\n"));
+
+    // Several inputs need a folder that is there.
+    const Outcome result = run({a, b, "-o", folder / "nowhere"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("not a folder"), std::string::npos);
+    EXPECT_FALSE(fs::exists(folder / "nowhere"));
+}
+
+TEST_F(CompileCommandTest, TextPastTheLimitFailsAndRemovesTheOutput) {
+    // The load adds CR LF, one byte once converted: T = 32,696, and with
+    // n = 1, n + L = 32,699, one byte too many.
+    const std::string in = input("b.txt", Bytes(32695, 'z'));
+    const std::string out = folder / "b.85s";
+    writeBytes(out, "an older file");
+    const Outcome result = run({in});
+    expectOneErrorLine(result, in, "cannot write " + out + ": Overflow (error 6)");
+    EXPECT_FALSE(fs::exists(out));
+
+    // One byte less fits exactly.
+    writeBytes(in, Bytes(32694, 'z'));
+    ASSERT_EQ(run({in}).status, 0);
+    EXPECT_EQ(fs::file_size(out), 32767u);
+}
+
+TEST_F(CompileCommandTest, FailuresNameTheInputAndTheOthersStillCompile) {
+    const std::string good = input("good.txt", "fine");
+    const std::string missing = folder / "missing.txt";
+    Outcome result = run({missing, good});
+    expectOneErrorLine(result, missing, "No such file or directory");
+    EXPECT_TRUE(fs::exists(folder / "good.85s"));
+
+    const std::string unwritable = folder / "no/such/folder/x.85s";
+    result = run({"-o", unwritable, good});
+    expectOneErrorLine(result, good,
+                       "cannot write " + unwritable + ": No such file or directory (error 2)");
+    EXPECT_FALSE(fs::exists(unwritable));
+}
+
+TEST_F(CompileCommandTest, RefusesWhatWouldLoseData) {
+    // The output would be the input itself.
+    const std::string in = input("keep.85s", "precious");
+    expectOneErrorLine(run({in}), in, "is the input itself");
+    EXPECT_EQ(readBytes(in), "precious");
+
+    // Two inputs with the same output.
+    fs::create_directories(folder.path() / "p");
+    fs::create_directories(folder.path() / "q");
+    fs::create_directories(folder.path() / "out");
+    const std::string first = input("p/same.txt", "1");
+    const std::string second = input("q/same.txt", "2");
+    const Outcome result = run({first, second, "-o", folder / "out"});
+    expectOneErrorLine(result, second, "also the output of an earlier input");
+    expectTifilesReads(folder / "out/same.85s", "same", buildStringData("1\r\n"));
+}
+
+TEST_F(CompileCommandTest, FileNameWithoutDotNeedsANameOption) {
+    const std::string in = input("README", "text");
+    const std::string out = folder / "README.85s";
+    expectOneErrorLine(run({in}), in, "use --name");
+    EXPECT_FALSE(fs::exists(out));
+    ASSERT_EQ(run({"--name", "readme", in}).status, 0);
+    expectTifilesReads(out, "readme", buildStringData("text\r\n"));
+}
+
+TEST_F(CompileCommandTest, BadSourceDateEpochIsAFailure) {
+    const std::string in = input("a.txt", "x");
+    for (const char* value : {"", "-5", "12abc", "1e9", "99999999999999999999"}) {
+        ::setenv("SOURCE_DATE_EPOCH", value, 1);
+        const Outcome result = run({in});
+        EXPECT_EQ(result.status, 1) << value;
+        EXPECT_NE(result.err.find("SOURCE_DATE_EPOCH"), std::string::npos) << value;
+    }
+    EXPECT_FALSE(fs::exists(folder / "a.85s"));
+}
+
+TEST_F(CompileCommandTest, BadUsageExitsWithTwo) {
+    EXPECT_EQ(run({}).status, 2);
+    EXPECT_EQ(run({"--frobnicate", "a.txt"}).status, 2);
+    EXPECT_EQ(run({"a.txt", "--name"}).status, 2);
+    EXPECT_EQ(run({"a.txt", "-o"}).status, 2);
+    const Outcome help = run({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("Usage: vellum-cli compile", 0), 0u);
+    EXPECT_TRUE(folder.entries().empty());
+}
