@@ -1,0 +1,32 @@
+#pragma once
+// Small file helpers for what start-up writes into the user's folders: whole
+// files, read and compared before they are written, and replaced in one step
+// so that a reader never sees half a file.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace vellum {
+
+struct FileContent {
+    enum class Status { Missing, Read, Failed };
+    Status status = Status::Failed;
+    std::string bytes;
+};
+
+FileContent readWholeFile(const std::filesystem::path& file);
+
+enum class WriteOutcome { Unchanged, Written, Failed };
+
+// Writes content to a temporary file beside file and renames it over file,
+// creating the missing folders first. True on success.
+bool writeFileAtomically(const std::filesystem::path& file, std::string_view content);
+
+// Writes only when the file does not already hold exactly content.
+WriteOutcome updateFile(const std::filesystem::path& file, std::string_view content);
+
+// A path from UTF-8 text (file names on the command line and in the entries).
+std::filesystem::path pathFromUtf8(std::string_view utf8);
+
+} // namespace vellum

@@ -1,0 +1,86 @@
+#include "Platform.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+namespace vellum {
+
+namespace {
+
+std::string resourceBytes(const char* name) {
+    QFile file(QStringLiteral(":/vellum/icons/") + QLatin1String(name));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    const QByteArray bytes = file.readAll();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+std::string toUtf8(const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+} // namespace
+
+ProgramLocation currentProgramLocation() {
+    const QFileInfo program(QCoreApplication::applicationFilePath());
+    ProgramLocation location;
+    location.folder = toUtf8(QDir::toNativeSeparators(program.absolutePath()));
+    location.separator = static_cast<char>(QDir::separator().toLatin1());
+#ifdef _WIN32
+    // The name without its ".exe", as the shell runs it.
+    location.name = toUtf8(program.completeBaseName());
+#else
+    // Programs here carry no extension to drop: a dot in the name is part of it.
+    location.name = toUtf8(program.fileName());
+#endif
+    return location;
+}
+
+DesktopIcons bundledIcons() {
+    return DesktopIcons{
+        resourceBytes("vellum.svg"),
+        resourceBytes("vellum-16.png"),
+        resourceBytes("vellum-32.png"),
+        resourceBytes("vellum-document.svg"),
+        resourceBytes("vellum-document-16.png"),
+        resourceBytes("vellum-document-32.png"),
+    };
+}
+
+QIcon programIcon() {
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/vellum/icons/vellum-16.png"), QSize(16, 16));
+    icon.addFile(QStringLiteral(":/vellum/icons/vellum-32.png"), QSize(32, 32));
+    return icon;
+}
+
+ToolRunner systemToolRunner() {
+    return [](const std::string& program, const std::vector<std::string>& arguments) {
+        const QString executable = QStandardPaths::findExecutable(QString::fromStdString(program));
+        if (executable.isEmpty()) {
+            return false;
+        }
+        QStringList args;
+        for (const std::string& argument : arguments) {
+            args << QString::fromStdString(argument);
+        }
+        QProcess process;
+        process.setStandardErrorFile(QProcess::nullDevice());
+        process.setStandardOutputFile(QProcess::nullDevice());
+        process.start(executable, args);
+        if (!process.waitForFinished(10000)) {
+            process.kill();
+            process.waitForFinished(1000);
+            return false;
+        }
+        return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    };
+}
+
+} // namespace vellum

@@ -1,0 +1,66 @@
+#pragma once
+// The registry layer the start-up association writes through.
+//
+// SaveRegString creates a key (every missing level of it) below a root and
+// sets one string value in it. On Windows that is the system registry; other
+// platforms have no registry, so RegistryStore keeps the same keys and values
+// in a readable text file of our own. The editor only ever writes: nothing it
+// does depends on what a registry holds.
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vellum {
+
+enum class RegistryRoot { ClassesRoot, CurrentUser, LocalMachine, Users, CurrentConfig };
+
+// "HKEY_CLASSES_ROOT" and so on.
+std::string_view registryRootName(RegistryRoot root);
+
+class Registry {
+  public:
+    virtual ~Registry() = default;
+    // Creates or opens keyPath (levels joined by backslashes) below root and
+    // sets the string value valueName (empty: the key's default value) to
+    // value; an empty value is stored as a single space. True when the key
+    // could be created or opened and the value set.
+    virtual bool SaveRegString(RegistryRoot root, std::string_view keyPath,
+                               std::string_view valueName, std::string_view value) = 0;
+};
+
+// Keys and string values in a text file laid out like a registry export:
+//
+//   [HKEY_CLASSES_ROOT\.vlm]
+//   @="Vellum File"
+//
+// Each write reads the file, changes the one value and writes the file again
+// (to a temporary file that then replaces it) only when its content changed.
+// A file it cannot understand is left alone and the write fails, so a store
+// edited by hand is never destroyed.
+class RegistryStore final : public Registry {
+  public:
+    explicit RegistryStore(std::filesystem::path file) : file_(std::move(file)) {}
+
+    // $XDG_DATA_HOME/vellum/registry.txt, with $HOME/.local/share when
+    // XDG_DATA_HOME is unset or not absolute; none without a home folder.
+    static std::optional<std::filesystem::path> defaultFile();
+
+    const std::filesystem::path& file() const { return file_; }
+
+    bool SaveRegString(RegistryRoot root, std::string_view keyPath, std::string_view valueName,
+                       std::string_view value) override;
+
+  private:
+    std::filesystem::path file_;
+};
+
+// The registry of this platform: the system registry on Windows, elsewhere a
+// RegistryStore at its default place (or one that refuses every write when
+// there is no place for it).
+std::unique_ptr<Registry> platformRegistry();
+
+} // namespace vellum

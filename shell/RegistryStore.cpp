@@ -1,0 +1,357 @@
+#include "Files.h"
+#include "Registry.h"
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <utility>
+
+namespace vellum {
+
+namespace {
+
+constexpr std::array<std::pair<RegistryRoot, std::string_view>, 5> kRoots{{
+    {RegistryRoot::ClassesRoot, "HKEY_CLASSES_ROOT"},
+    {RegistryRoot::CurrentUser, "HKEY_CURRENT_USER"},
+    {RegistryRoot::LocalMachine, "HKEY_LOCAL_MACHINE"},
+    {RegistryRoot::Users, "HKEY_USERS"},
+    {RegistryRoot::CurrentConfig, "HKEY_CURRENT_CONFIG"},
+}};
+
+// The system registry's limits on the length of names.
+constexpr std::size_t kMaxKeyNameLength = 255;
+constexpr std::size_t kMaxValueNameLength = 16383;
+
+constexpr std::string_view kHeader =
+    "; Vellum's registry store: the keys and values the editor sets at start-up\n"
+    "; where the system has no registry. Nothing the editor does depends on them.\n";
+
+// Registry names compare without regard to case.
+bool sameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    const auto lower = [](char c) {
+        return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    };
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (lower(a[i]) != lower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+struct Value {
+    std::string name; // empty: the key's default value
+    std::string data;
+};
+
+struct Key {
+    std::string path; // the root's name, then the levels, joined by backslashes
+    std::vector<Value> values;
+};
+
+using Keys = std::vector<Key>;
+
+Key& keyAt(Keys& keys, const std::string& path) {
+    for (Key& key : keys) {
+        if (sameName(key.path, path)) {
+            return key;
+        }
+    }
+    keys.push_back(Key{path, {}});
+    return keys.back();
+}
+
+// The levels of a key path; none when a level is empty, too long or holds a
+// control character.
+std::optional<std::vector<std::string_view>> splitLevels(std::string_view keyPath) {
+    std::vector<std::string_view> levels;
+    if (keyPath.empty()) {
+        return levels; // the root key itself
+    }
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t end = keyPath.find('\\', start);
+        const std::string_view level =
+            keyPath.substr(start, end == std::string_view::npos ? end : end - start);
+        if (level.empty() || level.size() > kMaxKeyNameLength) {
+            return std::nullopt;
+        }
+        for (const char c : level) {
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+                return std::nullopt;
+            }
+        }
+        levels.push_back(level);
+        if (end == std::string_view::npos) {
+            return levels;
+        }
+        start = end + 1;
+    }
+}
+
+std::string quote(std::string_view text) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out = "\"";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        switch (c) {
+        case '\\':
+            out += "\\\\";
+            break;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            if (byte < 0x20 || byte == 0x7F) {
+                out += "\\x";
+                out += kHex[byte >> 4];
+                out += kHex[byte & 0x0F];
+            } else {
+                out += c;
+            }
+        }
+    }
+    return out + "\"";
+}
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// Reads a quoted text at the start of line; returns the text and what follows it.
+std::optional<std::pair<std::string, std::string_view>> unquote(std::string_view line) {
+    if (line.empty() || line.front() != '"') {
+        return std::nullopt;
+    }
+    std::string text;
+    for (std::size_t i = 1; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == '"') {
+            return std::make_pair(std::move(text), line.substr(i + 1));
+        }
+        if (c != '\\') {
+            text += c;
+            continue;
+        }
+        if (++i == line.size()) {
+            return std::nullopt;
+        }
+        switch (line[i]) {
+        case '\\':
+            text += '\\';
+            break;
+        case '"':
+            text += '"';
+            break;
+        case 'n':
+            text += '\n';
+            break;
+        case 'r':
+            text += '\r';
+            break;
+        case 't':
+            text += '\t';
+            break;
+        case 'x': {
+            if (i + 2 >= line.size()) {
+                return std::nullopt;
+            }
+            const int high = hexDigit(line[i + 1]);
+            const int low = hexDigit(line[i + 2]);
+            if (high < 0 || low < 0) {
+                return std::nullopt;
+            }
+            text += static_cast<char>(high * 16 + low);
+            i += 2;
+            break;
+        }
+        default:
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
+bool knownRoot(std::string_view path) {
+    const std::string_view root = path.substr(0, path.find('\\'));
+    for (const auto& [id, name] : kRoots) {
+        if (sameName(root, name)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::optional<Keys> parse(std::string_view text) {
+    Keys keys;
+    Key* current = nullptr;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        if (line.empty() || line.front() == ';') {
+            continue;
+        }
+        if (line.front() == '[') {
+            if (line.size() < 3 || line.back() != ']') {
+                return std::nullopt;
+            }
+            const std::string path(line.substr(1, line.size() - 2));
+            if (!knownRoot(path)) {
+                return std::nullopt;
+            }
+            current = &keyAt(keys, path);
+            continue;
+        }
+        if (current == nullptr) {
+            return std::nullopt;
+        }
+        std::string name;
+        std::string_view rest;
+        if (line.front() == '@') {
+            rest = line.substr(1);
+        } else {
+            auto quoted = unquote(line);
+            if (!quoted || quoted->first.empty()) {
+                return std::nullopt;
+            }
+            name = std::move(quoted->first);
+            rest = quoted->second;
+        }
+        if (rest.empty() || rest.front() != '=') {
+            return std::nullopt;
+        }
+        auto data = unquote(rest.substr(1));
+        if (!data || !data->second.empty()) {
+            return std::nullopt;
+        }
+        current->values.push_back(Value{std::move(name), std::move(data->first)});
+    }
+    return keys;
+}
+
+std::string serialize(const Keys& keys) {
+    std::string out(kHeader);
+    for (const Key& key : keys) {
+        out += "\n[" + key.path + "]\n";
+        for (const Value& value : key.values) {
+            out += value.name.empty() ? std::string("@") : quote(value.name);
+            out += "=" + quote(value.data) + "\n";
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+std::string_view registryRootName(RegistryRoot root) {
+    for (const auto& [id, name] : kRoots) {
+        if (id == root) {
+            return name;
+        }
+    }
+    return {};
+}
+
+std::optional<std::filesystem::path> RegistryStore::defaultFile() {
+    std::filesystem::path dataHome;
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    if (xdg != nullptr && std::filesystem::path(xdg).is_absolute()) {
+        dataHome = xdg;
+    } else {
+        const char* home = std::getenv("HOME");
+        if (home == nullptr || *home == '\0') {
+            return std::nullopt;
+        }
+        dataHome = std::filesystem::path(home) / ".local" / "share";
+    }
+    return dataHome / "vellum" / "registry.txt";
+}
+
+bool RegistryStore::SaveRegString(RegistryRoot root, std::string_view keyPath,
+                                  std::string_view valueName, std::string_view value) {
+    const auto levels = splitLevels(keyPath);
+    const std::string_view rootName = registryRootName(root);
+    if (!levels || rootName.empty() || valueName.size() > kMaxValueNameLength) {
+        return false;
+    }
+    const FileContent current = readWholeFile(file_);
+    if (current.status == FileContent::Status::Failed) {
+        return false;
+    }
+    auto keys = parse(current.bytes);
+    if (!keys) {
+        return false; // not ours to overwrite
+    }
+    // Every missing level is created on the way down, as the system registry does.
+    std::string path(rootName);
+    Key* key = levels->empty() ? &keyAt(*keys, path) : nullptr;
+    for (const std::string_view level : *levels) {
+        path += '\\';
+        path += level;
+        key = &keyAt(*keys, path);
+    }
+    const std::string data = value.empty() ? std::string(" ") : std::string(value);
+    bool set = false;
+    for (Value& existing : key->values) {
+        if (sameName(existing.name, valueName)) {
+            existing.data = data;
+            set = true;
+            break;
+        }
+    }
+    if (!set) {
+        key->values.push_back(Value{std::string(valueName), data});
+    }
+    const std::string text = serialize(*keys);
+    if (current.status == FileContent::Status::Read && current.bytes == text) {
+        return true;
+    }
+    return writeFileAtomically(file_, text);
+}
+
+#ifndef _WIN32
+namespace {
+
+// Where there is no place for a store, every write fails, as it would in a
+// registry the user may not write to.
+class NoRegistry final : public Registry {
+  public:
+    bool SaveRegString(RegistryRoot, std::string_view, std::string_view,
+                       std::string_view) override {
+        return false;
+    }
+};
+
+} // namespace
+
+std::unique_ptr<Registry> platformRegistry() {
+    if (const auto file = RegistryStore::defaultFile()) {
+        return std::make_unique<RegistryStore>(*file);
+    }
+    return std::make_unique<NoRegistry>();
+}
+#endif
+
+} // namespace vellum

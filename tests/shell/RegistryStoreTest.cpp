@@ -1,0 +1,208 @@
+#include "TempDir.h"
+#include "shell/Association.h"
+#include "shell/Registry.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+namespace vellum {
+namespace {
+
+using testing::readFile;
+using testing::TempDir;
+using testing::writeFile;
+
+constexpr std::string_view kHeader =
+    "; Vellum's registry store: the keys and values the editor sets at start-up\n"
+    "; where the system has no registry. Nothing the editor does depends on them.\n";
+
+class RegistryStoreTest : public ::testing::Test {
+  protected:
+    TempDir dir;
+    std::filesystem::path file = dir / "data/vellum/registry.txt";
+    RegistryStore store{file};
+};
+
+TEST_F(RegistryStoreTest, AssociationEntriesCreateEveryLevelInOrder) {
+    const ProgramLocation program{"/opt/vellum/bin", "vellum", '/'};
+    EXPECT_EQ(writeAssociationEntries(store, associationEntries(program)), 4);
+
+    // "Shell" is created on the way to "Open", with no value of its own.
+    EXPECT_EQ(readFile(file), std::string(kHeader) +
+                                  "\n[HKEY_CLASSES_ROOT\\.vlm]\n"
+                                  "@=\"Vellum File\"\n"
+                                  "\n[HKEY_CLASSES_ROOT\\.vlm\\DefaultIcon]\n"
+                                  "@=\"/opt/vellum/bin/vellum,1\"\n"
+                                  "\n[HKEY_CLASSES_ROOT\\.vlm\\Shell]\n"
+                                  "\n[HKEY_CLASSES_ROOT\\.vlm\\Shell\\Open]\n"
+                                  "@=\"Edit\"\n"
+                                  "\n[HKEY_CLASSES_ROOT\\.vlm\\Shell\\Open\\Command]\n"
+                                  "@=\"/opt/vellum/bin/vellum %1\"\n");
+}
+
+TEST_F(RegistryStoreTest, EmptyValueIsStoredAsOneSpace) {
+    ASSERT_TRUE(store.SaveRegString(RegistryRoot::ClassesRoot, ".vlm", "", ""));
+    EXPECT_NE(readFile(file).find("[HKEY_CLASSES_ROOT\\.vlm]\n@=\" \"\n"), std::string::npos);
+}
+
+TEST_F(RegistryStoreTest, RewritingAValueReplacesItAndKeyNamesIgnoreCase) {
+    ASSERT_TRUE(
+        store.SaveRegString(RegistryRoot::ClassesRoot, ".vlm\\DefaultIcon", "", "/old/vellum,1"));
+    ASSERT_TRUE(store.SaveRegString(RegistryRoot::CurrentUser, "Software\\Vellum", "Shown", "yes"));
+    ASSERT_TRUE(
+        store.SaveRegString(RegistryRoot::ClassesRoot, ".VLM\\defaulticon", "", "/new/vellum,1"));
+
+    const std::string text = readFile(file);
+    EXPECT_EQ(text.find("/old/"), std::string::npos);
+    EXPECT_NE(text.find("[HKEY_CLASSES_ROOT\\.vlm\\DefaultIcon]\n@=\"/new/vellum,1\"\n"),
+              std::string::npos);
+    EXPECT_EQ(text.find("VLM"), std::string::npos) << "no second key for another spelling";
+    // A named value under another root survives the other writes.
+    EXPECT_NE(text.find("[HKEY_CURRENT_USER\\Software\\Vellum]\n\"Shown\"=\"yes\"\n"),
+              std::string::npos);
+}
+
+TEST_F(RegistryStoreTest, QuotesBackslashesAndControlCharactersSurviveLaterWrites) {
+    const std::string odd = "C:\\Program Files\\\"x\"\tline\nnext\x01";
+    ASSERT_TRUE(store.SaveRegString(RegistryRoot::ClassesRoot, ".vlm", "odd \"name\"", odd));
+    const std::string once = readFile(file);
+    EXPECT_NE(
+        once.find("\"odd \\\"name\\\"\"=\"C:\\\\Program Files\\\\\\\"x\\\"\\tline\\nnext\\x01\"\n"),
+        std::string::npos)
+        << once;
+    // The next write reads the file back into the same keys and values.
+    ASSERT_TRUE(store.SaveRegString(RegistryRoot::ClassesRoot, ".vlm", "", "Vellum File"));
+    const std::string twice = readFile(file);
+    EXPECT_NE(twice.find(
+                  "\"odd \\\"name\\\"\"=\"C:\\\\Program Files\\\\\\\"x\\\"\\tline\\nnext\\x01\"\n"),
+              std::string::npos)
+        << twice;
+}
+
+TEST_F(RegistryStoreTest, SameValueAgainLeavesTheFileUntouched) {
+    ASSERT_TRUE(store.SaveRegString(RegistryRoot::ClassesRoot, ".vlm", "", "Vellum File"));
+    const auto past = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+    std::filesystem::last_write_time(file, past);
+    ASSERT_TRUE(store.SaveRegString(RegistryRoot::ClassesRoot, ".vlm", "", "Vellum File"));
+    EXPECT_EQ(std::filesystem::last_write_time(file), past);
+    ASSERT_TRUE(store.SaveRegString(RegistryRoot::ClassesRoot, ".vlm", "", "Other"));
+    EXPECT_NE(std::filesystem::last_write_time(file), past);
+}
+
+TEST_F(RegistryStoreTest, KeepsWhatAnotherHandAddedAndFailsOnWhatItCannotRead) {
+    writeFile(file, "; mine\r\n[HKEY_LOCAL_MACHINE\\Software\\X]\r\n\"Path\"=\"/x\"\r\n");
+    ASSERT_TRUE(store.SaveRegString(RegistryRoot::ClassesRoot, ".vlm", "", "Vellum File"));
+    EXPECT_NE(readFile(file).find("[HKEY_LOCAL_MACHINE\\Software\\X]\n\"Path\"=\"/x\"\n"),
+              std::string::npos);
+
+    // A file that is not a store of ours is never overwritten.
+    for (const std::string foreign :
+         {"hello\n", "[NOT_A_ROOT\\x]\n", "[HKEY_USERS\\x]\n@=unquoted\n",
+          "@=\"value before any key\"\n", "[HKEY_USERS\\x]\n@=\"open\n"}) {
+        writeFile(file, foreign);
+        EXPECT_FALSE(store.SaveRegString(RegistryRoot::ClassesRoot, ".vlm", "", "Vellum File"))
+            << foreign;
+        EXPECT_EQ(readFile(file), foreign);
+    }
+}
+
+TEST_F(RegistryStoreTest, MalformedKeyPathsAreRefusedWithoutWriting) {
+    for (const std::string_view path : {"\\.vlm", ".vlm\\", ".vlm\\\\Shell", "a\nb"}) {
+        EXPECT_FALSE(store.SaveRegString(RegistryRoot::ClassesRoot, path, "", "x")) << path;
+    }
+    EXPECT_FALSE(store.SaveRegString(RegistryRoot::ClassesRoot, std::string(256, 'k'), "", "x"));
+    EXPECT_FALSE(std::filesystem::exists(file));
+    EXPECT_TRUE(store.SaveRegString(RegistryRoot::ClassesRoot, std::string(255, 'k'), "", "x"));
+}
+
+TEST(RegistryStoreFailure, AStoreThatCannotBeWrittenSaysNoAndLeavesNoTrace) {
+    TempDir dir;
+    // The data folder is a file.
+    writeFile(dir / "data", "not a folder");
+    RegistryStore underFile(dir / "data/vellum/registry.txt");
+    EXPECT_FALSE(underFile.SaveRegString(RegistryRoot::ClassesRoot, ".vlm", "", "Vellum File"));
+    EXPECT_EQ(readFile(dir / "data"), "not a folder");
+
+    // The store's own name is taken by a folder.
+    std::filesystem::create_directories(dir / "taken/registry.txt");
+    RegistryStore onFolder(dir / "taken/registry.txt");
+    EXPECT_FALSE(onFolder.SaveRegString(RegistryRoot::ClassesRoot, ".vlm", "", "Vellum File"));
+    EXPECT_TRUE(std::filesystem::is_empty(dir / "taken/registry.txt"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "taken"), {}), 1)
+        << "no temporary left";
+
+    // A place no one may create anything in, not even root.
+    RegistryStore inProc("/proc/vellum-test/registry.txt");
+    EXPECT_FALSE(inProc.SaveRegString(RegistryRoot::ClassesRoot, ".vlm", "", "Vellum File"));
+}
+
+TEST(RegistryStoreDefault, LivesUnderTheUsersDataFolder) {
+    const std::string savedHome = std::getenv("HOME") != nullptr ? std::getenv("HOME") : "";
+    const char* savedXdg = std::getenv("XDG_DATA_HOME");
+    const std::string xdg = savedXdg != nullptr ? savedXdg : "";
+
+    setenv("HOME", "/home/ann", 1);
+    setenv("XDG_DATA_HOME", "/data/ann", 1);
+    EXPECT_EQ(RegistryStore::defaultFile(), std::filesystem::path("/data/ann/vellum/registry.txt"));
+    setenv("XDG_DATA_HOME", "relative/ignored", 1);
+    EXPECT_EQ(RegistryStore::defaultFile(),
+              std::filesystem::path("/home/ann/.local/share/vellum/registry.txt"));
+    unsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(RegistryStore::defaultFile(),
+              std::filesystem::path("/home/ann/.local/share/vellum/registry.txt"));
+    unsetenv("HOME");
+    EXPECT_EQ(RegistryStore::defaultFile(), std::nullopt);
+
+    setenv("HOME", savedHome.c_str(), 1);
+    if (savedXdg != nullptr) {
+        setenv("XDG_DATA_HOME", xdg.c_str(), 1);
+    }
+}
+
+TEST(AssociationEntries, NameTheProgramWithThePlatformsSeparator) {
+    const auto windows = associationEntries({"C:\\Tools", "editor", '\\'});
+    EXPECT_EQ(windows[0].keyPath, ".vlm");
+    EXPECT_EQ(windows[0].data, "Vellum File");
+    EXPECT_EQ(windows[1].keyPath, ".vlm\\DefaultIcon");
+    EXPECT_EQ(windows[1].data, "C:\\Tools\\editor,1");
+    EXPECT_EQ(windows[2].keyPath, ".vlm\\Shell\\Open");
+    EXPECT_EQ(windows[2].data, "Edit");
+    EXPECT_EQ(windows[3].keyPath, ".vlm\\Shell\\Open\\Command");
+    EXPECT_EQ(windows[3].data, "C:\\Tools\\editor %1");
+
+    EXPECT_EQ(associationEntries({"/usr/bin", "vellum", '/'})[3].data, "/usr/bin/vellum %1");
+    EXPECT_EQ(associationEntries({"/", "vellum", '/'})[1].data, "/vellum,1");
+}
+
+TEST(AssociationEntries, AProgramPathWithASpaceIsQuotedInTheCommandOnly) {
+    const auto entries = associationEntries({"C:\\Program Files\\Vellum", "editor", '\\'});
+    EXPECT_EQ(entries[3].data, "\"C:\\Program Files\\Vellum\\editor\" %1");
+    EXPECT_EQ(entries[1].data, "C:\\Program Files\\Vellum\\editor,1");
+    EXPECT_EQ(associationEntries({"/opt/my apps", "vellum", '/'})[3].data,
+              "\"/opt/my apps/vellum\" %1");
+}
+
+class FailingSecondWrite final : public Registry {
+  public:
+    bool SaveRegString(RegistryRoot root, std::string_view keyPath, std::string_view valueName,
+                       std::string_view) override {
+        EXPECT_EQ(root, RegistryRoot::ClassesRoot);
+        EXPECT_EQ(valueName, "");
+        keys.emplace_back(keyPath);
+        return keys.size() != 2;
+    }
+    std::vector<std::string> keys;
+};
+
+TEST(AssociationEntries, AFailedWriteDoesNotStopTheNext) {
+    FailingSecondWrite registry;
+    EXPECT_EQ(writeAssociationEntries(registry, associationEntries({"/usr/bin", "vellum", '/'})),
+              3);
+    EXPECT_EQ(registry.keys,
+              (std::vector<std::string>{".vlm", ".vlm\\DefaultIcon", ".vlm\\Shell\\Open",
+                                        ".vlm\\Shell\\Open\\Command"}));
+}
+
+} // namespace
+} // namespace vellum
