@@ -1,0 +1,88 @@
+// vellum-cli check, run in-process.
+
+#include "cli/Commands.h"
+
+#include "tests/formats/ReaderFakes.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+using namespace vellum;
+using vellum::testing::EditorFixture;
+using vellum::testing::readBytes;
+using vellum::testing::writeBytes;
+
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+struct CheckTest : EditorFixture {
+    Outcome check(const cli::Args& args) {
+        std::ostringstream out, err;
+        const int status = cli::check(args, {out, err});
+        return {status, out.str(), err.str()};
+    }
+    // A file as the editor compiles it.
+    std::string stringFile(const std::string& name, const Bytes& varName, const Bytes& text) {
+        const std::string path = folder / name;
+        compile(varName, text, path);
+        return path;
+    }
+};
+
+} // namespace
+
+TEST_F(CheckTest, CheckPrintsOneLinePerFile) {
+    const std::string good = stringFile("good.85s", "note", "AB\r\nC");
+    std::string bad = readBytes(good);
+    bad[72] = 'b';
+    writeBytes(folder / "bad.85s", bad);
+    std::string other = readBytes(good);
+    other[70] = 0x01;
+    unsigned sum = 0;
+    for (std::size_t i = 55; i + 2 < other.size(); ++i) {
+        sum += static_cast<unsigned char>(other[i]);
+    }
+    other[other.size() - 2] = static_cast<char>(sum & 0xFF);
+    other[other.size() - 1] = static_cast<char>((sum >> 8) & 0xFF);
+    writeBytes(folder / "other.85s", other);
+
+    Outcome r = check({good});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, good + ": valid, string \"note\" in the viewer's layout (00 EF, 4 text "
+                            "bytes, 00 00)\n");
+
+    r = check({good, folder / "other.85s", folder / "bad.85s", folder / "missing.85s"});
+    EXPECT_EQ(r.status, 1);
+    std::istringstream lines(r.out);
+    std::string line;
+    std::vector<std::string> all;
+    while (std::getline(lines, line)) {
+        all.push_back(line);
+    }
+    ASSERT_EQ(all.size(), 4u) << r.out;
+    EXPECT_EQ(all[1], (folder / "other.85s") +
+                          ": valid, string \"note\" of 8 bytes, not in the viewer's layout: the "
+                          "string starts with 00 01, not 00 EF");
+    EXPECT_EQ(all[2], (folder / "bad.85s") +
+                          ": invalid: the checksum is 0x03A9, the bytes add up to 0x03C9");
+    EXPECT_EQ(all[3], (folder / "missing.85s") + ": cannot be read: No such file or directory");
+
+    EXPECT_EQ(check({}).status, 2);
+}
+
+TEST_F(CheckTest, CheckCopesWithHugeFiles) {
+    const std::string huge = stringFile("huge.85s", "h", "x");
+    std::filesystem::resize_file(huge, 120u << 20);
+    const Outcome r = check({huge});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, huge +
+                         ": invalid: the data-section length 16 needs a file of 73 bytes, but the "
+                         "file has 125829120\n");
+}

@@ -1,0 +1,118 @@
+// vellum-cli decompile, run in-process.
+
+#include "cli/Commands.h"
+
+#include "tests/formats/ReaderFakes.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+using namespace vellum;
+using vellum::testing::EditorFixture;
+using vellum::testing::readBytes;
+using vellum::testing::writeBytes;
+
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+struct DecompileTest : EditorFixture {
+    Outcome decompile(const cli::Args& args) {
+        std::ostringstream out, err;
+        const int status = cli::decompile(args, {out, err});
+        return {status, out.str(), err.str()};
+    }
+    std::string stringFile(const std::string& name, const Bytes& varName, const Bytes& text) {
+        const std::string path = folder / name;
+        compile(varName, text, path);
+        return path;
+    }
+};
+
+void expectOneLine(const std::string& text, const std::string& contains) {
+    EXPECT_NE(text.find(contains), std::string::npos) << text;
+    EXPECT_EQ(text.find('\n'), text.size() - 1) << text;
+}
+
+} // namespace
+
+TEST_F(DecompileTest, DecompileWritesAVellumDocumentNextToTheInput) {
+    const std::string in = stringFile("Story.85s", "story", "Once\r\nupon");
+    const Outcome r = decompile({in});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(readBytes(folder / "Story.vlm"), "story\r\nOnce\r\nupon\r\n");
+
+    // Any other ending holds the text alone.
+    ASSERT_EQ(decompile({"-o", folder / "plain.txt", in}).status, 0);
+    EXPECT_EQ(readBytes(folder / "plain.txt"), "Once\r\nupon\r\n");
+    ASSERT_EQ(decompile({"--output=" + (folder / "NAMEDVLM"), in}).status, 0);
+    EXPECT_EQ(readBytes(folder / "NAMEDVLM"), "story\r\nOnce\r\nupon\r\n");
+}
+
+TEST_F(DecompileTest, DecompileReadsAsTheEditorDoes) {
+    // A hand-made body with a NUL, a lone LF and upper case in the name:
+    // what the editor's loader does to them, the tool does too.
+    std::string file = readBytes(stringFile("odd.85s", "ab", "x"));
+    file[61] = 'A';
+    file[71] = '\n';
+    writeBytes(folder / "odd.85s", file);
+    ASSERT_TRUE(editor.LoadString(folder / "odd.85s", "odd").ok());
+    ASSERT_EQ(decompile({folder / "odd.85s"}).status, 0);
+    EXPECT_EQ(doc.VarName, "ab");
+    EXPECT_EQ(doc.text(), "x\r\n");
+    EXPECT_EQ(readBytes(folder / "odd.vlm"), "ab\r\nx\r\n");
+}
+
+TEST_F(DecompileTest, DecompileFailuresLeaveEarlierOutputAlone) {
+    const std::string out = folder / "out.vlm";
+    writeBytes(out, "earlier\r\nwork\r\n");
+    const std::string notScrollet = folder / "plain.85s";
+    writeBytes(notScrollet, "this is not a string file");
+    std::string zeroLength = readBytes(stringFile("zero.85s", "z", ""));
+    zeroLength[63 + 1] = zeroLength[64 + 1] = '\0';
+    writeBytes(folder / "zero.85s", zeroLength);
+    const std::string sound = stringFile("sound.85s", "s", "text");
+    const std::string soundBytes = readBytes(sound);
+
+    Outcome r = decompile({"-o", out, notScrollet});
+    EXPECT_EQ(r.status, 1);
+    expectOneLine(r.err, "Not a valid 'Scrollet' String.");
+    r = decompile({"-o", out, folder / "zero.85s"});
+    EXPECT_EQ(r.status, 1);
+    expectOneLine(r.err, "string length 0 is below 2");
+    r = decompile({"-o", out, folder / "missing.85s"});
+    EXPECT_EQ(r.status, 1);
+    expectOneLine(r.err, "No such file or directory");
+    EXPECT_EQ(readBytes(out), "earlier\r\nwork\r\n");
+
+    // The output cannot be written: nothing new appears.
+    r = decompile({"-o", folder / "no/such/folder.vlm", sound});
+    EXPECT_EQ(r.status, 1);
+    expectOneLine(r.err, "cannot write");
+    std::filesystem::create_directory(folder / "dir.vlm");
+    r = decompile({"-o", folder / "dir.vlm", sound});
+    EXPECT_EQ(r.status, 1);
+    expectOneLine(r.err, "Is a directory");
+    // Nor may the output overwrite the input.
+    r = decompile({"-o", sound, sound});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(readBytes(sound), soundBytes);
+    EXPECT_FALSE(std::filesystem::exists(folder / "sound.vlm"));
+}
+
+TEST_F(DecompileTest, DecompileUsage) {
+    EXPECT_EQ(decompile({}).status, 2);
+    EXPECT_EQ(decompile({"a.85s", "b.85s"}).status, 2);
+    EXPECT_EQ(decompile({"--bogus", "a.85s"}).status, 2);
+    EXPECT_EQ(decompile({"a.85s", "-o"}).status, 2);
+    const Outcome help = decompile({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("Usage: vellum-cli decompile"), std::string::npos);
+}
