@@ -48,7 +48,7 @@ def read_glyph_table(path):
     with open(path, encoding="ascii") as f:
         for number, raw in enumerate(f, 1):
             line = raw.strip()
-            if not line or line.startswith("#"):
+            if not line or line == "#" or line.startswith("# "):
                 continue
             if line.startswith("0x"):
                 code = int(line.split()[0], 16)

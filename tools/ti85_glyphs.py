@@ -108,6 +108,7 @@ def format_table(glyphs, chart_name):
     out = [
         "# The TI-85's character glyphs: one block per code 0x00-0xFF, a line with",
         "# the code, then the 6 x 8 pixel cell, top row first ('#' ink, '.' paper).",
+        "# Comment lines start with '# '.",
         "# The calculator draws in columns 1-5 and rows 0-6; column 0 and row 7",
         "# space the glyphs apart.",
         "#",
