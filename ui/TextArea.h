@@ -1,0 +1,74 @@
+#pragma once
+// txtMain: the main text box.
+//
+// The widget holds the document in display form (see Display.h). It keeps
+// that form canonical, i.e. exactly what the bytes would show after a save
+// and a load: whatever comes in by typing, pasting or dropping is passed
+// through the character set's folds, and a lone CR that comes to stand right
+// before a lone LF becomes the line break that those two bytes are.
+
+#include "core/TextBox.h"
+
+#include <QPlainTextEdit>
+
+#include <memory>
+
+namespace vellum::ui {
+
+class TextArea final : public QPlainTextEdit {
+    Q_OBJECT
+
+  public:
+    explicit TextArea(QWidget* parent = nullptr);
+    ~TextArea() override;
+
+    // The document's bytes.
+    Bytes bytes() const;
+    // Replaces the whole text; one textEdited signal follows.
+    void setBytes(const Bytes& bytes);
+    // Characters of the text with a line break counted as one. O(1).
+    std::size_t characterCount() const;
+
+    // Puts the character of one byte in place of the selection, as typing
+    // would (one undo step), leaving the caret after it.
+    void replaceSelection(std::uint8_t byte);
+
+  signals:
+    // Once for every change of the text, by the user or by the program, after
+    // the text has reached its canonical form.
+    void textEdited();
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void insertFromMimeData(const QMimeData* source) override;
+
+  private:
+    void onContentsChange(int position, int removed, int added);
+    void onContentsChanged();
+    void canonicalize(int from, int to);
+
+    bool programSet_ = false;      // setBytes is replacing the text
+    bool fixing_ = false;          // canonicalize is editing the text
+    bool pastedCanonical_ = false; // the pending change inserted canonical text
+    int changeFrom_ = -1;          // the range changed since the last signal
+    int changeTo_ = -1;
+};
+
+// The document's view of txtMain.
+class TextAreaBox final : public TextBox {
+  public:
+    explicit TextAreaBox(TextArea* area);
+    ~TextAreaBox() override;
+    TextAreaBox(const TextAreaBox&) = delete;
+    TextAreaBox& operator=(const TextAreaBox&) = delete;
+
+    Bytes text() const override { return area_->bytes(); }
+    void setText(const Bytes& text) override { area_->setBytes(text); }
+    std::size_t characterCount() const override { return area_->characterCount(); }
+
+  private:
+    TextArea* area_;
+    QMetaObject::Connection connection_;
+};
+
+} // namespace vellum::ui
