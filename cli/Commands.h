@@ -8,7 +8,9 @@
 
 #include "formats/Editor.h"
 
+#include <initializer_list>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -66,6 +68,25 @@ class RecordingBoxes final : public MessageBoxes {
   private:
     std::vector<Shown> shown_;
 };
+
+// An option that takes a value, given as "-o VALUE", "-oVALUE",
+// "--output VALUE" or "--output=VALUE". The last one given counts.
+struct ValueOption {
+    const char* shortName; // "-o"
+    const char* longName;  // "--output"
+    std::optional<std::string>* value;
+};
+
+// What a subcommand's arguments hold besides its value options.
+struct Arguments {
+    std::vector<std::string> inputs; // everything else, and all after "--"
+    bool help = false;               // -h or --help
+};
+
+// Parses a subcommand's arguments. An unknown option or a missing value is
+// reported (naming the command) and gives nothing: exit with kExitUsage.
+std::optional<Arguments> parseArguments(const Args& args, const std::string& command,
+                                        std::initializer_list<ValueOption> options, Io io);
 
 // The lines of a message box text (separated by CR LF).
 std::vector<std::string> messageLines(const std::string& message);

@@ -64,52 +64,14 @@ struct Options {
 // Parses the arguments; on bad usage reports and returns nothing.
 std::optional<Options> parse(const Args& args, Io io) {
     Options options;
-    bool onlyInputs = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (onlyInputs || arg.empty() || arg[0] != '-' || arg == "-") {
-            options.inputs.push_back(arg);
-            continue;
-        }
-        if (arg == "--") {
-            onlyInputs = true;
-            continue;
-        }
-        if (arg == "-h" || arg == "--help") {
-            options.help = true;
-            continue;
-        }
-        std::optional<std::string>* target = nullptr;
-        std::optional<std::string> value;
-        for (const auto& [shortName, longName, field] :
-             {std::tuple{"-n", "--name", &options.name}, {"-o", "--output", &options.output}}) {
-            const std::string longPrefix = std::string(longName) + "=";
-            if (arg == shortName || arg == longName) {
-                target = field;
-                if (i + 1 < args.size()) {
-                    value = args[++i];
-                }
-            } else if (arg.rfind(longPrefix, 0) == 0) {
-                target = field;
-                value = arg.substr(longPrefix.size());
-            } else if (arg.rfind(shortName, 0) == 0) {
-                target = field;
-                value = arg.substr(2);
-            }
-            if (target != nullptr) {
-                break;
-            }
-        }
-        if (target == nullptr) {
-            report(io, "compile: unknown option " + arg + " (see vellum-cli compile --help)");
-            return std::nullopt;
-        }
-        if (!value) {
-            report(io, "compile: " + arg + " needs a value");
-            return std::nullopt;
-        }
-        *target = std::move(value);
+    std::optional<Arguments> parsed =
+        parseArguments(args, "compile",
+                       {{"-n", "--name", &options.name}, {"-o", "--output", &options.output}}, io);
+    if (!parsed) {
+        return std::nullopt;
     }
+    options.inputs = std::move(parsed->inputs);
+    options.help = parsed->help;
     if (!options.help && options.inputs.empty()) {
         report(io, "compile: no input file (see vellum-cli compile --help)");
         return std::nullopt;

@@ -61,6 +61,58 @@ std::vector<std::string> messageLines(const std::string& message) {
     }
 }
 
+std::optional<Arguments> parseArguments(const Args& args, const std::string& command,
+                                        std::initializer_list<ValueOption> options, Io io) {
+    Arguments parsed;
+    bool onlyInputs = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (onlyInputs || arg.empty() || arg[0] != '-' || arg == "-") {
+            parsed.inputs.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            onlyInputs = true;
+            continue;
+        }
+        if (arg == "-h" || arg == "--help") {
+            parsed.help = true;
+            continue;
+        }
+        const ValueOption* option = nullptr;
+        std::optional<std::string> value;
+        for (const ValueOption& candidate : options) {
+            const std::string longPrefix = std::string(candidate.longName) + "=";
+            if (arg == candidate.shortName || arg == candidate.longName) {
+                option = &candidate;
+                if (i + 1 < args.size()) {
+                    value = args[++i];
+                }
+            } else if (arg.starts_with(longPrefix)) {
+                option = &candidate;
+                value = arg.substr(longPrefix.size());
+            } else if (arg.starts_with(candidate.shortName) && !arg.starts_with("--")) {
+                option = &candidate;
+                value = arg.substr(std::string_view(candidate.shortName).size());
+            }
+            if (option != nullptr) {
+                break;
+            }
+        }
+        if (option == nullptr) {
+            report(io, command + ": unknown option " + arg + " (see vellum-cli " + command +
+                           " --help)");
+            return std::nullopt;
+        }
+        if (!value) {
+            report(io, command + ": " + arg + " needs a value");
+            return std::nullopt;
+        }
+        *option->value = std::move(value);
+    }
+    return parsed;
+}
+
 void report(Io io, const std::string& line) {
     io.err << kProgram << ": " << line << '\n';
 }

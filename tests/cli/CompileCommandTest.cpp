@@ -211,3 +211,13 @@ TEST_F(CompileCommandTest, BadUsageExitsWithTwo) {
     EXPECT_EQ(help.out.rfind("Usage: vellum-cli compile", 0), 0u);
     EXPECT_TRUE(folder.entries().empty());
 }
+
+TEST_F(CompileCommandTest, DoubleDashEndsTheOptions) {
+    input("-n.txt", "dash");
+    const std::string cwd = fs::current_path();
+    fs::current_path(folder.path());
+    const Outcome result = run({"--", "-n.txt"});
+    fs::current_path(cwd);
+    ASSERT_EQ(result.status, 0) << result.err;
+    expectTifilesReads(folder / "-n.85s", "-n", buildStringData("dash\r\n"));
+}
