@@ -19,9 +19,6 @@ import argparse
 import os
 import re
 
-from fontTools.fontBuilder import FontBuilder
-from fontTools.pens.ttGlyphPen import TTGlyphPen
-
 REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 FAMILY = "TI85"
@@ -115,6 +112,8 @@ def rectangles(rows):
 
 
 def draw(rows):
+    from fontTools.pens.ttGlyphPen import TTGlyphPen
+
     pen = TTGlyphPen(None)
     for x, y, w, h in rectangles(rows):
         left, right = x * UNIT, (x + w) * UNIT
@@ -132,6 +131,8 @@ NOTDEF = [".#####", ".#...#", ".#...#", ".#...#", ".#...#", ".#...#", ".#####", 
 
 
 def build(glyphs, display, out):
+    from fontTools.fontBuilder import FontBuilder
+
     order = [".notdef"]
     outlines = {".notdef": draw(NOTDEF)}
     cmap = {}

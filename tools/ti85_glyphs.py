@@ -9,8 +9,8 @@ calculator's 6 x 8 glyph cell at double size, so each calculator pixel is a
 
 Codes 0xD8 to 0xFF are cursor shapes and blank cells on the calculator, not
 characters; the table gives each of them a placeholder of its own instead: a
-dark 5 x 7 block with the code's low hex digit cut out, standing on nothing
-(0xD8-0xDF), on a solid bar (0xE0-0xEF) or on a dotted bar (0xF0-0xFF).
+dark 5 x 7 block with the code's low hex digit cut out, under nothing
+(0xD8-0xDF), a solid bar (0xE0-0xEF) or a dotted bar (0xF0-0xFF).
 
 Usage: tools/ti85_glyphs.py [--chart PNG] [--out data/ti85-glyphs.txt]
 """
@@ -51,8 +51,8 @@ HEX_DIGITS = {
     0xE: ["###", "#..", "##.", "#..", "###"],
     0xF: ["###", "#..", "##.", "#..", "#.."],
 }
-# What the block stands on, by high hex digit: row 7 of the cell.
-PLACEHOLDER_BASE = {0xD: "......", 0xE: ".#####", 0xF: ".#.#.#"}
+# What tops the block, by high hex digit: row 0 of the cell.
+PLACEHOLDER_MARK = {0xD: "......", 0xE: ".#####", 0xF: ".#.#.#"}
 
 
 def read_chart(path):
@@ -89,18 +89,19 @@ def read_chart(path):
 
 
 def placeholder(code):
-    """A dark 5 x 7 block (columns 1-5, rows 0-6) with the low hex digit cut out
-    of columns 2-4, rows 1-5, and row 7 telling the high digit."""
+    """A dark 5 x 7 block (columns 1-5, rows 1-7) with the low hex digit cut out
+    of columns 2-4, rows 2-6, and row 0 telling the high digit. The digit and
+    the mark stay clear of row 7, which the character map cuts off in its
+    last row until the window is enlarged."""
     digit = HEX_DIGITS[code & 0xF]
-    rows = []
-    for y in range(7):
+    rows = [PLACEHOLDER_MARK[code >> 4]]
+    for y in range(1, GLYPH_H):
         line = DARK
         for x in range(1, 6):
-            inside = 1 <= y <= 5 and 2 <= x <= 4
-            cut = inside and digit[y - 1][x - 2] == "#"
+            inside = 2 <= y <= 6 and 2 <= x <= 4
+            cut = inside and digit[y - 2][x - 2] == "#"
             line += DARK if cut else LIT
         rows.append(line)
-    rows.append(PLACEHOLDER_BASE[code >> 4])
     return rows
 
 
@@ -115,9 +116,9 @@ def format_table(glyphs, chart_name):
         "# 0x00-0xD7 are read off %s by tools/ti85_glyphs.py." % chart_name,
         "# 0xD8-0xFF are not characters on the calculator (cursor shapes and blank",
         "# cells); each has a placeholder of its own, marked \"placeholder\": a dark",
-        "# block with the low hex digit cut out, on nothing (0xD8-0xDF), a solid bar",
-        "# (0xE0-0xEF) or a dotted bar (0xF0-0xFF).",
-        "# tools/ti85_font.py builds the fonts from this table.",
+        "# block in rows 1-7 with the low hex digit cut out, under nothing (0xD8-0xDF),",
+        "# a solid bar (0xE0-0xEF) or a dotted bar (0xF0-0xFF) in row 0.",
+        "# tools/ti85_font.py builds the font from this table.",
     ]
     for code, rows in enumerate(glyphs):
         out.append("")
