@@ -245,6 +245,22 @@ class FontTest : public QObject {
         QCOMPARE(wrong, 0);
     }
 
+    // Codes 0xD8-0xFF are no characters on the calculator; each placeholder
+    // must differ from every other glyph, so that no two bytes look alike.
+    void placeholdersAreDistinct() {
+        QString error;
+        const auto glyphs = readGlyphTable(&error);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        for (int p = 0xD8; p < 256; ++p) {
+            for (int c = 1; c < 256; ++c) {
+                QVERIFY2(c == p || glyphs[c] != glyphs[p],
+                         qPrintable(QStringLiteral("0x%1 looks like 0x%2")
+                                        .arg(p, 2, 16)
+                                        .arg(c, 2, 16, QLatin1Char('0'))));
+            }
+        }
+    }
+
     // Each caption of the main window fits its control: width and height in
     // pixels of the control, its caption as drawn (lines of a wrapped caption
     // apart), and whether only the ink above the baseline needs to fit.
