@@ -148,6 +148,7 @@ TEST_F(CompileCommandTest, TextPastTheLimitFailsAndRemovesTheOutput) {
     writeBytes(in, Bytes(32694, 'z'));
     ASSERT_EQ(run({in}).status, 0);
     EXPECT_EQ(fs::file_size(out), 32767u);
+    expectTifilesReads(out, "b", buildStringData(Bytes(32694, 'z') + "\r\n"));
 }
 
 TEST_F(CompileCommandTest, FailuresNameTheInputAndTheOthersStillCompile) {

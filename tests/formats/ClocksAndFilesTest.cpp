@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <regex>
+#include <sys/stat.h>
 
 using namespace vellum;
 using vellum::testing::readBytes;
@@ -98,6 +99,11 @@ TEST(PosixFiles, OnlyFilesAndLinksCountAsReplaceable) {
     EXPECT_FALSE(found);
     EXPECT_FALSE(files.remove(dir).ok());
     EXPECT_TRUE(std::filesystem::is_directory(dir));
+
+    const std::string fifo = folder / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_TRUE(files.exists(fifo, found).ok());
+    EXPECT_FALSE(found);
 
     ASSERT_TRUE(files.exists(folder / "none", found).ok());
     EXPECT_FALSE(found);

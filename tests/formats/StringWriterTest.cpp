@@ -13,6 +13,7 @@
 #include <cctype>
 #include <filesystem>
 #include <optional>
+#include <sys/stat.h>
 
 using namespace vellum;
 using vellum::testing::AnsweringBoxes;
@@ -128,6 +129,7 @@ TEST_F(CompileTest, ChecksumAndLayoutDoNotDependOnTheComment) {
     ASSERT_EQ(first.size(), second.size());
     EXPECT_NE(first.substr(11, 42), second.substr(11, 42));
     EXPECT_EQ(first.substr(53), second.substr(53));
+    expectTifilesReads(target, "untitled", buildStringData("same text"));
 }
 
 TEST_F(CompileTest, FillsTheFileUpToTheLimitAndNoFurther) {
@@ -184,6 +186,7 @@ TEST_F(CompileTest, CommentIsCutOrPaddedToFortyTwoBytes) {
         const std::string file = compile("");
         ASSERT_EQ(file.size(), 79u) << c.time;
         EXPECT_EQ(file.substr(11, 42), c.comment) << c.time;
+        expectTifilesReads(target, "untitled", buildStringData(""));
     }
 }
 
@@ -397,6 +400,9 @@ TEST_P(FailingStepTest, YesGoesOnWithoutTheStepsBytes) {
         expected[82] = static_cast<char>(sum >> 8);
     }
     EXPECT_EQ(file, expected);
+    if (expected == good) { // a failed close or delete loses nothing here
+        expectTifilesReads(target, "untitled", buildStringData("AB\r\nC"));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Steps, FailingStepTest, ::testing::ValuesIn(kInjections),
@@ -488,6 +494,17 @@ TEST_F(CompileTest, PlatformFailuresCarryTheSystemsNumber) {
     ASSERT_GE(boxes.critical.size(), 2u);
     EXPECT_EQ(boxes.critical[1].title, "Error 21"); // EISDIR
     EXPECT_TRUE(std::filesystem::is_directory(target));
+
+    // Nor is a pipe deleted: the writer only ever replaces files.
+    target = folder / "pipe.85s";
+    ASSERT_EQ(::mkfifo(target.c_str(), 0600), 0);
+    boxes.yesNo.clear();
+    const std::size_t before = boxes.critical.size();
+    dlgString.choose(target);
+    editor.cmdString_Click();
+    ASSERT_EQ(boxes.critical.size(), before + 1);
+    EXPECT_EQ(boxes.critical.back().title, "Error 29"); // ESPIPE
+    EXPECT_TRUE(std::filesystem::is_fifo(target));
 }
 
 TEST_F(CompileTest, EditorWithoutFileAccessWritesNothing) {
