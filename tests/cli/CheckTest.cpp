@@ -1,8 +1,6 @@
 // vellum-cli check, run in-process.
 
-#include "cli/Commands.h"
-
-#include "tests/formats/ReaderFakes.h"
+#include "ReaderCliFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -10,31 +8,13 @@
 #include <sstream>
 
 using namespace vellum;
-using vellum::testing::EditorFixture;
+using vellum::testing::CliOutcome;
 using vellum::testing::readBytes;
 using vellum::testing::writeBytes;
 
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-struct CheckTest : EditorFixture {
-    Outcome check(const cli::Args& args) {
-        std::ostringstream out, err;
-        const int status = cli::check(args, {out, err});
-        return {status, out.str(), err.str()};
-    }
-    // A file as the editor compiles it.
-    std::string stringFile(const std::string& name, const Bytes& varName, const Bytes& text) {
-        const std::string path = folder / name;
-        compile(varName, text, path);
-        return path;
-    }
-};
+using CheckTest = vellum::testing::ReaderCliFixture;
 
 } // namespace
 
@@ -45,15 +25,10 @@ TEST_F(CheckTest, CheckPrintsOneLinePerFile) {
     writeBytes(folder / "bad.85s", bad);
     std::string other = readBytes(good);
     other[70] = 0x01;
-    unsigned sum = 0;
-    for (std::size_t i = 55; i + 2 < other.size(); ++i) {
-        sum += static_cast<unsigned char>(other[i]);
-    }
-    other[other.size() - 2] = static_cast<char>(sum & 0xFF);
-    other[other.size() - 1] = static_cast<char>((sum >> 8) & 0xFF);
+    vellum::testing::fixChecksum(other);
     writeBytes(folder / "other.85s", other);
 
-    Outcome r = check({good});
+    CliOutcome r = check({good});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, good + ": valid, string \"note\" in the viewer's layout (00 EF, 4 text "
                             "bytes, 00 00)\n");
@@ -80,7 +55,7 @@ TEST_F(CheckTest, CheckPrintsOneLinePerFile) {
 TEST_F(CheckTest, CheckCopesWithHugeFiles) {
     const std::string huge = stringFile("huge.85s", "h", "x");
     std::filesystem::resize_file(huge, 120u << 20);
-    const Outcome r = check({huge});
+    const CliOutcome r = check({huge});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, huge +
                          ": invalid: the data-section length 16 needs a file of 73 bytes, but the "

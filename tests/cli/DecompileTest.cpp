@@ -1,8 +1,6 @@
 // vellum-cli decompile, run in-process.
 
-#include "cli/Commands.h"
-
-#include "tests/formats/ReaderFakes.h"
+#include "ReaderCliFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -10,30 +8,13 @@
 #include <sstream>
 
 using namespace vellum;
-using vellum::testing::EditorFixture;
+using vellum::testing::CliOutcome;
 using vellum::testing::readBytes;
 using vellum::testing::writeBytes;
 
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-struct DecompileTest : EditorFixture {
-    Outcome decompile(const cli::Args& args) {
-        std::ostringstream out, err;
-        const int status = cli::decompile(args, {out, err});
-        return {status, out.str(), err.str()};
-    }
-    std::string stringFile(const std::string& name, const Bytes& varName, const Bytes& text) {
-        const std::string path = folder / name;
-        compile(varName, text, path);
-        return path;
-    }
-};
+using DecompileTest = vellum::testing::ReaderCliFixture;
 
 void expectOneLine(const std::string& text, const std::string& contains) {
     EXPECT_NE(text.find(contains), std::string::npos) << text;
@@ -44,7 +25,7 @@ void expectOneLine(const std::string& text, const std::string& contains) {
 
 TEST_F(DecompileTest, DecompileWritesAVellumDocumentNextToTheInput) {
     const std::string in = stringFile("Story.85s", "story", "Once\r\nupon");
-    const Outcome r = decompile({in});
+    const CliOutcome r = decompile({in});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(readBytes(folder / "Story.vlm"), "story\r\nOnce\r\nupon\r\n");
@@ -81,7 +62,7 @@ TEST_F(DecompileTest, DecompileFailuresLeaveEarlierOutputAlone) {
     const std::string sound = stringFile("sound.85s", "s", "text");
     const std::string soundBytes = readBytes(sound);
 
-    Outcome r = decompile({"-o", out, notScrollet});
+    CliOutcome r = decompile({"-o", out, notScrollet});
     EXPECT_EQ(r.status, 1);
     expectOneLine(r.err, "Not a valid 'Scrollet' String.");
     r = decompile({"-o", out, folder / "zero.85s"});
@@ -112,7 +93,7 @@ TEST_F(DecompileTest, DecompileUsage) {
     EXPECT_EQ(decompile({"a.85s", "b.85s"}).status, 2);
     EXPECT_EQ(decompile({"--bogus", "a.85s"}).status, 2);
     EXPECT_EQ(decompile({"a.85s", "-o"}).status, 2);
-    const Outcome help = decompile({"--help"});
+    const CliOutcome help = decompile({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("Usage: vellum-cli decompile"), std::string::npos);
 }

@@ -124,6 +124,17 @@ inline std::string readBytes(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// Puts the checksum of a string file right again after a change to its data
+// section (the bytes from offset 55 up to the last two).
+inline void fixChecksum(std::string& file) {
+    unsigned sum = 0;
+    for (std::size_t i = 55; i + 2 < file.size(); ++i) {
+        sum += static_cast<unsigned char>(file[i]);
+    }
+    file[file.size() - 2] = static_cast<char>(sum & 0xFF);
+    file[file.size() - 1] = static_cast<char>((sum >> 8) & 0xFF);
+}
+
 // An editor over a window-less document, with scripted services. The
 // document starts as start-up leaves it.
 struct EditorFixture : ::testing::Test {

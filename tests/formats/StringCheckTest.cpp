@@ -6,6 +6,7 @@
 
 using namespace vellum;
 using vellum::testing::EditorFixture;
+using vellum::testing::fixChecksum;
 
 namespace {
 
@@ -16,14 +17,6 @@ struct StringCheckTest : EditorFixture {
     static void setWord(std::string& file, std::size_t offset, std::size_t value) {
         file[offset] = static_cast<char>(value & 0xFF);
         file[offset + 1] = static_cast<char>(value >> 8);
-    }
-    // Puts the checksum right again after a change inside the data section.
-    static void fixChecksum(std::string& file) {
-        unsigned sum = 0;
-        for (std::size_t i = 55; i + 2 < file.size(); ++i) {
-            sum += static_cast<unsigned char>(file[i]);
-        }
-        setWord(file, file.size() - 2, sum & 0xFFFF);
     }
     static std::string problem(const std::string& file) {
         const StringCheckResult r = checkStringFile(file);
