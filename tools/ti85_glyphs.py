@@ -12,7 +12,7 @@ characters; the table gives each of them a placeholder of its own instead: a
 dark 5 x 7 block with the code's low hex digit cut out, under nothing
 (0xD8-0xDF), a solid bar (0xE0-0xEF) or a dotted bar (0xF0-0xFF).
 
-Usage: tools/ti85_glyphs.py [--chart PNG] [--out data/ti85-glyphs.txt]
+Usage: tools/ti85_glyphs.py [--chart PNG] [--out data/ti85-glyphs.txt] [--check]
 """
 
 import argparse
@@ -131,13 +131,27 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--chart", default=DEFAULT_CHART)
     parser.add_argument("--out", default=DEFAULT_OUT)
+    parser.add_argument("--check", action="store_true",
+                        help="compare the table with --out instead of writing it")
     args = parser.parse_args()
 
     glyphs = read_chart(args.chart)
     for code in range(FIRST_PLACEHOLDER, 256):
         glyphs[code] = placeholder(code)
+    table = format_table(glyphs, os.path.basename(args.chart))
+    if args.check:
+        with open(args.out, encoding="ascii") as f:
+            committed = f.read()
+        if committed != table:
+            for number, (want, have) in enumerate(zip(table.split("\n"), committed.split("\n")), 1):
+                if want != have:
+                    raise SystemExit("%s:%d: %r, but the chart gives %r" %
+                                     (args.out, number, have, want))
+            raise SystemExit("%s: differs in length from the table the chart gives" % args.out)
+        print("%s matches the chart" % args.out)
+        return
     with open(args.out, "w", encoding="ascii") as f:
-        f.write(format_table(glyphs, os.path.basename(args.chart)))
+        f.write(table)
     print("wrote %s" % args.out)
 
 
