@@ -84,6 +84,35 @@ class TextAreaTest : public QObject {
         std::filesystem::remove_all(dir);
     }
 
+    void everyByteLoadsAndSavesBackFromATextFile() {
+        // A text file of every byte with lone LFs and CR LF line ends (a lone
+        // CR ends a line in a text file) loads into the widget and saves back
+        // unchanged.
+        vellum::test::FakeDialog dlgFile;
+        vellum::test::FakeBoxes boxes;
+        MainWindow window(EditorServices{&dlgFile, nullptr, &boxes, nullptr, nullptr});
+        const auto dir = std::filesystem::temp_directory_path() / "vellum-ui-load-bytes";
+        std::filesystem::create_directories(dir);
+        Bytes content;
+        for (char c : everyByte(11)) {
+            content += c == '\r' ? Bytes("\r\n") : Bytes(1, c);
+        }
+        content += "\r\n";
+        {
+            std::ofstream out(dir / "in.txt", std::ios::binary);
+            out << content;
+        }
+        dlgFile.choose((dir / "in.txt").string(), "in.txt");
+        window.editor().cmdLoad_Click();
+        QCOMPARE(window.txtMain()->toPlainText(), displayText(content));
+        dlgFile.choose((dir / "out.txt").string(), "out.txt");
+        window.editor().cmdSaveAs_Click();
+        std::ifstream in(dir / "out.txt", std::ios::binary);
+        const std::string file{std::istreambuf_iterator<char>(in), {}};
+        QCOMPARE(file, content);
+        std::filesystem::remove_all(dir);
+    }
+
     void oneSignalPerChange() {
         TextArea area;
         QSignalSpy spy(&area, &TextArea::textEdited);
