@@ -106,7 +106,9 @@ std::string resolveLink(const std::string& path) {
 int createTemporary(const std::string& target, std::string& tempPath) {
     static std::mt19937_64 random(static_cast<std::uint64_t>(
         std::chrono::steady_clock::now().time_since_epoch().count() ^ ::getpid()));
-    const std::string prefix = folderOf(target) + "/." + baseNameOf(target) + ".";
+    // Part of the target's name, short enough that the temporary name always
+    // fits where the target's does.
+    const std::string prefix = folderOf(target) + "/." + baseNameOf(target).substr(0, 200) + ".";
     for (int attempt = 0; attempt < 100; ++attempt) {
         tempPath = prefix + std::to_string(random() % 1000000000) + ".tmp";
         // 0666 as any new file: the user's umask applies.
