@@ -121,6 +121,25 @@ int createTemporary(const std::string& target, std::string& tempPath) {
     return -1;
 }
 
+// Calls onLine with every line of the bytes, without its terminator: a line
+// ends at CR LF or at a lone CR; the last may end at the end of the bytes.
+template <typename OnLine> void forEachLine(std::string_view bytes, OnLine onLine) {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] != '\r') {
+            continue;
+        }
+        onLine(bytes.substr(start, i - start));
+        if (i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+            ++i;
+        }
+        start = i + 1;
+    }
+    if (start < bytes.size()) {
+        onLine(bytes.substr(start));
+    }
+}
+
 } // namespace
 
 bool isVellumPath(std::string_view path) {
@@ -133,43 +152,26 @@ bool isVellumPath(std::string_view path) {
 
 std::vector<std::string_view> splitLines(std::string_view bytes) {
     std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] != '\r') {
-            continue;
-        }
-        lines.push_back(bytes.substr(start, i - start));
-        if (i + 1 < bytes.size() && bytes[i + 1] == '\n') {
-            ++i;
-        }
-        start = i + 1;
-    }
-    if (start < bytes.size()) {
-        lines.push_back(bytes.substr(start));
-    }
+    forEachLine(bytes, [&](std::string_view line) { lines.push_back(line); });
     return lines;
 }
 
 std::optional<TextDocumentContent> parseTextDocument(std::string_view bytes, bool vellum) {
-    const std::vector<std::string_view> lines = splitLines(bytes);
     TextDocumentContent content;
-    std::size_t first = 0;
-    if (vellum) {
-        if (lines.empty()) {
-            return std::nullopt;
+    // At most one CR LF more than the file holds: the last line's.
+    content.text.reserve(bytes.size() + kCrLf.size());
+    bool first = vellum;
+    forEachLine(bytes, [&](std::string_view line) {
+        if (first) {
+            content.name = Bytes(line);
+            first = false;
+            return;
         }
-        content.name = Bytes(lines.front());
-        first = 1;
-    }
-    // Assembled in one buffer and handed to the text box in one change.
-    std::size_t size = 0;
-    for (std::size_t i = first; i < lines.size(); ++i) {
-        size += lines[i].size() + kCrLf.size();
-    }
-    content.text.reserve(size);
-    for (std::size_t i = first; i < lines.size(); ++i) {
-        content.text += lines[i];
+        content.text += line;
         content.text += kCrLf;
+    });
+    if (vellum && !content.name) {
+        return std::nullopt;
     }
     return content;
 }
