@@ -15,7 +15,7 @@ PACKAGES=(
   libticonv-dev libtifiles-dev
   xvfb xauth
   fonts-terminus
-  desktop-file-utils shared-mime-info xdg-utils
+  desktop-file-utils shared-mime-info xdg-utils libfile-mimeinfo-perl dpkg-dev
 )
 
 as_root() {

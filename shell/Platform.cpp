@@ -7,11 +7,23 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+// The icons live in this static library's resources, which the linker keeps
+// only when something refers to them.
+static void initIconResources() {
+    Q_INIT_RESOURCE(icons);
+}
+
 namespace vellum {
 
 namespace {
 
+void ensureIcons() {
+    static const bool done = (initIconResources(), true);
+    (void)done;
+}
+
 std::string resourceBytes(const char* name) {
+    ensureIcons();
     QFile file(QStringLiteral(":/vellum/icons/") + QLatin1String(name));
     if (!file.open(QIODevice::ReadOnly)) {
         return {};
@@ -54,6 +66,7 @@ DesktopIcons bundledIcons() {
 }
 
 QIcon programIcon() {
+    ensureIcons();
     QIcon icon;
     icon.addFile(QStringLiteral(":/vellum/icons/vellum-16.png"), QSize(16, 16));
     icon.addFile(QStringLiteral(":/vellum/icons/vellum-32.png"), QSize(32, 32));

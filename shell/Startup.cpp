@@ -42,7 +42,10 @@ void Form_Load(const StartupSteps& steps) {
     if (steps.newDocument) {
         steps.newDocument();
     }
+    continueFormLoad(steps);
+}
 
+void continueFormLoad(const StartupSteps& steps) {
     const AssociationEntries entries = associationEntries(steps.program);
     if (steps.registry != nullptr) {
         writeAssociationEntries(*steps.registry, entries);

@@ -39,6 +39,9 @@ inline constexpr const char* kOpenFailedTitle = "Error";
 // file that can be opened for reading.
 std::string unreadableReason(const std::string& path);
 
+// The whole sequence, steps 1 to 6.
 void Form_Load(const StartupSteps& steps);
+// Steps 3 to 6, for a window that has made the first document itself.
+void continueFormLoad(const StartupSteps& steps);
 
 } // namespace vellum

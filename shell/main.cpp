@@ -1,15 +1,7 @@
-// The editor: one main window with an empty document.
-#include "ui/Fonts.h"
-#include "ui/MainWindow.h"
-
-#include <QApplication>
+// The editor: one main window, started with the document named on the
+// command line, if any.
+#include "shell/Application.h"
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Vellum"));
-    vellum::ui::registerFonts();
-
-    vellum::ui::MainWindow window;
-    window.show();
-    return QApplication::exec();
+    return vellum::runEditor(argc, argv);
 }

@@ -1,0 +1,71 @@
+#include "Application.h"
+
+#include "CommandLine.h"
+#include "Platform.h"
+#include "Startup.h"
+#include "ui/Fonts.h"
+#include "ui/MainWindow.h"
+#include "ui/QtServices.h"
+
+#include <QApplication>
+
+namespace vellum {
+
+namespace {
+
+// The desktop half of the association, where the desktop follows the
+// freedesktop rules; Windows has the registry entries alone.
+void associateDesktop([[maybe_unused]] const ProgramLocation& program,
+                      [[maybe_unused]] const AssociationEntries& entries) {
+#if !defined(_WIN32) && !defined(__APPLE__)
+    if (const auto folders = XdgFolders::fromEnvironment()) {
+        associateWithDesktop(program, entries, *folders, bundledIcons(), systemToolRunner());
+    }
+#endif
+}
+
+} // namespace
+
+int runEditor(int& argc, char** argv, const std::function<void(QWidget& window)>& shown) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Vellum"));
+    QGuiApplication::setDesktopFileName(
+        QString::fromLatin1(kDesktopAppId.data(), kDesktopAppId.size()));
+    QApplication::setWindowIcon(programIcon());
+    ui::registerFonts();
+
+    // QApplication has taken its own options (-platform, -style and the like)
+    // out of argv by now; the rest is the document's path.
+    const std::string commandLine = joinArguments(argc, argv);
+    const auto registry = platformRegistry();
+
+    ui::MainWindow window({}, [&](ui::MainWindow& w) {
+        ui::QtMessageBoxes boxes(&w);
+        StartupSteps steps;
+        steps.newDocument = [&w] {
+            w.document().IsSaved = true;
+            w.editor().cmdNew_Click();
+        };
+        steps.registry = registry.get();
+        steps.program = currentProgramLocation();
+        steps.associateDesktop = associateDesktop;
+        steps.loadText = [&w](const std::string& path, const Bytes& title) {
+            return w.editor().LoadText(path, title);
+        };
+        steps.loadString = [&w](const std::string& path, const Bytes& title) {
+            return w.editor().LoadString(path, title);
+        };
+        steps.boxes = &boxes;
+        steps.commandLine = commandLine;
+        // The window has made the first document (steps 1 and 2).
+        continueFormLoad(steps);
+    });
+    window.setWindowIcon(programIcon());
+    window.show();
+    if (shown) {
+        shown(window);
+    }
+    return QApplication::exec();
+}
+
+} // namespace vellum

@@ -1,0 +1,15 @@
+#pragma once
+// The editor as a program: the application object, the main window with the
+// whole start-up sequence, and the event loop.
+
+#include <functional>
+
+class QWidget;
+
+namespace vellum {
+
+// Runs the editor until its window closes; returns the exit code. When
+// given, shown is called with the main window right after it is shown.
+int runEditor(int& argc, char** argv, const std::function<void(QWidget& window)>& shown = {});
+
+} // namespace vellum
