@@ -1,8 +1,8 @@
 #include "DesktopAssociation.h"
 
 #include "Files.h"
+#include "TextEscape.h"
 
-#include <cstdlib>
 #include <system_error>
 
 namespace vellum {
@@ -12,50 +12,12 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string xmlEscaped(std::string_view text) {
-    std::string out;
-    for (const char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
+    return escapeCharacters(text, {{'&', "&amp;"}, {'<', "&lt;"}, {'>', "&gt;"}, {'"', "&quot;"}});
 }
 
 // A value of type string in a desktop entry: backslashes and line breaks escaped.
 std::string desktopString(std::string_view text) {
-    std::string out;
-    for (const char c : text) {
-        switch (c) {
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
+    return escapeCharacters(text, {{'\\', "\\\\"}, {'\n', "\\n"}, {'\r', "\\r"}, {'\t', "\\t"}});
 }
 
 std::string documentIconName() {
@@ -66,18 +28,6 @@ std::string documentIconName() {
 
 std::string execLine(const ProgramLocation& program) {
     return execArgument(program.path()) + " %f";
-}
-
-fs::path folderFromEnvironment(const char* variable, const char* fallback) {
-    const char* value = std::getenv(variable);
-    if (value != nullptr && fs::path(value).is_absolute()) {
-        return value;
-    }
-    const char* home = std::getenv("HOME");
-    if (home == nullptr || *home == '\0') {
-        return {};
-    }
-    return fs::path(home) / fallback;
 }
 
 // True when the file made from source is missing or older than source.
@@ -94,8 +44,8 @@ bool outdated(const fs::path& made, const fs::path& source) {
 } // namespace
 
 std::optional<XdgFolders> XdgFolders::fromEnvironment() {
-    XdgFolders folders{folderFromEnvironment("XDG_DATA_HOME", ".local/share"),
-                       folderFromEnvironment("XDG_CONFIG_HOME", ".config")};
+    XdgFolders folders{userFolder("XDG_DATA_HOME", ".local/share"),
+                       userFolder("XDG_CONFIG_HOME", ".config")};
     if (folders.dataHome.empty() || folders.configHome.empty()) {
         return std::nullopt;
     }

@@ -1,5 +1,6 @@
 #include "Files.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -68,6 +69,18 @@ WriteOutcome updateFile(const std::filesystem::path& file, std::string_view cont
         return WriteOutcome::Unchanged;
     }
     return writeFileAtomically(file, content) ? WriteOutcome::Written : WriteOutcome::Failed;
+}
+
+std::filesystem::path userFolder(const char* variable, const char* fallback) {
+    const char* value = std::getenv(variable);
+    if (value != nullptr && std::filesystem::path(value).is_absolute()) {
+        return value;
+    }
+    const char* home = std::getenv("HOME");
+    if (home == nullptr || *home == '\0') {
+        return {};
+    }
+    return std::filesystem::path(home) / fallback;
 }
 
 std::filesystem::path pathFromUtf8(std::string_view utf8) {

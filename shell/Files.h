@@ -1,7 +1,7 @@
 #pragma once
-// Small file helpers for what start-up writes into the user's folders: whole
-// files, read and compared before they are written, and replaced in one step
-// so that a reader never sees half a file.
+// Small file helpers for what start-up writes into the user's folders: where
+// those folders are; whole files, read and compared before they are written,
+// and replaced in one step so that a reader never sees half a file.
 
 #include <filesystem>
 #include <string>
@@ -25,6 +25,10 @@ bool writeFileAtomically(const std::filesystem::path& file, std::string_view con
 
 // Writes only when the file does not already hold exactly content.
 WriteOutcome updateFile(const std::filesystem::path& file, std::string_view content);
+
+// A folder named by an XDG variable (used only when absolute), else
+// $HOME/fallback; empty without a home folder.
+std::filesystem::path userFolder(const char* variable, const char* fallback);
 
 // A path from UTF-8 text (file names on the command line and in the entries).
 std::filesystem::path pathFromUtf8(std::string_view utf8);

@@ -1,9 +1,8 @@
 #include "Files.h"
 #include "Registry.h"
+#include "TextEscape.h"
 
 #include <array>
-#include <cstdio>
-#include <cstdlib>
 #include <utility>
 
 namespace vellum {
@@ -92,38 +91,13 @@ std::optional<std::vector<std::string_view>> splitLevels(std::string_view keyPat
     }
 }
 
+// Registry texts in double quotes, with C-like escapes for what would break a line.
 std::string quote(std::string_view text) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out = "\"";
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        switch (c) {
-        case '\\':
-            out += "\\\\";
-            break;
-        case '"':
-            out += "\\\"";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (byte < 0x20 || byte == 0x7F) {
-                out += "\\x";
-                out += kHex[byte >> 4];
-                out += kHex[byte & 0x0F];
-            } else {
-                out += c;
-            }
-        }
-    }
-    return out + "\"";
+    return '"' +
+           escapeCharacters(
+               text, {{'\\', "\\\\"}, {'"', "\\\""}, {'\n', "\\n"}, {'\r', "\\r"}, {'\t', "\\t"}},
+               true) +
+           '"';
 }
 
 int hexDigit(char c) {
@@ -275,16 +249,9 @@ std::string_view registryRootName(RegistryRoot root) {
 }
 
 std::optional<std::filesystem::path> RegistryStore::defaultFile() {
-    std::filesystem::path dataHome;
-    const char* xdg = std::getenv("XDG_DATA_HOME");
-    if (xdg != nullptr && std::filesystem::path(xdg).is_absolute()) {
-        dataHome = xdg;
-    } else {
-        const char* home = std::getenv("HOME");
-        if (home == nullptr || *home == '\0') {
-            return std::nullopt;
-        }
-        dataHome = std::filesystem::path(home) / ".local" / "share";
+    const auto dataHome = userFolder("XDG_DATA_HOME", ".local/share");
+    if (dataHome.empty()) {
+        return std::nullopt;
     }
     return dataHome / "vellum" / "registry.txt";
 }
