@@ -1,5 +1,7 @@
 #include "formats/StringCheck.h"
 
+#include "formats/StringReader.h"
+
 #include <cstdio>
 
 namespace vellum {
@@ -129,6 +131,16 @@ StringCheckResult checkStringFile(std::string_view head, std::uint64_t fileSize)
     } else if (body.substr(body.size() - kStringEnd.size()) != kStringEnd) {
         result.layoutProblem =
             "the string ends with " + hex(body.substr(body.size() - 2)) + ", not 00 00";
+    } else if (textOffset(n) > kLastReadableOffset) {
+        // The editor's reader counts positions in one byte.
+        result.layoutProblem = "the name of " + std::to_string(n) +
+                               " bytes puts the text beyond what the editor reads (names of at "
+                               "most 187 bytes)";
+    } else if (stringLength > kMaxReadableStringLength) {
+        // The editor's reader takes the length as a signed 16-bit value.
+        result.layoutProblem = "the string of " + std::to_string(stringLength) +
+                               " bytes is longer than the editor reads (" +
+                               std::to_string(kMaxReadableStringLength) + " bytes)";
     } else {
         result.viewerLayout = true;
     }

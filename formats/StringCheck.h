@@ -5,7 +5,8 @@
 // the file layout promises: the signature and the three bytes after it, a
 // single variable entry of the string type, every length against the others
 // and against the file size, and the checksum. It then says whether the
-// string has the viewer's layout: 00 EF, the text, 00 00.
+// string has the viewer's layout (00 EF, the text, 00 00) within the name and
+// string lengths that the editor's reader can read.
 
 #include "core/Charset.h"
 #include "formats/StringFile.h"
@@ -23,7 +24,7 @@ struct StringCheckResult {
     // For a valid file:
     Bytes name; // the variable name as stored
     std::size_t stringLength = 0;
-    bool viewerLayout = false; // 00 EF ... 00 00
+    bool viewerLayout = false; // 00 EF ... 00 00, and the editor reads it
     std::string layoutProblem; // why not, when not
 };
 

@@ -44,9 +44,11 @@ inline constexpr std::size_t kLastReadableOffset = 254;
 constexpr std::size_t textOffset(std::size_t n) {
     return stringfile::markerOffset(n) + 1;
 }
+// The string's length word is signed: longer strings cannot be read.
+inline constexpr std::size_t kMaxReadableStringLength = 0x7FFF;
 // The reader never looks past this many bytes of a file: the text of the
 // longest readable name (187) with the longest length word (0x7FFF).
-inline constexpr std::size_t kStringReadLimit = textOffset(187) + 0x7FFF - 2;
+inline constexpr std::size_t kStringReadLimit = textOffset(187) + kMaxReadableStringLength - 2;
 
 // Decodes a string file. Bytes missing at the end of a short file read as 0
 // (so a missing text tail vanishes with the NUL removal).

@@ -1,4 +1,5 @@
 #include "formats/StringCheck.h"
+#include "formats/StringReader.h"
 
 #include "ReaderFakes.h"
 
@@ -90,6 +91,44 @@ TEST_F(StringCheckTest, TellsWhetherTheBodyHasTheViewersLayout) {
     r = checkStringFile(f);
     ASSERT_TRUE(r.valid) << r.problem;
     EXPECT_EQ(r.layoutProblem, "the string ends with 00 7A, not 00 00");
+}
+
+TEST_F(StringCheckTest, TheViewersLayoutOnlyWhereTheEditorCanReadIt) {
+    // A name of 188 bytes puts the text beyond the reader's positions, and a
+    // string of 32,768 bytes has a negative length word for the reader: both
+    // files are sound, but the editor cannot load them.
+    const std::string longName = compile(Bytes(188, 'n'), "x", folder / "n.85s");
+    StringCheckResult r = checkStringFile(longName);
+    ASSERT_TRUE(r.valid) << r.problem;
+    EXPECT_FALSE(r.viewerLayout);
+    EXPECT_NE(r.layoutProblem.find("name of 188 bytes"), std::string::npos) << r.layoutProblem;
+    EXPECT_FALSE(decodeStringFile(longName).accepted());
+    EXPECT_TRUE(checkStringFile(compile(Bytes(187, 'n'), "x", folder / "m.85s")).viewerLayout);
+
+    // Grow the body of a sound file to the given string length, in place.
+    const auto grown = [](std::string f, std::size_t stringLength) {
+        const std::size_t text = stringLength - 4;
+        f.insert(71, text - 4, 'x'); // "AB\nC" becomes longer
+        setWord(f, 53, stringLength + 14);
+        setWord(f, 57, stringLength + 2);
+        setWord(f, 65, stringLength + 2);
+        setWord(f, 67, stringLength);
+        fixChecksum(f);
+        return f;
+    };
+    const std::string longest = grown(sound(), 0x7FFF);
+    r = checkStringFile(longest);
+    ASSERT_TRUE(r.valid) << r.problem;
+    EXPECT_TRUE(r.viewerLayout) << r.layoutProblem;
+    EXPECT_TRUE(decodeStringFile(longest).accepted());
+
+    const std::string tooLong = grown(sound(), 0x8000);
+    r = checkStringFile(tooLong);
+    ASSERT_TRUE(r.valid) << r.problem;
+    EXPECT_FALSE(r.viewerLayout);
+    EXPECT_EQ(r.layoutProblem,
+              "the string of 32768 bytes is longer than the editor reads (32767 bytes)");
+    EXPECT_FALSE(decodeStringFile(tooLong).accepted());
 }
 
 TEST_F(StringCheckTest, ShortSectionsAndOversizedFilesAreCaughtWithoutOverreading) {
