@@ -1,0 +1,86 @@
+// Bytes in, a name and a text (or a refusal, or a failure) out.
+//
+// Whatever the reader reads must compile again: the writer turns that name
+// and text into a file that the reader reads back to the same name and text
+// and that the strict validator accepts in the viewer's layout, unless the
+// text is too long for the calculator, which the writer reports as its
+// overflow failure. And whenever the validator accepts a file in the viewer's
+// layout, the reader reads it.
+#include "FuzzSupport.h"
+
+#include "formats/StringCheck.h"
+#include "formats/StringReader.h"
+
+using namespace vellum;
+using vellum::fuzz::require;
+
+namespace {
+
+// Both rules of the reader's text: no NUL, and every LF follows a CR.
+bool isReaderText(const Bytes& text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\0' || (text[i] == '\n' && (i == 0 || text[i - 1] != '\r'))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void compileAgain(const StringDecode& read) {
+    fuzz::RecordingBoxes boxes;
+    const std::string file = fuzz::compileString(read.name, read.text, boxes);
+    const std::size_t dataSize = buildStringData(read.text).size();
+    if (read.name.size() + dataSize > stringfile::kMaxNamePlusData) {
+        // Too long for the calculator: the writer stops with its overflow
+        // failure, and the No that the boxes answer leaves no file.
+        require(!boxes.titles.empty() &&
+                    boxes.titles.front() == "Error " + std::to_string(kOverflowNumber),
+                "an oversized text is refused with the overflow failure");
+        require(file.empty(), "an abandoned write leaves no file");
+        return;
+    }
+    require(boxes.titles.empty(), "a text within the limits compiles without a failure");
+    require(file.size() == stringfile::fileSize(read.name.size(), dataSize),
+            "the compiled file has the layout's size");
+
+    const StringDecode back = decodeStringFile(file);
+    require(back.accepted(), "the reader reads what the writer wrote from what it read");
+    require(back.name == read.name, "the name survives a compile");
+    require(back.text == read.text, "the text survives a compile");
+
+    const StringCheckResult checked = checkStringFile(file);
+    require(checked.valid, "the validator accepts a compiled file");
+    require(checked.viewerLayout, "a compiled file has the viewer's layout");
+    require(checked.name == read.name, "the validator sees the compiled name");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view file = fuzz::asBytes(data, size);
+    const StringDecode read = decodeStringFile(file);
+
+    // The reader never looks beyond its read limit: the editor reads no more.
+    if (file.size() > kStringReadLimit) {
+        const StringDecode head = decodeStringFile(file.substr(0, kStringReadLimit));
+        require(head.status == read.status && head.name == read.name && head.text == read.text,
+                "bytes beyond the read limit change nothing");
+    }
+
+    const StringCheckResult checked = checkStringFile(file);
+    if (checked.valid && checked.viewerLayout) {
+        require(read.accepted(), "the reader reads every file the validator accepts");
+    }
+
+    if (!read.accepted()) {
+        require(read.name.empty() && read.text.empty(), "a refusal or failure yields nothing");
+        require(read.status == StringDecode::Status::Refused || !read.reason.empty(),
+                "a failure says why");
+        return 0;
+    }
+    require(read.name.size() <= 187, "names beyond the readable positions are never read");
+    require(Charset::toLower(read.name) == read.name, "the name is lower-cased");
+    require(isReaderText(read.text), "the text has no NUL and CR LF line ends");
+    compileAgain(read);
+    return 0;
+}
