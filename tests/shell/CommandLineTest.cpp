@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <vector>
 
 namespace vellum {
@@ -12,6 +13,15 @@ struct Row {
     std::optional<StartupLoader> loader;
     const char* title;
 };
+
+// Names the row in test listings by its command line, in plain characters.
+void PrintTo(const Row& row, std::ostream* os) {
+    std::string name;
+    for (const char c : std::string_view(row.commandLine)) {
+        name += (c >= 0x21 && c <= 0x7E && c != '"' && c != '\\' && c != ';') ? c : '_';
+    }
+    *os << '[' << name << ']';
+}
 
 class CommandLineRule : public ::testing::TestWithParam<Row> {};
 
