@@ -14,7 +14,6 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libticonv-dev libtifiles-dev
   xvfb xauth
-  fonts-terminus
   desktop-file-utils shared-mime-info xdg-utils libfile-mimeinfo-perl dpkg-dev
 )
 
