@@ -36,6 +36,10 @@ class CharMapTest : public QObject {
         QVERIFY(map->windowFlags() & Qt::Tool);
         QCOMPARE(map->parentWidget(), static_cast<QWidget*>(&f.window));
         QCOMPARE(map->findChildren<CharCell*>().size(), 256);
+        // Centred over the main window (give or take the platform's frame).
+        const QPoint offset = map->geometry().center() - f.window.geometry().center();
+        QVERIFY2(offset.manhattanLength() <= 6,
+                 qPrintable(QStringLiteral("%1,%2").arg(offset.x()).arg(offset.y())));
 
         QCOMPARE(map->cell(0)->geometry(), QRect(0, 0, 12, 9));
         QCOMPARE(map->cell(0)->text(), QStringLiteral("  "));

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
@@ -188,6 +189,15 @@ class TextAreaTest : public QObject {
         // What is shown is what those bytes show.
         QCOMPARE(area.toPlainText(), displayText(area.bytes()));
         QCOMPARE(area.characterCount(), countCharacters(area.bytes()));
+        // Typed characters fold the same way.
+        area.setBytes("");
+        area.setFocus();
+        for (const QChar ch : QString::fromUtf8("\xCF\x80\xC3\x9F\xE2\x88\x92")) { // π ß −
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
+            QApplication::sendEvent(&area, &press);
+        }
+        QCOMPARE(area.bytes(), Bytes("\xC4?\xD2"));
+        QCOMPARE(area.toPlainText(), displayText(area.bytes()));
         // A shifted Enter is an ordinary line break.
         area.setBytes("");
         area.setFocus();
