@@ -1,0 +1,298 @@
+// Faults users meet, through the real window: a 100 MB text document, a 10 MB
+// paste, and saves onto a file system that will not take the file.
+#include "tests/ui/Fakes.h"
+
+#include "core/Document.h"
+#include "ui/Controls.h"
+#include "ui/MainWindow.h"
+#include "ui/TextArea.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QTest>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+using namespace vellum;
+using namespace vellum::ui;
+using vellum::test::FakeBoxes;
+using vellum::test::FakeDialog;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t kMegabyte = 1024 * 1024;
+
+struct Window {
+    FakeDialog dlgFile;
+    FakeDialog dlgString;
+    FakeBoxes boxes;
+    MainWindow window{EditorServices{&dlgFile, &dlgString, &boxes, nullptr, nullptr}};
+
+    Window() {
+        window.show();
+        window.activateWindow();
+        [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(&window);
+    }
+    Document& doc() { return window.document(); }
+    void click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+    QString size() const { return window.lblSize()->text(); }
+};
+
+class ScratchFolder {
+  public:
+    ScratchFolder() {
+        std::string pattern = (fs::temp_directory_path() / "vellum-hardening-XXXXXX").string();
+        path_ = ::mkdtemp(pattern.data());
+    }
+    ~ScratchFolder() {
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+    const fs::path& path() const { return path_; }
+    std::vector<std::string> entries() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(path_)) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+  private:
+    fs::path path_;
+};
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// Lines of calculator text (every byte but NUL, CR and LF), CR LF after each,
+// up to at least `size` bytes.
+std::string calculatorLines(std::size_t size) {
+    std::string line;
+    for (int b = 1; b < 256; ++b) {
+        if (b != '\r' && b != '\n') {
+            line += static_cast<char>(b);
+        }
+        if (line.size() == 61) {
+            break;
+        }
+    }
+    line += "\r\n";
+    std::string text;
+    text.reserve(size + line.size());
+    for (std::size_t i = 0; text.size() < size; ++i) {
+        // Vary the lines a little so that no two neighbours are alike.
+        text += line;
+        text[text.size() - 3] = static_cast<char>('A' + i % 26);
+    }
+    return text;
+}
+
+// While it lives, files of this process may not grow beyond `bytes`: writes
+// past it fail with EFBIG, as on a full disk, instead of killing the process.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &old_);
+        rlimit limited = old_;
+        limited.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+  private:
+    rlimit old_{};
+    void (*oldHandler_)(int);
+};
+
+} // namespace
+
+class WindowFaultTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    // 100 MB arrive whole, take a keystroke, save back byte for byte, and a
+    // compile of them stops at the calculator's limit with the overflow box.
+    void hundredMegabyteDocument() {
+        ScratchFolder folder;
+        const std::string path = folder / "big.txt";
+        const std::string content = calculatorLines(100 * kMegabyte);
+        writeFile(path, content);
+
+        Window w;
+        w.dlgFile.choose(path, "big.txt");
+        w.click(w.window.cmdLoad());
+        QCOMPARE(w.window.lblFileName()->text(), QStringLiteral("big"));
+        QCOMPARE(w.window.lblSave()->text(), QString());
+        QCOMPARE(w.size(), QString("Data Size: %1").arg(countCharacters(content) + 2));
+
+        // A keystroke at the very end of the text.
+        w.window.txtMain()->setFocus();
+        QTest::keyClick(w.window.txtMain(), Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(w.window.txtMain(), Qt::Key_X, Qt::NoModifier, 'x');
+        QVERIFY(!w.doc().IsSaved);
+        QCOMPARE(w.size(), QString("Data Size: %1").arg(countCharacters(content) + 3));
+
+        w.click(w.window.cmdSave());
+        QVERIFY(w.boxes.shown.empty());
+        QVERIFY(w.doc().IsSaved);
+        QCOMPARE(w.window.lblSave()->text(), QString());
+        const std::string saved = readFile(path);
+        QCOMPARE(saved.size(), content.size() + 3);
+        QVERIFY(saved == content + "x\r\n");
+
+        // Far beyond what a string file holds: the writer's overflow box, and
+        // No leaves no file.
+        const std::string compiled = folder / "big.85s";
+        w.dlgString.choose(compiled, "big.85s");
+        w.boxes.answers.push_back(Answer::No);
+        w.click(w.window.cmdString());
+        QCOMPARE(w.boxes.shown.size(), std::size_t(1));
+        QCOMPARE(w.boxes.shown[0].kind, std::string("critical"));
+        QCOMPARE(w.boxes.shown[0].title, std::string("Error 6"));
+        QVERIFY(!fs::exists(compiled));
+    }
+
+    // 10 MB from the clipboard land whole at the caret and survive a save and
+    // a load as a Vellum document.
+    void tenMegabytePaste() {
+        ScratchFolder folder;
+        Window w;
+        w.window.txtMain()->setFocus();
+        QTest::keyClicks(w.window.txtMain(), "head ");
+
+        QString pasted;
+        const QString line = QStringLiteral("\u03C0r\u00B2 \u2264 10 \u2192 \u03B8\u2081 x\n");
+        while (pasted.size() < qsizetype(10 * kMegabyte)) {
+            pasted += line;
+        }
+        QApplication::clipboard()->setText(pasted);
+        QTest::keyClick(w.window.txtMain(), Qt::Key_V, Qt::ControlModifier);
+        QTest::keyClicks(w.window.txtMain(), " tail");
+
+        const Bytes text = w.doc().text();
+        QVERIFY(text.starts_with("head "));
+        QVERIFY(text.ends_with(" tail"));
+        // Every pasted line break is one CR LF, every other character one byte.
+        QCOMPARE(text.size(), std::size_t(5 + pasted.size() + pasted.count('\n') + 5));
+        QCOMPARE(w.size(), QString("Data Size: %1").arg(countCharacters(text) + 2));
+
+        const std::string path = folder / "pasted.vlm";
+        w.dlgFile.choose(path, "pasted.vlm");
+        w.click(w.window.cmdSaveAs());
+        QVERIFY(w.boxes.shown.empty());
+
+        Window again;
+        again.dlgFile.choose(path, "pasted.vlm");
+        again.click(again.window.cmdLoad());
+        QCOMPARE(again.doc().text(), text + "\r\n");
+    }
+
+    // A save that the file system refuses: the old file stays as it was, no
+    // temporary file is left, the error box is shown and the document still
+    // counts as modified.
+    void saveOntoAFileThatCannotGrow() {
+        ScratchFolder folder;
+        const std::string path = folder / "story.txt";
+        writeFile(path, "the old story\r\n");
+
+        Window w;
+        w.dlgFile.choose(path, "story.txt");
+        w.click(w.window.cmdLoad());
+        w.window.txtMain()->setFocus();
+        QTest::keyClicks(w.window.txtMain(), QString(3000, QLatin1Char('y')));
+        {
+            FileSizeLimit limit(1000);
+            w.click(w.window.cmdSave());
+        }
+        QCOMPARE(readFile(path), std::string("the old story\r\n"));
+        QCOMPARE(folder.entries(), std::vector<std::string>{"story.txt"});
+        QCOMPARE(w.boxes.shown.size(), std::size_t(1));
+        QCOMPARE(w.boxes.shown[0].kind, std::string("error"));
+        QVERIFY(w.boxes.shown[0].message.find(path) != std::string::npos);
+        QVERIFY(!w.doc().IsSaved); // and the caption is not refreshed
+
+        // Once the file system has room again, the same Save writes it.
+        w.click(w.window.cmdSave());
+        QCOMPARE(w.boxes.shown.size(), std::size_t(1));
+        QCOMPARE(readFile(path), std::string(3000, 'y') + "the old story\r\n");
+        QVERIFY(w.doc().IsSaved);
+        QCOMPARE(w.window.lblSave()->text(), QString());
+    }
+
+    // The same on a really full file system (a small tmpfs; needs the right to
+    // mount, so it is skipped elsewhere), and the string writer's box for a
+    // compile onto it.
+    void saveOntoAFullFileSystem() {
+        ScratchFolder folder;
+        const std::string mountPoint = folder / "full";
+        fs::create_directory(mountPoint);
+        if (::mount("tmpfs", mountPoint.c_str(), "tmpfs", 0, "size=64k") != 0) {
+            QSKIP("cannot mount a small tmpfs here");
+        }
+        struct Unmount {
+            std::string path;
+            ~Unmount() { ::umount2(path.c_str(), MNT_DETACH); }
+        } unmount{mountPoint};
+
+        const std::string path = mountPoint + "/story.vlm";
+        writeFile(path, "note\r\nthe old story\r\n");
+        writeFile(mountPoint + "/filler", std::string(40 * 1024, 'f'));
+
+        Window w;
+        w.dlgFile.choose(path, "story.vlm");
+        w.click(w.window.cmdLoad());
+        w.window.txtMain()->setFocus();
+        QTest::keyClick(w.window.txtMain(), Qt::Key_End, Qt::ControlModifier);
+        QApplication::clipboard()->setText(QString(20 * 1024, QLatin1Char('z')));
+        QTest::keyClick(w.window.txtMain(), Qt::Key_V, Qt::ControlModifier);
+        w.click(w.window.cmdSave());
+
+        QCOMPARE(readFile(path), std::string("note\r\nthe old story\r\n"));
+        QCOMPARE(w.boxes.shown.size(), std::size_t(1));
+        QCOMPARE(w.boxes.shown[0].kind, std::string("error"));
+        QVERIFY(!w.doc().IsSaved);
+        std::vector<std::string> left;
+        for (const auto& entry : fs::directory_iterator(mountPoint)) {
+            left.push_back(entry.path().filename().string());
+        }
+        std::sort(left.begin(), left.end());
+        QCOMPARE(left, (std::vector<std::string>{"filler", "story.vlm"}));
+
+        // A compile onto the full disk: the writer's Yes/No box names the
+        // failure; No leaves no partial file.
+        const std::string compiled = mountPoint + "/story.85s";
+        w.dlgString.choose(compiled, "story.85s");
+        w.boxes.answers.push_back(Answer::No);
+        w.click(w.window.cmdString());
+        QCOMPARE(w.boxes.shown.size(), std::size_t(2));
+        QCOMPARE(w.boxes.shown[1].kind, std::string("critical"));
+        QVERIFY(w.boxes.shown[1].message.find("No space left on device") != std::string::npos);
+        QVERIFY(!fs::exists(compiled));
+    }
+};
+
+QTEST_MAIN(WindowFaultTest)
+#include "WindowFaultTest.moc"
