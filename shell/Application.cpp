@@ -4,6 +4,7 @@
 #include "Platform.h"
 #include "Startup.h"
 #include "ui/Fonts.h"
+#include "ui/Icon.h"
 #include "ui/MainWindow.h"
 #include "ui/QtServices.h"
 
@@ -27,11 +28,15 @@ void associateDesktop([[maybe_unused]] const ProgramLocation& program,
 } // namespace
 
 int runEditor(int& argc, char** argv, const std::function<void(QWidget& window)>& shown) {
+    // Whole-number scaling keeps the calculator font's pixels square on
+    // high-dpi screens.
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
+        Qt::HighDpiScaleFactorRoundingPolicy::Round);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vellum"));
     QGuiApplication::setDesktopFileName(
         QString::fromLatin1(kDesktopAppId.data(), kDesktopAppId.size()));
-    QApplication::setWindowIcon(programIcon());
+    QApplication::setWindowIcon(ui::programIcon());
     ui::registerFonts();
 
     // QApplication has taken its own options (-platform, -style and the like)
@@ -60,7 +65,6 @@ int runEditor(int& argc, char** argv, const std::function<void(QWidget& window)>
         // The window has made the first document (steps 1 and 2).
         continueFormLoad(steps);
     });
-    window.setWindowIcon(programIcon());
     window.show();
     if (shown) {
         shown(window);

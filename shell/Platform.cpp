@@ -1,5 +1,7 @@
 #include "Platform.h"
 
+#include "ui/Icon.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -7,28 +9,12 @@
 #include <QProcess>
 #include <QStandardPaths>
 
-// The icons live in this static library's resources, which the linker keeps
-// only when something refers to them.
-static void initIconResources() {
-    Q_INIT_RESOURCE(icons);
-}
-
 namespace vellum {
 
 namespace {
 
-void ensureIcons() {
-    static const bool done = (initIconResources(), true);
-    (void)done;
-}
-
 std::string resourceBytes(const char* name) {
-    ensureIcons();
-    QFile file(QStringLiteral(":/vellum/icons/") + QLatin1String(name));
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    const QByteArray bytes = file.readAll();
+    const QByteArray bytes = ui::iconFileBytes(name);
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
@@ -63,14 +49,6 @@ DesktopIcons bundledIcons() {
         resourceBytes("vellum-document-16.png"),
         resourceBytes("vellum-document-32.png"),
     };
-}
-
-QIcon programIcon() {
-    ensureIcons();
-    QIcon icon;
-    icon.addFile(QStringLiteral(":/vellum/icons/vellum-16.png"), QSize(16, 16));
-    icon.addFile(QStringLiteral(":/vellum/icons/vellum-32.png"), QSize(32, 32));
-    return icon;
 }
 
 ToolRunner systemToolRunner() {

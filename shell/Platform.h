@@ -4,8 +4,6 @@
 
 #include "DesktopAssociation.h"
 
-#include <QIcon>
-
 namespace vellum {
 
 // From the running executable (QCoreApplication must exist).
@@ -13,7 +11,6 @@ ProgramLocation currentProgramLocation();
 
 // The icons built into the program.
 DesktopIcons bundledIcons();
-QIcon programIcon();
 
 // Finds the program on PATH and runs it, waiting at most a few seconds.
 ToolRunner systemToolRunner();

@@ -1,13 +1,17 @@
 #pragma once
-// The program's icon, drawn in code at 16 and 32 pixels: a calculator's
-// screen with a line of text being scrolled.
+// The program's icon and the document icon, built into the program from
+// data/icons (SVG and 16/32-pixel PNGs).
 
+#include <QByteArray>
 #include <QIcon>
-#include <QPixmap>
 
 namespace vellum::ui {
 
-QPixmap programIconPixmap(int size);
+// The window's icon, with its 16 and 32 pixel images.
 QIcon programIcon();
+
+// The bytes of one built-in icon file ("vellum.svg", "vellum-document-16.png",
+// ...); empty when there is no such file.
+QByteArray iconFileBytes(const char* name);
 
 } // namespace vellum::ui
