@@ -44,21 +44,15 @@ std::string describe(const StringCheckResult& r) {
 } // namespace
 
 int check(const Args& args, Io io) {
-    std::vector<std::string> files;
-    bool onlyFiles = false;
-    for (const std::string& arg : args) {
-        if (onlyFiles || arg.empty() || arg[0] != '-' || arg == "-") {
-            files.push_back(arg);
-        } else if (arg == "--") {
-            onlyFiles = true;
-        } else if (arg == "-h" || arg == "--help") {
-            io.out << kCheckHelp;
-            return kExitOk;
-        } else {
-            report(io, "check: unknown option " + arg + " (see vellum-cli check --help)");
-            return kExitUsage;
-        }
+    const auto parsed = parseArguments(args, "check", {}, io);
+    if (!parsed) {
+        return kExitUsage;
     }
+    if (parsed->help) {
+        io.out << kCheckHelp;
+        return kExitOk;
+    }
+    const std::vector<std::string>& files = parsed->inputs;
     if (files.empty()) {
         report(io, "check: no file (see vellum-cli check --help)");
         return kExitUsage;

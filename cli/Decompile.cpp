@@ -47,30 +47,13 @@ struct Options {
 
 std::optional<Options> parse(const Args& args, Io io) {
     Options options;
-    bool onlyInputs = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (onlyInputs || arg.empty() || arg[0] != '-' || arg == "-") {
-            options.inputs.push_back(arg);
-        } else if (arg == "--") {
-            onlyInputs = true;
-        } else if (arg == "-h" || arg == "--help") {
-            options.help = true;
-        } else if (arg == "-o" || arg == "--output") {
-            if (i + 1 == args.size()) {
-                report(io, "decompile: " + arg + " needs a value");
-                return std::nullopt;
-            }
-            options.output = args[++i];
-        } else if (arg.starts_with("--output=")) {
-            options.output = arg.substr(9);
-        } else if (arg.starts_with("-o")) {
-            options.output = arg.substr(2);
-        } else {
-            report(io, "decompile: unknown option " + arg + " (see vellum-cli decompile --help)");
-            return std::nullopt;
-        }
+    const auto parsed =
+        parseArguments(args, "decompile", {{"-o", "--output", &options.output}}, io);
+    if (!parsed) {
+        return std::nullopt;
     }
+    options.inputs = parsed->inputs;
+    options.help = parsed->help;
     if (!options.help && options.inputs.size() != 1) {
         report(io, std::string("decompile: ") +
                        (options.inputs.empty() ? "no input file" : "one input file at a time") +
