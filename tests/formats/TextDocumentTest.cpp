@@ -1,12 +1,11 @@
 #include "formats/TextDocument.h"
 
 #include "ReaderFakes.h"
+#include "tests/FileSizeLimit.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace vellum;
@@ -318,30 +317,7 @@ TEST_F(TextCommandTest, LoadTextReportsWhyItFailed) {
     EXPECT_EQ(snapshot(), before);
 }
 
-namespace {
-
-// Lets writes grow a file only to `limit` bytes for as long as it lives, the
-// way a full disk would stop them.
-class FileSizeLimit {
-  public:
-    explicit FileSizeLimit(rlim_t limit) {
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &old_);
-        rlimit lower = old_;
-        lower.rlim_cur = limit;
-        ::setrlimit(RLIMIT_FSIZE, &lower);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-
-  private:
-    rlimit old_{};
-    void (*oldHandler_)(int);
-};
-
-} // namespace
+using vellum::test::FileSizeLimit;
 
 TEST_F(TextCommandTest, AFailedWriteKeepsTheOldFileAndLeavesNoTemporary) {
     const std::string path = folder / "story.txt";

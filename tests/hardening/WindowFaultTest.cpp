@@ -1,5 +1,6 @@
 // Faults users meet, through the real window: a 100 MB text document, a 10 MB
 // paste, and saves onto a file system that will not take the file.
+#include "tests/FileSizeLimit.h"
 #include "tests/ui/Fakes.h"
 
 #include "core/Document.h"
@@ -13,18 +14,17 @@
 #include <QTest>
 
 #include <algorithm>
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sys/mount.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace vellum;
 using namespace vellum::ui;
 using vellum::test::FakeBoxes;
 using vellum::test::FakeDialog;
+using vellum::test::FileSizeLimit;
 namespace fs = std::filesystem;
 
 namespace {
@@ -103,29 +103,6 @@ std::string calculatorLines(std::size_t size) {
     }
     return text;
 }
-
-// While it lives, files of this process may not grow beyond `bytes`: writes
-// past it fail with EFBIG, as on a full disk, instead of killing the process.
-class FileSizeLimit {
-  public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &old_);
-        rlimit limited = old_;
-        limited.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-  private:
-    rlimit old_{};
-    void (*oldHandler_)(int);
-};
 
 } // namespace
 
