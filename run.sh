@@ -45,6 +45,11 @@ configure_and_build() {
 run_tests() {
   configure_and_build
   QT_QPA_PLATFORM=offscreen ctest --test-dir "$BUILD_DIR" --output-on-failure -j "$JOBS"
+  # The same tests again under AddressSanitizer and UBSan (halting on the first
+  # report), built at -O1 and without the benchmarks to keep CI short.
+  BUILD_DIR="$BUILD_DIR-sanitize" configure_and_build -DVELLUM_SANITIZE=ON \
+    -DVELLUM_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1"
+  QT_QPA_PLATFORM=offscreen ctest --test-dir "$BUILD_DIR-sanitize" --output-on-failure -j "$JOBS"
 }
 
 start_editor() {
