@@ -7,11 +7,15 @@
 
 #include "core/Document.h"
 
+#include <cstddef>
 #include <string>
 
 namespace vellum {
 
 class ByteFiles; // file operations of the string writer (formats/ByteFiles.h)
+
+// The title of the editor's error boxes.
+inline constexpr const char* kErrorTitle = "Error";
 
 // What a file dialog reports: the full path and the file's name without its
 // folders. An empty path means the user cancelled.
@@ -102,6 +106,13 @@ class Editor {
     // The string-file writer.
     void SaveStr(const std::string& FName, const Bytes& Data);
 
+    // The largest text document LoadText takes, in bytes. The window sets
+    // one so that a huge file cannot freeze it; without a window there is none.
+    void setTextSizeLimit(std::size_t bytes) { textSizeLimit_ = bytes; }
+    // The message shown when a text is larger than the window takes.
+    static std::string tooLargeMessage(const std::string& what, std::size_t size,
+                                       std::size_t limit);
+
   private:
     // Save and Save As: writes the document, asking for a file when the
     // document has none or when alwaysAsk is set.
@@ -109,6 +120,7 @@ class Editor {
 
     Document& doc_;
     EditorServices services_;
+    std::size_t textSizeLimit_ = static_cast<std::size_t>(-1);
 };
 
 } // namespace vellum

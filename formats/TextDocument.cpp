@@ -285,6 +285,14 @@ LoadResult Editor::LoadText(const std::string& path, const Bytes& title) {
         result.reason = read.reason;
         return result;
     }
+    if (bytes.size() > textSizeLimit_) {
+        if (services_.boxes != nullptr) {
+            services_.boxes->showError(tooLargeMessage(path, bytes.size(), textSizeLimit_),
+                                       kErrorTitle);
+        }
+        result.status = LoadResult::Status::Refused;
+        return result;
+    }
     const bool vellum = isVellumPath(path);
     std::optional<TextDocumentContent> content = parseTextDocument(bytes, vellum);
     if (!content) {

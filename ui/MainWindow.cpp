@@ -67,6 +67,15 @@ MainWindow::MainWindow(EditorServices services, StartUpSteps moreSteps)
     doc_ = std::make_unique<Document>(std::make_shared<TextAreaBox>(txtMain_));
     doc_->setObserver(this);
     editor_ = std::make_unique<Editor>(*doc_, services);
+    // Qt lays out and converts the whole text on every load and paste; past a
+    // few megabytes the window would stop answering for seconds.
+    editor_->setTextSizeLimit(kMaxTextBytes);
+    txtMain_->setSizeLimit(kMaxTextBytes);
+    connect(txtMain_, &TextArea::pasteTooLarge, this,
+            [this, boxes = services.boxes](std::size_t bytes) {
+                boxes->showError(Editor::tooLargeMessage("The pasted text", bytes, kMaxTextBytes),
+                                 kErrorTitle);
+            });
     wire();
     Form_Load(moreSteps);
 }

@@ -32,6 +32,8 @@ class MainWindow final : public QWidget, private DocumentObserver {
     static constexpr int kClientWidth = 419;
     static constexpr int kClientHeight = 275;
     static constexpr const char* kTitle = "TI-85 'Scrollet' Text Editor";
+    // The largest text the window takes from a file or a paste, in bytes.
+    static constexpr std::size_t kMaxTextBytes = 2 * 1024 * 1024;
 
     // Further steps of the start-up sequence, run by Form_Load after the
     // first document exists and before the window is shown.

@@ -82,6 +82,11 @@ void TextArea::keyPressEvent(QKeyEvent* event) {
     QPlainTextEdit::keyPressEvent(event);
 }
 
+std::size_t TextArea::byteCount() const {
+    // Each block separator is one character but two bytes.
+    return characterCount() + static_cast<std::size_t>(document()->blockCount() - 1);
+}
+
 void TextArea::insertFromMimeData(const QMimeData* source) {
     if (source == nullptr || !source->hasText()) {
         return;
@@ -89,6 +94,15 @@ void TextArea::insertFromMimeData(const QMimeData* source) {
     // Folded up front, so that even a very large paste is converted once and
     // the change handler only has to look at its two ends.
     const QString text = canonicalForm(source->text());
+    const QTextCursor cursor = textCursor();
+    const auto selected = static_cast<std::size_t>(cursor.selectionEnd() - cursor.selectionStart());
+    // A line break ('\n' here) takes two bytes.
+    const auto pasted = static_cast<std::size_t>(text.size() + text.count(QLatin1Char('\n')));
+    const std::size_t after = byteCount() - std::min(selected, byteCount()) + pasted;
+    if (after > sizeLimit_) {
+        emit pasteTooLarge(after);
+        return;
+    }
     pastedCanonical_ = true;
     textCursor().insertText(text);
     pastedCanonical_ = false;

@@ -29,6 +29,11 @@ class TextArea final : public QPlainTextEdit {
     // Characters of the text with a line break counted as one. O(1).
     std::size_t characterCount() const;
 
+    // Bytes the text would take in a file (a line break is CR LF). O(1).
+    std::size_t byteCount() const;
+    // Pastes that would make the text larger than this many bytes are refused.
+    void setSizeLimit(std::size_t bytes) { sizeLimit_ = bytes; }
+
     // Puts the character of one byte in place of the selection, as typing
     // would (one undo step), leaving the caret after it.
     void replaceSelection(std::uint8_t byte);
@@ -37,6 +42,8 @@ class TextArea final : public QPlainTextEdit {
     // Once for every change of the text, by the user or by the program, after
     // the text has reached its canonical form.
     void textEdited();
+    // A paste was refused: the text would have grown to this many bytes.
+    void pasteTooLarge(std::size_t bytes);
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -52,6 +59,7 @@ class TextArea final : public QPlainTextEdit {
     bool pastedCanonical_ = false; // the pending change inserted canonical text
     int changeFrom_ = -1;          // the range changed since the last signal
     int changeTo_ = -1;
+    std::size_t sizeLimit_ = static_cast<std::size_t>(-1);
 };
 
 // The document's view of txtMain.

@@ -1,5 +1,6 @@
 // Faults users meet, through the real window: a 100 MB text document, a 10 MB
-// paste, and saves onto a file system that will not take the file.
+// paste (both refused with a message, since the window takes at most a few
+// megabytes), and saves onto a file system that will not take the file.
 #include "tests/FileSizeLimit.h"
 #include "tests/ui/Fakes.h"
 
@@ -110,17 +111,36 @@ class WindowFaultTest : public QObject {
     Q_OBJECT
 
   private slots:
-    // 100 MB arrive whole, take a keystroke, save back byte for byte, and a
-    // compile of them stops at the calculator's limit with the overflow box.
-    void hundredMegabyteDocument() {
+    // A 100 MB document is refused with a box that says why, and the
+    // document stays as it was; one just inside the limit arrives whole,
+    // takes a keystroke, saves back byte for byte, and a compile of it stops
+    // at the calculator's limit with the overflow box.
+    void hugeDocuments() {
         ScratchFolder folder;
-        const std::string path = folder / "big.txt";
-        const std::string content = calculatorLines(100 * kMegabyte);
-        writeFile(path, content);
+        const std::string hugePath = folder / "huge.txt";
+        writeFile(hugePath, calculatorLines(100 * kMegabyte));
 
         Window w;
+        w.window.txtMain()->setFocus();
+        QTest::keyClicks(w.window.txtMain(), "mine");
+        w.doc().IsSaved = true;
+        w.dlgFile.choose(hugePath, "huge.txt");
+        w.click(w.window.cmdLoad());
+        QCOMPARE(w.boxes.shown.size(), std::size_t(1));
+        QCOMPARE(w.boxes.shown[0].kind, std::string("error"));
+        QCOMPARE(w.boxes.shown[0].title, std::string("Error"));
+        QVERIFY(w.boxes.shown[0].message.find("too large") != std::string::npos);
+        QCOMPARE(w.doc().text(), Bytes("mine"));
+        QCOMPARE(w.window.lblFileName()->text(), QStringLiteral("Untitled"));
+        QVERIFY(!w.doc().HasPath);
+        w.boxes.shown.clear();
+
+        const std::string path = folder / "big.txt";
+        std::string content = calculatorLines(MainWindow::kMaxTextBytes - 200);
+        writeFile(path, content);
         w.dlgFile.choose(path, "big.txt");
         w.click(w.window.cmdLoad());
+        QVERIFY(w.boxes.shown.empty());
         QCOMPARE(w.window.lblFileName()->text(), QStringLiteral("big"));
         QCOMPARE(w.window.lblSave()->text(), QString());
         QCOMPARE(w.size(), QString("Data Size: %1").arg(countCharacters(content) + 2));
@@ -152,22 +172,36 @@ class WindowFaultTest : public QObject {
         QVERIFY(!fs::exists(compiled));
     }
 
-    // 10 MB from the clipboard land whole at the caret and survive a save and
-    // a load as a Vellum document.
-    void tenMegabytePaste() {
+    // A 10 MB paste is refused with a box and leaves the text alone; a paste
+    // that fits lands whole at the caret and survives a save and a load as a
+    // Vellum document.
+    void largePastes() {
         ScratchFolder folder;
         Window w;
         w.window.txtMain()->setFocus();
         QTest::keyClicks(w.window.txtMain(), "head ");
 
-        QString pasted;
         const QString line = QStringLiteral("\u03C0r\u00B2 \u2264 10 \u2192 \u03B8\u2081 x\n");
-        while (pasted.size() < qsizetype(10 * kMegabyte)) {
-            pasted += line;
-        }
+        const auto linesOf = [&line](std::size_t bytes) {
+            QString text;
+            while (std::size_t(text.size()) < bytes) {
+                text += line;
+            }
+            return text;
+        };
+        QApplication::clipboard()->setText(linesOf(10 * kMegabyte));
+        QTest::keyClick(w.window.txtMain(), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(w.boxes.shown.size(), std::size_t(1));
+        QCOMPARE(w.boxes.shown[0].kind, std::string("error"));
+        QVERIFY(w.boxes.shown[0].message.find("too large") != std::string::npos);
+        QCOMPARE(w.doc().text(), Bytes("head "));
+        w.boxes.shown.clear();
+
+        const QString pasted = linesOf(MainWindow::kMaxTextBytes * 3 / 4);
         QApplication::clipboard()->setText(pasted);
         QTest::keyClick(w.window.txtMain(), Qt::Key_V, Qt::ControlModifier);
         QTest::keyClicks(w.window.txtMain(), " tail");
+        QVERIFY(w.boxes.shown.empty());
 
         const Bytes text = w.doc().text();
         QVERIFY(text.starts_with("head "));
