@@ -35,7 +35,7 @@ struct StringDecode {
 
 // The message and title shown when the marker byte is wrong.
 inline constexpr const char* kNotScrolletMessage = "Not a valid 'Scrollet' String.";
-inline constexpr const char* kNotScrolletTitle = "Error";
+inline constexpr const char* kNotScrolletTitle = kErrorTitle;
 
 // The calculator-side loader counts positions from 1 in a byte, so neither
 // the marker (offset 66 + n) nor the start of the text (67 + n) can lie

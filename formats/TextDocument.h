@@ -10,6 +10,7 @@
 // replaceFileSafely, which never leaves a half-written document behind.
 
 #include "core/Charset.h"
+#include "formats/Editor.h"
 
 #include <cstddef>
 #include <limits>
@@ -28,7 +29,7 @@ inline constexpr const char* kTextDialogFilter =
 inline constexpr const char* kStringDialogTitle = "Load String";
 inline constexpr const char* kStringDialogFilter = "TI-85 Strings|*.85s|All Files|*.*";
 // The box shown when a save cannot be written.
-inline constexpr const char* kSaveErrorTitle = "Error";
+inline constexpr const char* kSaveErrorTitle = kErrorTitle;
 
 // True when the last three characters of the path, upper-cased, are "VLM".
 bool isVellumPath(std::string_view path);

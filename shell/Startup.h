@@ -33,7 +33,7 @@ struct StartupSteps {
     std::string commandLine;
 };
 
-inline constexpr const char* kOpenFailedTitle = "Error";
+inline constexpr const char* kOpenFailedTitle = kErrorTitle;
 
 // Why a file named on the command line cannot be read: empty when it is a
 // file that can be opened for reading.
