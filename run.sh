@@ -15,6 +15,7 @@ PACKAGES=(
   libticonv-dev libtifiles-dev
   xvfb xauth
   desktop-file-utils shared-mime-info xdg-utils libfile-mimeinfo-perl dpkg-dev
+  lintian appstream man-db
 )
 
 as_root() {

@@ -1,6 +1,7 @@
 # Install rules and the Debian package. `cmake --install` puts the editor,
 # vellum-cli, the desktop entry, the MIME package and the icons under the
-# prefix; `cpack -G DEB` packs the same files.
+# prefix, with the manual pages, completion and metadata of SystemFiles.cmake;
+# `cpack -G DEB` packs the same files.
 include(GNUInstallDirs)
 
 if(TARGET vellum)
@@ -30,10 +31,16 @@ if(VELLUM_BUILD_GUI)
   endforeach()
 endif()
 
+include(cmake/SystemFiles.cmake)
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vellum)
 set(CPACK_PACKAGE_VENDOR "Vellum")
-set(CPACK_PACKAGE_CONTACT "Vellum developers <vellum@localhost>")
+# The project has no domain and so no mail address of its own; the default is
+# reserved (RFC 2606), and whoever distributes the package gives a real one.
+set(VELLUM_PACKAGE_CONTACT "The Vellum developers <vellum@vellum.invalid>"
+    CACHE STRING "Maintainer of the Debian package: Name <address>")
+set(CPACK_PACKAGE_CONTACT "${VELLUM_PACKAGE_CONTACT}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_PACKAGE_DESCRIPTION
     "Vellum turns a text into a TI-85 calculator string file (.85s) laid out for\nthe Scrollet viewer, loads such files back, keeps its own .vlm documents and\nhas a character map for the calculator's characters. vellum-cli does the same\nconversions without a window.")
