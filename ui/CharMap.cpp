@@ -3,9 +3,30 @@
 #include "Display.h"
 #include "Fonts.h"
 
+#include "core/CharacterNames.h"
+
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 namespace vellum::ui {
+
+QString cellToolTip(std::uint8_t code) {
+    // The character at twice the calculator font's size: one calculator
+    // pixel on two screen pixels, as sharp as in the grid.
+    const QFont font = calculatorFont();
+    const QString glyph =
+        QStringLiteral(
+            "<span style=\"font-family:'%1'; font-size:%2px; font-weight:700\">%3</span>")
+            .arg(font.family())
+            .arg(2 * font.pixelSize())
+            .arg(displayChar(code).toHtmlEscaped());
+    const std::string_view name = characterName(code);
+    return QStringLiteral("<p style=\"white-space:pre\">%1 (0x%2) %3 %4</p>")
+        .arg(code)
+        .arg(QStringLiteral("%1").arg(code, 2, 16, QLatin1Char('0')).toUpper())
+        .arg(glyph)
+        .arg(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())).toHtmlEscaped());
+}
 
 CharCell::CharCell(int index, const QString& caption, QWidget* parent)
     : QLabel(caption, parent), index_(index) {
@@ -14,6 +35,11 @@ CharCell::CharCell(int index, const QString& caption, QWidget* parent)
     setAutoFillBackground(true); // opaque, like the template
     setMargin(0);
     setContentsMargins(0, 0, 0, 0);
+}
+
+void CharCell::setSelected(bool selected) {
+    selected_ = selected;
+    showState();
 }
 
 void CharCell::mousePressEvent(QMouseEvent* event) {
@@ -31,6 +57,35 @@ void CharCell::mouseReleaseEvent(QMouseEvent* event) {
     }
 }
 
+void CharCell::enterEvent(QEnterEvent* event) {
+    hovered_ = index_ != 0; // the blank template inserts nothing
+    showState();
+    QLabel::enterEvent(event);
+}
+
+void CharCell::leaveEvent(QEvent* event) {
+    hovered_ = false;
+    showState();
+    QLabel::leaveEvent(event);
+}
+
+void CharCell::showState() {
+    // The map's own colours, with the selection in the selection colours and
+    // the cell under the mouse in a paler shade of them.
+    QPalette look = parentWidget()->palette();
+    const QColor highlight = look.color(QPalette::Highlight);
+    if (selected_) {
+        look.setColor(QPalette::Window, highlight);
+        look.setColor(QPalette::WindowText, look.color(QPalette::HighlightedText));
+    } else if (hovered_) {
+        const QColor paper = look.color(QPalette::Window);
+        look.setColor(QPalette::Window, QColor((highlight.red() + 2 * paper.red()) / 3,
+                                               (highlight.green() + 2 * paper.green()) / 3,
+                                               (highlight.blue() + 2 * paper.blue()) / 3));
+    }
+    setPalette(look);
+}
+
 CharMap::CharMap(QWidget* owner, Insert insert)
     : QWidget(owner,
               Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
@@ -38,8 +93,10 @@ CharMap::CharMap(QWidget* owner, Insert insert)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Character Map"));
     setFont(calculatorFont());
+    setFocusPolicy(Qt::StrongFocus); // the cells take none: the keys come here
     resize(kClientWidth, kClientHeight);
     Form_Load();
+    setFocus(Qt::OtherFocusReason); // whenever the map is active, its keys work
     if (owner != nullptr) {
         const QRect over = owner->geometry();
         move(over.center() - QPoint(kClientWidth / 2, kClientHeight / 2));
@@ -56,9 +113,10 @@ void CharMap::Form_Load() {
     int x = kCellWidth;
     int y = 0;
     for (int i = 1; i <= kLastCode; ++i) {
-        auto* cell =
-            new CharCell(i, displayChar(static_cast<std::uint8_t>(i)) + QLatin1Char(' '), this);
+        const auto code = static_cast<std::uint8_t>(i);
+        auto* cell = new CharCell(i, displayChar(code) + QLatin1Char(' '), this);
         cell->setGeometry(x, y, kCellWidth, kCellHeight);
+        cell->setToolTip(cellToolTip(code));
         connect(cell, &CharCell::clicked, this, &CharMap::lblChar_Click);
         cells_[static_cast<std::size_t>(i)] = cell;
         x += kCellWidth;
@@ -73,7 +131,74 @@ void CharMap::lblChar_Click(int index) {
     if (index <= 0 || index > kLastCode || !insert_) {
         return;
     }
-    insert_(static_cast<std::uint8_t>(index));
+    selected_ = index; // the keyboard goes on from the last cell clicked
+    insert_(static_cast<std::uint8_t>(index), FocusAfter::Text);
+}
+
+void CharMap::keyPressEvent(QKeyEvent* event) {
+    int target = 0;
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        close();
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        if (insert_) {
+            insert_(static_cast<std::uint8_t>(selected_), FocusAfter::Map);
+        }
+        return;
+    case Qt::Key_Left:
+        target = neighbour(selected_, -1, 0);
+        break;
+    case Qt::Key_Right:
+        target = neighbour(selected_, 1, 0);
+        break;
+    case Qt::Key_Up:
+        target = neighbour(selected_, 0, -1);
+        break;
+    case Qt::Key_Down:
+        target = neighbour(selected_, 0, 1);
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    if (target != 0) {
+        select(target);
+    }
+}
+
+void CharMap::focusInEvent(QFocusEvent* event) {
+    cell(selected_)->setSelected(true);
+    QWidget::focusInEvent(event);
+}
+
+void CharMap::focusOutEvent(QFocusEvent* event) {
+    cell(selected_)->setSelected(false);
+    QWidget::focusOutEvent(event);
+}
+
+void CharMap::select(int code) {
+    cell(selected_)->setSelected(false);
+    selected_ = code;
+    cell(selected_)->setSelected(hasFocus());
+}
+
+int CharMap::neighbour(int code, int dx, int dy) const {
+    // Left and right run through the codes, from one row's end to the next
+    // row's start; up and down keep to the cell's column.
+    if (dy == 0) {
+        const int next = code + dx;
+        return next >= 1 && next <= kLastCode ? next : 0;
+    }
+    const QPoint place = cell(code)->pos() + QPoint(0, dy * kCellHeight);
+    for (int i = 1; i <= kLastCode; ++i) {
+        if (cell(i)->pos() == place) {
+            return i;
+        }
+    }
+    return 0;
 }
 
 } // namespace vellum::ui

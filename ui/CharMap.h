@@ -1,5 +1,10 @@
 #pragma once
 // frmCharMap: the character codes 1 to 255 as a grid of clickable cells.
+//
+// Beyond clicks, each cell tells its code and character's name in a tip and
+// lights up under the mouse, and the map works from the keyboard: the arrow
+// keys move a selection (shown while the map has the focus), Enter or Space
+// inserts it, Escape closes the map.
 
 #include <QLabel>
 #include <QWidget>
@@ -18,16 +23,25 @@ class CharCell final : public QLabel {
     CharCell(int index, const QString& caption, QWidget* parent);
     int index() const { return index_; }
 
+    // The keyboard's selection, shown in the selection colours.
+    void setSelected(bool selected);
+
   signals:
     void clicked(int index);
 
   protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
   private:
+    void showState();
+
     int index_;
     bool pressed_ = false;
+    bool hovered_ = false;
+    bool selected_ = false;
 };
 
 class CharMap final : public QWidget {
@@ -42,22 +56,40 @@ class CharMap final : public QWidget {
     static constexpr int kClientWidth = 381;
     static constexpr int kClientHeight = 70;
 
-    // Runs for a click on the cell of a code (1 to 255).
-    using Insert = std::function<void(std::uint8_t code)>;
+    // Where the keyboard focus goes after an insertion: a click hands it to
+    // the text, a key press keeps it in the map for the next key.
+    enum class FocusAfter { Text, Map };
+    // Runs for a click on the cell of a code (1 to 255) or Enter on it.
+    using Insert = std::function<void(std::uint8_t code, FocusAfter focus)>;
 
     // A tool window owned by owner, centred over it; closing destroys it.
     CharMap(QWidget* owner, Insert insert);
 
     // lblChar(index); index 0 is the blank template.
     CharCell* cell(int index) const { return cells_.at(static_cast<std::size_t>(index)); }
+    // The code the keyboard's selection is on, and moving it.
+    int selectedCode() const { return selected_; }
+    void select(int code);
 
     void lblChar_Click(int index);
 
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
   private:
     void Form_Load();
+    // The code whose cell lies one cell away in the grid, or 0 if none does.
+    int neighbour(int code, int dx, int dy) const;
 
     Insert insert_;
     std::array<CharCell*, kLastCode + 1> cells_{};
+    int selected_ = 1;
 };
+
+// The tip of a code's cell: "193 (0xC1) θ GREEK SMALL LETTER THETA", the
+// character in the calculator font so that its own glyph shows.
+QString cellToolTip(std::uint8_t code);
 
 } // namespace vellum::ui

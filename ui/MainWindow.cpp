@@ -160,17 +160,21 @@ void MainWindow::Form_Load(const StartUpSteps& moreSteps) {
 
 void MainWindow::cmdCharMap_Click() {
     if (charMap_ == nullptr) {
-        charMap_ = new CharMap(this, [this](std::uint8_t code) { insertFromCharMap(code); });
+        charMap_ = new CharMap(this, [this](std::uint8_t code, CharMap::FocusAfter focus) {
+            insertFromCharMap(code, focus);
+        });
     }
     charMap_->show();
     charMap_->raise();
     charMap_->activateWindow();
 }
 
-void MainWindow::insertFromCharMap(std::uint8_t code) {
+void MainWindow::insertFromCharMap(std::uint8_t code, CharMap::FocusAfter focus) {
     txtMain_->replaceSelection(code);
-    txtMain_->setFocus(Qt::OtherFocusReason);
-    activateWindow();
+    if (focus == CharMap::FocusAfter::Text) {
+        txtMain_->setFocus(Qt::OtherFocusReason);
+        activateWindow();
+    }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -79,7 +79,7 @@ class MainWindow final : public QWidget, private DocumentObserver {
     void nameBoxChanged() override;
     void captionsChanged() override;
     void txtVarName_Edited(const QString& text);
-    void insertFromCharMap(std::uint8_t code);
+    void insertFromCharMap(std::uint8_t code, CharMap::FocusAfter focus);
 
     TextArea* txtMain_ = nullptr;
     CommandButton* cmdNew_ = nullptr;

@@ -7,7 +7,9 @@
 #include "ui/TextArea.h"
 
 #include <QApplication>
+#include <QEnterEvent>
 #include <QTest>
+#include <QTextDocument>
 
 using namespace vellum;
 using namespace vellum::ui;
@@ -18,7 +20,26 @@ struct Fixture {
     test::FakeDialog dlgFile;
     test::FakeBoxes boxes;
     MainWindow window{EditorServices{&dlgFile, &dlgFile, &boxes, nullptr, nullptr}};
+
+    // The map, shown and holding the keyboard focus.
+    CharMap* activeMap() {
+        window.show();
+        window.cmdCharMap_Click();
+        CharMap* map = window.charMap();
+        map->activateWindow();
+        return QTest::qWaitForWindowActive(map) ? map : nullptr;
+    }
 };
+
+QString plainText(const QString& html) {
+    QTextDocument document;
+    document.setHtml(html);
+    return document.toPlainText();
+}
+
+QColor background(const QWidget* widget) {
+    return widget->palette().color(QPalette::Window);
+}
 
 } // namespace
 
@@ -117,6 +138,104 @@ class CharMapTest : public QObject {
         QVERIFY(second->isVisible());
         QCOMPARE(second->findChildren<CharCell*>().size(), 256);
         QCOMPARE(second->cell(255)->pos(), QPoint(360, 63));
+    }
+
+    void everyCellTellsItsCodeAndName() {
+        Fixture f;
+        f.window.cmdCharMap_Click();
+        CharMap* map = f.window.charMap();
+        const struct {
+            int code;
+            QString tip;
+        } cases[] = {
+            {1, QStringLiteral("1 (0x01) \uE001 TI-85 BINARY SUFFIX b")},
+            {60, QStringLiteral("60 (0x3C) < LESS-THAN SIGN")},
+            {65, QStringLiteral("65 (0x41) A LATIN CAPITAL LETTER A")},
+            {193, QStringLiteral("193 (0xC1) \u03B8 GREEK SMALL LETTER THETA")},
+            {255, QStringLiteral("255 (0xFF) \uE0FF NO TI-85 CHARACTER")},
+        };
+        for (const auto& c : cases) {
+            QCOMPARE(plainText(map->cell(c.code)->toolTip()), c.tip);
+        }
+        QVERIFY(map->cell(0)->toolTip().isEmpty());
+        for (int i = 1; i <= 255; ++i) {
+            const QString prefix = QStringLiteral("%1 (0x%2) %3 ")
+                                       .arg(i)
+                                       .arg(i, 2, 16, QLatin1Char('0'))
+                                       .arg(displayChar(static_cast<std::uint8_t>(i)));
+            const QString tip = plainText(map->cell(i)->toolTip());
+            QVERIFY2(tip.startsWith(prefix, Qt::CaseInsensitive) && tip.size() > prefix.size() + 3,
+                     qPrintable(tip));
+        }
+    }
+
+    void cellUnderTheMouseLightsUp() {
+        Fixture f;
+        f.window.cmdCharMap_Click();
+        CharMap* map = f.window.charMap();
+        const QColor paper = background(map);
+        QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
+        QApplication::sendEvent(map->cell(65), &enter);
+        QVERIFY(background(map->cell(65)) != paper);
+        QCOMPARE(background(map->cell(66)), paper);
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(map->cell(65), &leave);
+        QCOMPARE(background(map->cell(65)), paper);
+    }
+
+    void escapeClosesTheMap() {
+        Fixture f;
+        QPointer<CharMap> map = f.activeMap();
+        QVERIFY(map);
+        QTest::keyClick(map, Qt::Key_Escape);
+        QTRY_VERIFY(map.isNull());
+        QVERIFY(f.window.charMap() == nullptr);
+    }
+
+    void arrowsMoveTheSelectionWithinTheGrid() {
+        Fixture f;
+        CharMap* map = f.activeMap();
+        QVERIFY(map != nullptr);
+        const struct {
+            int from;
+            Qt::Key key;
+            int to;
+        } moves[] = {
+            {1, Qt::Key_Left, 1},      {1, Qt::Key_Up, 1},       {1, Qt::Key_Down, 34},
+            {32, Qt::Key_Right, 33},   {32, Qt::Key_Down, 32},   {33, Qt::Key_Up, 33},
+            {34, Qt::Key_Up, 1},       {224, Qt::Key_Down, 224}, {193, Qt::Key_Down, 225},
+            {255, Qt::Key_Right, 255}, {255, Qt::Key_Up, 223},
+        };
+        for (const auto& m : moves) {
+            map->select(m.from);
+            QTest::keyClick(map, m.key);
+            QCOMPARE(map->selectedCode(), m.to);
+        }
+    }
+
+    void keyboardInsertsCellsOneAfterAnother() {
+        Fixture f;
+        CharMap* map = f.activeMap();
+        QVERIFY(map != nullptr);
+        QVERIFY(map->hasFocus());
+        f.window.document().setText("ab");
+        QTextCursor c = f.window.txtMain()->textCursor();
+        c.setPosition(1);
+        f.window.txtMain()->setTextCursor(c);
+
+        // From code 1: down twice to 66, left to 65 (A) and Enter; right to
+        // 66 (B) and Space; up to 34 (") and Return.
+        map->select(1);
+        for (Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Left, Qt::Key_Enter, Qt::Key_Right,
+                            Qt::Key_Space, Qt::Key_Up, Qt::Key_Return}) {
+            QTest::keyClick(map, key);
+        }
+        QCOMPARE(f.window.document().text(), Bytes("aAB\"b"));
+        QCOMPARE(f.window.txtMain()->textCursor().position(), 4);
+        // The map keeps the focus, and its selection shows.
+        QVERIFY(map->hasFocus());
+        QCOMPARE(background(map->cell(34)), map->palette().color(QPalette::Highlight));
+        QCOMPARE(background(map->cell(66)), background(map));
     }
 };
 
