@@ -41,6 +41,9 @@ MainWindow::MainWindow(EditorServices services, StartUpSteps moreSteps)
     setWindowIcon(programIcon());
     setFont(controlFont());
     setFixedSize(kClientWidth, kClientHeight);
+    // Where the window will appear, already while Form_Load runs: a box shown
+    // at start-up stands over its owner, so it appears there too.
+    centreOnScreen();
     buildControls();
 
     if (services.dlgFile == nullptr) {
@@ -193,13 +196,17 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 void MainWindow::showEvent(QShowEvent* event) {
     if (!centred_) {
         centred_ = true;
-        if (const QScreen* s = screen()) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(s->availableGeometry().center());
-            move(frame.topLeft());
-        }
+        centreOnScreen(); // again, now that the frame is known
     }
     QWidget::showEvent(event);
+}
+
+void MainWindow::centreOnScreen() {
+    if (const QScreen* s = screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(s->availableGeometry().center());
+        move(frame.topLeft());
+    }
 }
 
 void MainWindow::nameBoxChanged() {

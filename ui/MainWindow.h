@@ -73,6 +73,7 @@ class MainWindow final : public QWidget, private DocumentObserver {
 
   private:
     void buildControls();
+    void centreOnScreen();
     void wire();
     void Form_Load(const StartUpSteps& moreSteps);
 

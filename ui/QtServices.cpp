@@ -14,6 +14,19 @@ QString fromUtf8(const std::string& text) {
     return s;
 }
 
+// Shows a box centred over its owner's window, also over one not shown yet
+// (a box at start-up stands where the window will appear). Qt centres a box
+// by the size it has before its layout settles, so it is sized first.
+int execCentred(QMessageBox& box, const QWidget* owner) {
+    if (owner != nullptr) {
+        box.adjustSize();
+        QRect frame = box.frameGeometry();
+        frame.moveCenter(owner->window()->geometry().center());
+        box.move(frame.topLeft());
+    }
+    return box.exec();
+}
+
 } // namespace
 
 QStringList nameFilters(const std::string& filter) {
@@ -81,7 +94,7 @@ Answer QtMessageBoxes::askYesNoCancel(const std::string& message, const std::str
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, owner_);
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::Cancel); // closing the box answers Cancel
-    switch (box.exec()) {
+    switch (execCentred(box, owner_)) {
     case QMessageBox::Yes:
         return Answer::Yes;
     case QMessageBox::No:
@@ -96,14 +109,14 @@ bool QtMessageBoxes::askYesNoCritical(const std::string& message, const std::str
                     QMessageBox::Yes | QMessageBox::No, owner_);
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
+    return execCentred(box, owner_) == QMessageBox::Yes;
 }
 
 void QtMessageBoxes::showError(const std::string& message, const std::string& title) {
     QMessageBox box(QMessageBox::Critical, fromUtf8(title), fromUtf8(message), QMessageBox::Ok,
                     owner_);
     box.setDefaultButton(QMessageBox::Ok);
-    box.exec();
+    execCentred(box, owner_);
 }
 
 } // namespace vellum::ui

@@ -5,12 +5,16 @@
 #include "ui/Controls.h"
 #include "ui/Fonts.h"
 #include "ui/MainWindow.h"
+#include "ui/QtServices.h"
 #include "ui/TextArea.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
+#include <QMessageBox>
+#include <QScreen>
 #include <QTest>
+#include <QTimer>
 
 #include <filesystem>
 #include <fstream>
@@ -46,6 +50,34 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
   private slots:
+    void startUpBoxStandsWhereTheWindowWillAppear() {
+        // A box shown while the window is being made (a file named on the
+        // command line that cannot be opened) is owned by the hidden window.
+        QRect box;
+        FakeDialog dlgFile;
+        MainWindow window(EditorServices{&dlgFile, &dlgFile, nullptr, nullptr, nullptr},
+                          [&box](MainWindow& hidden) {
+                              QTimer::singleShot(50, [&box] {
+                                  QWidget* shown = QApplication::activeModalWidget();
+                                  QVERIFY(shown != nullptr);
+                                  box = shown->frameGeometry();
+                                  shown->close();
+                              });
+                              QtMessageBoxes(&hidden).showError("x.vlm: No such file", "Error");
+                          });
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QPoint screenCentre = window.screen()->availableGeometry().center();
+        QVERIFY((window.frameGeometry().center() - screenCentre).manhattanLength() <= 2);
+        // Give or take the frames' rounding.
+        QVERIFY2((box.center() - window.geometry().center()).manhattanLength() <= 4,
+                 qPrintable(QStringLiteral("box at %1,%2, window at %3,%4")
+                                .arg(box.center().x())
+                                .arg(box.center().y())
+                                .arg(window.geometry().center().x())
+                                .arg(window.geometry().center().y())));
+    }
+
     void windowProperties() {
         Fixture f;
         QCOMPARE(f.window.windowTitle(), QStringLiteral("TI-85 'Scrollet' Text Editor"));
