@@ -14,18 +14,23 @@ Editor::Editor(Document& document, EditorServices services) : doc_(document), se
 
 namespace {
 
-// A size in megabytes with one decimal, for people.
-std::string megabytes(std::size_t bytes) {
-    const std::size_t tenths = (bytes * 10 + (1 << 19)) >> 20;
-    return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " MB";
+// A byte count as people read it: 2097152 as "2,097,152".
+std::string withThousands(std::size_t number) {
+    std::string digits = std::to_string(number);
+    for (std::size_t at = digits.size(); at > 3; at -= 3) {
+        digits.insert(at - 3, 1, ',');
+    }
+    return digits;
 }
 
 } // namespace
 
 std::string Editor::tooLargeMessage(const std::string& what, std::size_t size, std::size_t limit) {
-    return what + " is too large for the editor (" + megabytes(size) +
-           "). The editor takes texts of up to " + megabytes(limit) +
-           "; a TI-85 string holds at most 32 KB.";
+    // Exact byte counts: rounded to megabytes, a size just over the limit
+    // reads as the limit itself.
+    return what + " is too large for the editor: it has " + withThousands(size) +
+           " bytes, and the editor takes texts of up to " + withThousands(limit) +
+           " bytes. A TI-85 string holds at most 32,767 bytes.";
 }
 
 } // namespace vellum

@@ -84,6 +84,24 @@ TEST(TextDocumentFormat, SavedBytes) {
     EXPECT_EQ(formatTextDocument("g", "Hello\n", false), "Hello\n\r\n");
 }
 
+TEST(TextDocumentFormat, TooLargeMessagesGiveExactByteCounts) {
+    const struct {
+        std::size_t size, limit;
+        std::string numbers;
+    } cases[] = {
+        {2'097'653, 2'097'152,
+         "has 2,097,653 bytes, and the editor takes texts of up to 2,097,152"},
+        {1'001, 999, "has 1,001 bytes, and the editor takes texts of up to 999"},
+        {100'000'000, 1'000'000,
+         "has 100,000,000 bytes, and the editor takes texts of up to 1,000,000"},
+    };
+    for (const auto& c : cases) {
+        const std::string message = Editor::tooLargeMessage("The pasted text", c.size, c.limit);
+        EXPECT_EQ(message, "The pasted text is too large for the editor: it " + c.numbers +
+                               " bytes. A TI-85 string holds at most 32,767 bytes.");
+    }
+}
+
 TEST(TextDocumentFormat, FormatThenParseIsAFixedPointAfterOneRound) {
     // Every mix of CR, LF and a letter up to five bytes: after one save and
     // load the text no longer changes (lone CRs have become line ends).
