@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # vellum-cli's bash completion in a non-interactive bash: it is registered for
-# vellum-cli, and each command line below completes to exactly the words given.
-# Usage: bash_completion.sh COMPLETION-SCRIPT
+# vellum-cli, each command line below completes to exactly the words given,
+# and every command and option of vellum-cli's help texts is offered.
+# Usage: bash_completion.sh COMPLETION-SCRIPT VELLUM-CLI
 set -u
 export LC_ALL=C
-script=$1
+script=$(realpath "$1")
+cli=$(realpath "$2")
+. "$(dirname "$0")/help_words.sh"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
@@ -43,20 +46,40 @@ cases=(
   "vellum-cli frobnicate |               ="
 )
 
+# The completions of a command line, sorted, on one line.
+complete_line() {
+  read -r -a COMP_WORDS <<<"$1"
+  [[ $1 == *" " ]] && COMP_WORDS+=("")
+  COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
+  COMPREPLY=()
+  _vellum_cli
+  printf '%s\n' "${COMPREPLY[@]}" | sort | xargs
+}
+
 failures=0
 for case in "${cases[@]}"; do
   line=${case%%|*}
   expected=$(echo "${case#*=}" | xargs)
-  read -r -a COMP_WORDS <<<"$line"
-  [[ $line == *" " ]] && COMP_WORDS+=("")
-  COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
-  COMPREPLY=()
-  _vellum_cli
-  got=$(printf '%s\n' "${COMPREPLY[@]}" | sort | xargs)
+  got=$(complete_line "$line")
   if [ "$got" != "$expected" ]; then
     echo "FAIL: \"$line\" completes to \"$got\", expected \"$expected\"" >&2
     failures=$((failures + 1))
   fi
 done
+
+offered() {
+  if ! [[ " $(complete_line "$1") " == *" $2 "* ]]; then
+    echo "FAIL: \"$1\" does not offer $2 from the help" >&2
+    failures=$((failures + 1))
+  fi
+}
+commands=$("$cli" --help | help_section Commands)
+[ -n "$commands" ] || { echo "FAIL: no commands in vellum-cli --help" >&2; exit 1; }
+for command in $commands; do
+  offered "vellum-cli " "$command"
+  for option in $("$cli" "$command" --help | help_options); do
+    offered "vellum-cli $command -" "$option"
+  done
+done
 [ "$failures" -eq 0 ] || exit 1
-echo "ok: ${#cases[@]} command lines"
+echo "ok: ${#cases[@]} command lines, and every command and option of the help"

@@ -18,24 +18,17 @@ expect() {
   fi
 }
 
-# Options: a dash or two and a letter, at the start of a word.
-options() {
-  grep -oE '(^|[][ ,|])--?[A-Za-z][A-Za-z0-9-]*' | sed 's/^[][ ,|]//' | sort -u
-}
-# The first word of each indented line under a heading such as "Commands:".
-section() {
-  sed -n "/^$1:/,/^\$/p" | awk 'NR > 1 && /^  [^ ]/ { print $1 }'
-}
+. "$(dirname "$0")/help_words.sh"
 
 help=$("$cli" --help)
-commands=$(printf '%s\n' "$help" | section Commands)
+commands=$(printf '%s\n' "$help" | help_section Commands)
 [ -n "$commands" ] || { echo "FAIL: no commands in vellum-cli --help" >&2; exit 1; }
-for option in $(printf '%s\n' "$help" | options); do expect "$option" "vellum-cli --help"; done
+for option in $(printf '%s\n' "$help" | help_options); do expect "$option" "vellum-cli --help"; done
 for command in $commands; do
   expect "$command" "vellum-cli --help"
   text=$("$cli" "$command" --help)
-  for option in $(printf '%s\n' "$text" | options); do expect "$option" "vellum-cli $command --help"; done
-  for variable in $(printf '%s\n' "$text" | section Environment); do
+  for option in $(printf '%s\n' "$text" | help_options); do expect "$option" "vellum-cli $command --help"; done
+  for variable in $(printf '%s\n' "$text" | help_section Environment); do
     expect "$variable" "vellum-cli $command --help"
   done
 done
