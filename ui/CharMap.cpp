@@ -131,7 +131,7 @@ void CharMap::lblChar_Click(int index) {
     if (index <= 0 || index > kLastCode || !insert_) {
         return;
     }
-    selected_ = index; // the keyboard goes on from the last cell clicked
+    select(index); // the keyboard goes on from the last cell clicked
     insert_(static_cast<std::uint8_t>(index), FocusAfter::Text);
 }
 

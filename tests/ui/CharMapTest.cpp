@@ -236,6 +236,15 @@ class CharMapTest : public QObject {
         QVERIFY(map->hasFocus());
         QCOMPARE(background(map->cell(34)), map->palette().color(QPalette::Highlight));
         QCOMPARE(background(map->cell(66)), background(map));
+
+        // A click hands the focus to the text and takes the selection along,
+        // leaving no cell lit.
+        QTest::mouseClick(map->cell(65), Qt::LeftButton);
+        QTRY_VERIFY(f.window.txtMain()->hasFocus());
+        QCOMPARE(map->selectedCode(), 65);
+        for (int i = 1; i <= 255; ++i) {
+            QVERIFY(background(map->cell(i)) != map->palette().color(QPalette::Highlight));
+        }
     }
 };
 
