@@ -1,0 +1,93 @@
+#pragma once
+// Whole-file reads and writes for the editor, the command-line tool and
+// start-up. Paths are UTF-8 text; every failure is a Failure whose text is one
+// line for the user.
+//
+// A read is bounded: a regular file larger than the bound is refused before
+// anything is allocated, and anything that is not a regular file is refused at
+// once, so a FIFO, /dev/zero or a huge sparse file can neither hang nor
+// exhaust the program.
+//
+// A write never destroys a good file: replaceFile writes a staging file beside
+// the target, flushes it, renames it over the target and flushes the folder.
+// The target keeps its mode, owner, ACLs and extended attributes; a symbolic
+// link is written through to the file it names. A character device or a FIFO
+// (/dev/stdout, say) is written in place as `cat > target` would; a folder is
+// refused. A failure at any point leaves the old file byte-identical and no
+// staging file behind.
+
+#include "core/Outcome.h"
+#include "io/Platform.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vellum::io {
+
+// Paths are UTF-8 in the whole program and become std::filesystem::path only
+// here (on Windows, wide characters).
+std::filesystem::path pathFromUtf8(std::string_view utf8);
+std::string pathToUtf8(const std::filesystem::path& path);
+
+// Whether a failure means that the path names nothing.
+bool isMissing(const Failure& failure);
+
+// The kind and size of what stands at path (links followed). A missing path
+// is Missing, not a failure.
+Result<FileInfo> fileInfo(std::string_view pathUtf8);
+
+// The whole of a regular file of at most maxBytes. A larger one is refused as
+// "<size> bytes, more than <maxBytes>" (EFBIG) without reading it.
+Result<std::string> readFile(std::string_view pathUtf8, std::uint64_t maxBytes);
+// The first count bytes of a regular file (fewer when it is shorter): what a
+// reader that looks at fixed positions needs, whatever the file's size.
+Result<std::string> readPrefix(std::string_view pathUtf8, std::size_t count);
+// Standard input up to its end, refused once it grows beyond maxBytes.
+Result<std::string> readStandardInput(std::uint64_t maxBytes);
+
+// Replaces the file at path by bytes, safely (see above). Creates the file
+// when it is missing; its folder must exist.
+Result<void> replaceFile(std::string_view pathUtf8, std::string_view bytes);
+// Many files replaced at once, as replaceFile does but with one flush for all
+// of them (per file system) instead of one per file: add stages a file
+// (writing a device or FIFO at once), finish flushes the files that replace
+// existing ones and renames every staged file, in order. Staging files not
+// finished are removed with the batch.
+class ReplaceBatch {
+  public:
+    struct Outcome {
+        std::string target;
+        Result<void> result;
+    };
+
+    ReplaceBatch() = default;
+    ReplaceBatch(const ReplaceBatch&) = delete;
+    ReplaceBatch& operator=(const ReplaceBatch&) = delete;
+    ~ReplaceBatch();
+
+    Result<void> add(std::string_view pathUtf8, std::string_view bytes);
+    std::vector<Outcome> finish();
+
+  private:
+    struct Staged {
+        std::filesystem::path staging;
+        std::filesystem::path target;
+        std::string targetUtf8;
+        bool replacing = false; // an existing file is replaced
+    };
+    std::vector<Staged> staged_;
+};
+
+// Writes bytes to standard output; a write error (a full disk, a closed pipe)
+// is a failure.
+Result<void> writeStandardOutput(std::string_view bytes);
+
+// Called first thing in main: an over-limit write then fails with "File too
+// large" instead of killing the process.
+void ignoreFileSizeSignal();
+
+} // namespace vellum::io

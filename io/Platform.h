@@ -1,0 +1,116 @@
+#pragma once
+// The few file primitives that differ between operating systems. PosixFiles.cpp
+// implements them with POSIX calls, Win32Files.cpp with the wide Win32 API;
+// everything else in io/ is portable C++ over these and std::filesystem.
+//
+// Every call reports a Failure with the system's error number (errno values;
+// the Windows side maps its codes onto them) and never throws. Paths are
+// std::filesystem::path, made from UTF-8 by pathFromUtf8 (Files.h). Calls that
+// the system may interrupt are retried inside.
+
+#include "core/Outcome.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string_view>
+#include <vector>
+
+namespace vellum::io {
+
+// A file descriptor on POSIX, a HANDLE on Windows.
+using NativeHandle = std::intptr_t;
+inline constexpr NativeHandle kNoHandle = -1;
+
+enum class FileKind {
+    Missing,
+    Regular,
+    Folder,
+    Link,
+    CharDevice,
+    BlockDevice,
+    Fifo,
+    Socket,
+    Other
+};
+
+struct FileInfo {
+    FileKind kind = FileKind::Missing;
+    std::uint64_t size = 0; // bytes, for a regular file
+};
+
+// The refusal of a folder, FIFO, socket or device where a regular file is
+// needed: "not a regular file (a folder)" and so on; EISDIR for a folder,
+// EINVAL otherwise. Portable; shared by both platforms.
+Failure notRegularFile(FileKind kind);
+
+namespace platform {
+
+// The kind and size of what stands at path. With followLinks false a symbolic
+// link reports as Link. A path that names nothing is Missing, not a failure.
+Result<FileInfo> status(const std::filesystem::path& path, bool followLinks);
+Result<FileInfo> status(NativeHandle handle);
+
+// Opens a regular file for reading. Never blocks: the kind is checked first
+// and the file opened non-blocking (and checked again through the handle);
+// anything that is not a regular file is refused with notRegularFile.
+Result<NativeHandle> openForReading(const std::filesystem::path& path);
+// Opens a file for reading and writing at any offset, creating it (mode 0666
+// less the umask) when it is missing. A symbolic link is not followed.
+Result<NativeHandle> openForUpdate(const std::filesystem::path& path);
+// Creates a new file for writing; EEXIST when anything stands at path.
+Result<NativeHandle> createExclusive(const std::filesystem::path& path);
+// Opens an existing file for writing, without creating or truncating it: a
+// character device or FIFO written in place, a staging file to flush.
+Result<NativeHandle> openInPlace(const std::filesystem::path& path);
+
+// Reads up to size bytes at offset (positional) or at the current position
+// (sequential); 0 at the end of the file.
+Result<std::size_t> readAt(NativeHandle handle, std::uint64_t offset, char* buffer,
+                           std::size_t size);
+Result<std::size_t> readSome(NativeHandle handle, char* buffer, std::size_t size);
+// Writes all bytes at offset, or at the current position.
+Result<void> writeAt(NativeHandle handle, std::uint64_t offset, std::string_view bytes);
+Result<void> writeAll(NativeHandle handle, std::string_view bytes);
+// Makes the file's bytes durable (fsync, FlushFileBuffers).
+Result<void> flush(NativeHandle handle);
+// The handle is released even when closing reports a failure.
+Result<void> close(NativeHandle handle);
+
+// Gives the file behind handle the mode, owner, ACLs and extended attributes
+// of the file at target, as far as the system and the user's rights allow
+// (an owner that may not be given is left; a mode or attribute that cannot be
+// set is a failure).
+Result<void> copyMetadata(const std::filesystem::path& target, NativeHandle handle);
+// Renames from over to, replacing to in one step.
+Result<void> replace(const std::filesystem::path& from, const std::filesystem::path& to);
+// Makes a folder's entries durable (the rename into it); a no-op where the
+// system has no such thing.
+Result<void> flushFolder(const std::filesystem::path& folder);
+// Makes the given files durable at once; where the system can flush a whole
+// file system in one call it does that once per file system.
+Result<void> flushFiles(const std::vector<std::filesystem::path>& files);
+// Deletes a file or a link itself; never a folder.
+Result<void> remove(const std::filesystem::path& path);
+// The file a symbolic link leads to, through any chain of links; a path that
+// is no link comes back unchanged; a dangling link gives the path it names.
+// ELOOP for a loop.
+Result<std::filesystem::path> resolveLink(const std::filesystem::path& path);
+
+// The longest file name in folder and the longest path the system takes.
+struct NameLimits {
+    std::size_t name = 255;
+    std::size_t path = 4095;
+};
+NameLimits nameLimits(const std::filesystem::path& folder);
+
+// The process's standard input and output, in binary mode.
+NativeHandle standardInput();
+NativeHandle standardOutput();
+
+// Makes a write beyond the file-size limit fail with EFBIG instead of
+// killing the process (SIGXFSZ); nothing to do where there is no such signal.
+void ignoreFileSizeSignal();
+
+} // namespace platform
+} // namespace vellum::io
