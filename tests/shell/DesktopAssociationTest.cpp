@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 
@@ -149,11 +150,10 @@ TEST_F(DesktopAssociationTest, TheUsersOtherDefaultsAreKept) {
         "[Added Associations]\ntext/plain=gedit.desktop;\n\n"
         "[Default Applications]\ntext/plain=gedit.desktop;\napplication/x-vellum=other.desktop;\n"
         "image/png=eog.desktop;\n\n[Removed Associations]\n");
+    const std::string before = readFile(mimeapps());
     associate();
-    EXPECT_EQ(readFile(mimeapps()), "[Added Associations]\ntext/plain=gedit.desktop;\n\n"
-                                    "[Default Applications]\ntext/plain=gedit.desktop;\n"
-                                    "application/x-vellum=org.vellum.Vellum.desktop;\n"
-                                    "image/png=eog.desktop;\n\n[Removed Associations]\n");
+    // Even the default for .vlm: the user chose another application.
+    EXPECT_EQ(readFile(mimeapps()), before);
 }
 
 TEST(WithDefaultApplication, AddsTheLineToTheRightSection) {
@@ -167,6 +167,18 @@ TEST(WithDefaultApplication, AddsTheLineToTheRightSection) {
     // Already there: the same text comes back, so nothing is written.
     const std::string done = "[Default Applications]\n" + line;
     EXPECT_EQ(withDefaultApplication(done), done);
+
+    // A line for the type that names any application is the user's; one that
+    // names none is filled in.
+    for (const std::string kept :
+         {"application/x-vellum=other.desktop;", "application/x-vellum = other.desktop",
+          "application/x-vellum=other.desktop;org.vellum.Vellum.desktop;",
+          "application/x-vellum=org.vellum.Vellum.desktop;other.desktop;"}) {
+        const std::string list = "[Default Applications]\n" + kept + "\n";
+        EXPECT_EQ(withDefaultApplication(list), list);
+    }
+    EXPECT_EQ(withDefaultApplication("[Default Applications]\napplication/x-vellum= ;\n"),
+              "[Default Applications]\n" + line);
 }
 
 TEST(ExecArgument, QuotesAndEscapesAsDesktopEntriesRequire) {
@@ -180,6 +192,38 @@ TEST(ExecArgument, QuotesAndEscapesAsDesktopEntriesRequire) {
     EXPECT_EQ(execArgument("/opt/it's/vellum"), "\"/opt/it's/vellum\"");
     // A percent sign is not a field code.
     EXPECT_EQ(execArgument("/opt/100%/vellum"), "/opt/100%%/vellum");
+}
+
+TEST_F(DesktopAssociationTest, AProgramPathThatIsNotUtf8GetsNoDesktopEntry) {
+    const struct {
+        std::string folder;
+        bool written;
+    } rows[] = {
+        {"/opt/caf\xC3\xA9", true},
+        {"/opt/caf\xE9", false},         // Latin-1
+        {"/opt/\xC3", false},            // cut short
+        {"/opt/\xED\xA0\x80", false},    // a surrogate
+        {"/opt/\xC0\xAF", false},        // overlong
+        {"/opt/\xF0\x9F\x98\x80", true}, // four bytes
+    };
+    for (const auto& row : rows) {
+        fs::remove_all(dir.path());
+        program.folder = row.folder;
+        ::testing::internal::CaptureStderr();
+        const auto report = associate();
+        const std::string said = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(fs::exists(desktopFile()), row.written) << row.folder;
+        EXPECT_EQ(report.desktopEntrySkipped, !row.written) << row.folder;
+        EXPECT_EQ(said.empty(), row.written) << row.folder;
+        // Without the entry, no default may point at it; the type is still known.
+        EXPECT_EQ(fs::exists(mimeapps()), row.written) << row.folder;
+        EXPECT_TRUE(fs::exists(mimeFile())) << row.folder;
+        if (row.written) {
+            EXPECT_THAT(readFile(desktopFile()), HasSubstr("Exec=" + row.folder + "/vellum %f\n"));
+        } else {
+            EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+        }
+    }
 }
 
 TEST_F(DesktopAssociationTest, AnUnwritableDataFolderFailsQuietlyAndTouchesNoDefault) {
