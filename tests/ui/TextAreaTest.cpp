@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 
 using namespace vellum;
@@ -206,6 +207,85 @@ class TextAreaTest : public QObject {
         QTest::keyClicks(&area, "b");
         QCOMPARE(area.bytes(), Bytes("a\r\nb"));
         QCOMPARE(area.characterCount(), std::size_t(3));
+    }
+
+    // Normal text wraps at words; a long run without a space wraps anywhere,
+    // however it came in, until a new text without one is set.
+    void longRunsWithoutASpaceWrapAnywhere() {
+        const Bytes run(5000, 'a');
+        const Bytes half(3000, 'b');
+        const struct {
+            const char* what;
+            Bytes set;
+            std::function<void(TextArea&)> edit;
+            QTextOption::WrapMode wrap;
+        } rows[] = {
+            {"normal text",
+             "Some words\r\nand more",
+             {},
+             QTextOption::WrapAtWordBoundaryOrAnywhere},
+            {"a long run", "x\r\n" + run, {}, QTextOption::WrapAnywhere},
+            {"runs split by spaces",
+             half + " " + half,
+             {},
+             QTextOption::WrapAtWordBoundaryOrAnywhere},
+            {"a space deleted", half + " " + half,
+             [&](TextArea& area) {
+                 QTextCursor cursor = area.textCursor();
+                 cursor.setPosition(static_cast<int>(half.size()));
+                 area.setTextCursor(cursor);
+                 QTest::keyClick(&area, Qt::Key_Delete);
+             },
+             QTextOption::WrapAnywhere},
+            {"a long run pasted", "x",
+             [&](TextArea& area) { paste(&area, QString::fromStdString(run)); },
+             QTextOption::WrapAnywhere},
+        };
+        for (const auto& row : rows) {
+            TextArea area;
+            area.setBytes(Bytes(6000, 'z')); // a mode left over from before must not stay
+            area.setBytes(row.set);
+            if (row.edit) {
+                row.edit(area);
+            }
+            QVERIFY2(area.wordWrapMode() == row.wrap, row.what);
+        }
+    }
+
+    // A paste that would make a line longer than the limit is refused; the
+    // lines around the caret count.
+    void pastesThatMakeALineTooLongAreRefused() {
+        const struct {
+            Bytes text;
+            int caret;
+            QString pasted;
+            std::size_t refusedAt; // 0: taken
+        } rows[] = {
+            {"0123456789", 5, QString(10, 'x'), 20},
+            {"0123456789", 5, QString(9, 'x'), 0},
+            {"0123456789", 5, "xxxxxxxxx\n" + QString(15, 'y'), 20},
+            {"0123456789", 5, QString(15, 'x') + "\nyy", 20},
+            {"0123456789", 5, "x\n" + QString(20, 'y') + "\nz", 20},
+            {"0123456789", 5, "x\n" + QString(19, 'y') + "\nz", 0},
+            {"0123456789\r\n0123456789", 12, QString(10, 'x'), 20},
+        };
+        for (const auto& row : rows) {
+            TextArea area;
+            area.setLineLengthLimit(19);
+            area.setBytes(row.text);
+            QTextCursor cursor = area.textCursor();
+            cursor.setPosition(row.caret);
+            area.setTextCursor(cursor);
+            QSignalSpy refused(&area, &TextArea::pasteLineTooLong);
+            paste(&area, row.pasted);
+            QVERIFY2(refused.size() == (row.refusedAt == 0 ? 0 : 1), qPrintable(row.pasted));
+            if (row.refusedAt != 0) {
+                QCOMPARE(refused.at(0).at(0).value<std::size_t>(), row.refusedAt);
+                QCOMPARE(area.bytes(), row.text);
+            } else {
+                QVERIFY(area.bytes() != row.text);
+            }
+        }
     }
 
     void hugePasteKeepsCountAndBytes() {
