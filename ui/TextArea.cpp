@@ -140,7 +140,6 @@ void TextArea::insertFromMimeData(const QMimeData* source) {
         emit pasteLineTooLong(line);
         return;
     }
-    chooseWrapMode(text, false);
     pastedCanonical_ = true;
     textCursor().insertText(text);
     pastedCanonical_ = false;
@@ -203,15 +202,12 @@ void TextArea::onContentsChanged() {
     } else {
         canonicalize(from - 1, to + 1);
     }
-    // Typing or deleting can join words into a long run: only in the lines
-    // the change touched.
-    if (wordWrapMode() != QTextOption::WrapAnywhere) {
-        const QTextBlock first = document()->findBlock(from);
-        const QTextBlock last = document()->findBlock(to);
-        chooseWrapMode(first.text(), false);
-        if (last != first) {
-            chooseWrapMode(last.text(), false);
-        }
+    // A paste, typing or deleting a space can make a long run: only in the
+    // lines the change touched.
+    const QTextBlock end = document()->findBlock(to).next();
+    for (QTextBlock block = document()->findBlock(from);
+         block != end && wordWrapMode() != QTextOption::WrapAnywhere; block = block.next()) {
+        chooseWrapMode(block.text(), false);
     }
     emit textEdited();
 }

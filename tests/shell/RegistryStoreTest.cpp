@@ -64,25 +64,27 @@ TEST_F(RegistryStoreTest, RewritingAValueReplacesItAndKeyNamesIgnoreCase) {
 }
 
 TEST_F(RegistryStoreTest, QuotesBackslashesAndControlCharactersSurviveLaterWrites) {
-    const struct {
-        std::string name, value, line;
-    } rows[] = {
-        {"odd \"name\"", "C:\\Program Files\\\"x\"\tline\nnext\x01",
-         "\"odd \\\"name\\\"\"=\"C:\\\\Program Files\\\\\\\"x\\\"\\tline\\nnext\\x01\"\n"},
-        // A folder name that is not UTF-8 keeps its bytes, written as escapes
-        // so that the store stays UTF-8 text; UTF-8 stays as it is.
-        {"Latin-1", "/opt/caf\xE9/vellum %1", "\"Latin-1\"=\"/opt/caf\\xE9/vellum %1\"\n"},
-        {"UTF-8", "/opt/caf\xC3\xA9/vellum", "\"UTF-8\"=\"/opt/caf\xC3\xA9/vellum\"\n"},
-        {"cut", "\xC3/\xE2\x82", "\"cut\"=\"\\xC3/\\xE2\\x82\"\n"},
-    };
-    for (const auto& row : rows) {
-        ASSERT_TRUE(store.SaveRegString(RegistryRoot::ClassesRoot, ".vlm", row.name, row.value));
-        const std::string once = readFile(file);
-        EXPECT_NE(once.find(row.line), std::string::npos) << once;
-        // The next write reads the file back into the same keys and values.
-        ASSERT_TRUE(store.SaveRegString(RegistryRoot::ClassesRoot, ".vlm", "", row.name));
-        const std::string twice = readFile(file);
-        EXPECT_NE(twice.find(row.line), std::string::npos) << twice;
+    const std::string odd = "C:\\Program Files\\\"x\"\tline\nnext\x01";
+    ASSERT_TRUE(store.SaveRegString(RegistryRoot::ClassesRoot, ".vlm", "odd \"name\"", odd));
+    const std::string once = readFile(file);
+    EXPECT_NE(
+        once.find("\"odd \\\"name\\\"\"=\"C:\\\\Program Files\\\\\\\"x\\\"\\tline\\nnext\\x01\"\n"),
+        std::string::npos)
+        << once;
+    // The next write reads the file back into the same keys and values.
+    ASSERT_TRUE(store.SaveRegString(RegistryRoot::ClassesRoot, ".vlm", "", "Vellum File"));
+    const std::string twice = readFile(file);
+    EXPECT_NE(twice.find(
+                  "\"odd \\\"name\\\"\"=\"C:\\\\Program Files\\\\\\\"x\\\"\\tline\\nnext\\x01\"\n"),
+              std::string::npos)
+        << twice;
+    // Bytes that are not UTF-8 become escapes, and come back; UTF-8 stays.
+    for (const auto& [value, line] : std::vector<std::pair<std::string, std::string>>{
+             {"/caf\xE9 %1", "@=\"/caf\\xE9 %1\""},
+             {"\xC3\xA9\xC3/\xE2\x82", "@=\"\xC3\xA9\\xC3/\\xE2\\x82\""}}) {
+        ASSERT_TRUE(store.SaveRegString(RegistryRoot::ClassesRoot, ".vlm", "", value));
+        ASSERT_TRUE(store.SaveRegString(RegistryRoot::ClassesRoot, ".vlm", "n", value));
+        EXPECT_NE(readFile(file).find(line), std::string::npos) << readFile(file);
     }
 }
 
@@ -97,27 +99,21 @@ TEST_F(RegistryStoreTest, SameValueAgainLeavesTheFileUntouched) {
 }
 
 TEST_F(RegistryStoreTest, KeepsWhatAnotherHandAddedAndFailsOnWhatItCannotRead) {
-    // Comments and blank lines stay where they were; new keys go last.
-    const struct {
-        std::string before, after;
-    } rows[] = {
-        {"; mine\r\n[HKEY_LOCAL_MACHINE\\Software\\X]\r\n\"Path\"=\"/x\"\r\n",
-         "; mine\n[HKEY_LOCAL_MACHINE\\Software\\X]\n\"Path\"=\"/x\"\n"
-         "\n[HKEY_CLASSES_ROOT\\.vlm]\n@=\"Vellum File\"\n"},
-        {"; top\n\n; about .vlm\n[HKEY_CLASSES_ROOT\\.vlm]\n; the type\n@=\"Old\"\n\n"
-         "; the end\n",
-         "; top\n\n; about .vlm\n[HKEY_CLASSES_ROOT\\.vlm]\n; the type\n@=\"Vellum File\"\n\n"
-         "; the end\n"},
-        {"; only a note\n", "; only a note\n\n[HKEY_CLASSES_ROOT\\.vlm]\n@=\"Vellum File\"\n"},
-        // A key named twice is kept once, and no comment is lost.
-        {"[HKEY_USERS\\x]\n@=\"1\"\n; again\n[HKEY_USERS\\x]\n\"n\"=\"2\"\n",
-         "[HKEY_USERS\\x]\n@=\"1\"\n; again\n\"n\"=\"2\"\n\n[HKEY_CLASSES_ROOT\\.vlm]\n"
-         "@=\"Vellum File\"\n"},
-    };
-    for (const auto& row : rows) {
-        writeFile(file, row.before);
+    writeFile(file, "; mine\r\n[HKEY_LOCAL_MACHINE\\Software\\X]\r\n\"Path\"=\"/x\"\r\n");
+    ASSERT_TRUE(store.SaveRegString(RegistryRoot::ClassesRoot, ".vlm", "", "Vellum File"));
+    EXPECT_NE(readFile(file).find("[HKEY_LOCAL_MACHINE\\Software\\X]\n\"Path\"=\"/x\"\n"),
+              std::string::npos);
+    // Comment and blank lines stay where they were; a new key goes last.
+    const std::string vlm = "[HKEY_CLASSES_ROOT\\.vlm]\n@=\"Vellum File\"\n";
+    for (const auto& [before, after] : std::vector<std::pair<std::string, std::string>>{
+             {"; a\n\n[HKEY_CLASSES_ROOT\\.vlm]\n; b\n@=\"Old\"\n\n; c\n",
+              "; a\n\n[HKEY_CLASSES_ROOT\\.vlm]\n; b\n@=\"Vellum File\"\n\n; c\n"},
+             {"; a\n", "; a\n\n" + vlm},
+             {"[HKEY_USERS\\x]\n; a\n[HKEY_USERS\\x]\n@=\"1\"\n",
+              "[HKEY_USERS\\x]\n; a\n@=\"1\"\n\n" + vlm}}) {
+        writeFile(file, before);
         ASSERT_TRUE(store.SaveRegString(RegistryRoot::ClassesRoot, ".vlm", "", "Vellum File"));
-        EXPECT_EQ(readFile(file), row.after) << row.before;
+        EXPECT_EQ(readFile(file), after) << before;
     }
 
     // A file that is not a store of ours is never overwritten.
@@ -162,36 +158,28 @@ TEST(RegistryStoreFailure, AStoreThatCannotBeWrittenSaysNoAndLeavesNoTrace) {
 }
 
 TEST(RegistryStoreDefault, LivesUnderTheUsersDataFolder) {
-    const char* savedHome = std::getenv("HOME");
+    const std::string savedHome = std::getenv("HOME") != nullptr ? std::getenv("HOME") : "";
     const char* savedXdg = std::getenv("XDG_DATA_HOME");
-    const std::string home = savedHome != nullptr ? savedHome : "";
     const std::string xdg = savedXdg != nullptr ? savedXdg : "";
 
-    // A relative XDG variable counts as unset; a relative HOME is no home.
-    const std::optional<std::filesystem::path> ann = "/home/ann/.local/share/vellum/registry.txt";
-    const struct {
-        const char* home;
-        const char* xdg; // nullptr: unset
-        std::optional<std::filesystem::path> file;
-    } rows[] = {
-        {"/home/ann", "/data/ann", "/data/ann/vellum/registry.txt"},
-        {"/home/ann", "relative/ignored", ann},
-        {"/home/ann", "", ann},
-        {"/home/ann", nullptr, ann},
-        {"relative/home", nullptr, std::nullopt},
-        {"relative/home", "/data/ann", "/data/ann/vellum/registry.txt"},
-        {"", "relative/ignored", std::nullopt},
-        {nullptr, nullptr, std::nullopt},
-    };
-    for (const auto& row : rows) {
-        row.home != nullptr ? setenv("HOME", row.home, 1) : unsetenv("HOME");
-        row.xdg != nullptr ? setenv("XDG_DATA_HOME", row.xdg, 1) : unsetenv("XDG_DATA_HOME");
-        EXPECT_EQ(RegistryStore::defaultFile(), row.file)
-            << (row.home ? row.home : "(unset)") << " " << (row.xdg ? row.xdg : "(unset)");
-    }
+    setenv("HOME", "/home/ann", 1);
+    setenv("XDG_DATA_HOME", "/data/ann", 1);
+    EXPECT_EQ(RegistryStore::defaultFile(), std::filesystem::path("/data/ann/vellum/registry.txt"));
+    setenv("XDG_DATA_HOME", "relative/ignored", 1);
+    EXPECT_EQ(RegistryStore::defaultFile(),
+              std::filesystem::path("/home/ann/.local/share/vellum/registry.txt"));
+    unsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(RegistryStore::defaultFile(),
+              std::filesystem::path("/home/ann/.local/share/vellum/registry.txt"));
+    unsetenv("HOME");
+    EXPECT_EQ(RegistryStore::defaultFile(), std::nullopt);
+    setenv("HOME", "relative/home", 1); // no home, as an unset one
+    EXPECT_EQ(RegistryStore::defaultFile(), std::nullopt);
 
-    savedHome != nullptr ? setenv("HOME", home.c_str(), 1) : unsetenv("HOME");
-    savedXdg != nullptr ? setenv("XDG_DATA_HOME", xdg.c_str(), 1) : unsetenv("XDG_DATA_HOME");
+    setenv("HOME", savedHome.c_str(), 1);
+    if (savedXdg != nullptr) {
+        setenv("XDG_DATA_HOME", xdg.c_str(), 1);
+    }
 }
 
 TEST(AssociationEntries, NameTheProgramWithThePlatformsSeparator) {
