@@ -23,7 +23,19 @@ std::string withThousands(std::size_t number) {
     return digits;
 }
 
+// A length in kilobytes, rounded up, for people.
+std::string kilobytes(std::size_t bytes) {
+    return std::to_string((bytes + 1023) / 1024) + " KB";
+}
+
 } // namespace
+
+std::string Editor::lineTooLongMessage(const std::string& what, std::size_t length,
+                                       std::size_t limit) {
+    return what + " has a line of " + kilobytes(length) +
+           ", too long for the editor. The editor takes lines of up to " + kilobytes(limit) +
+           "; a TI-85 string holds at most 32 KB.";
+}
 
 std::string Editor::tooLargeMessage(const std::string& what, std::size_t size, std::size_t limit) {
     // Exact byte counts: rounded to megabytes, a size just over the limit

@@ -114,6 +114,11 @@ class Editor {
     // The message shown when a text is larger than the window takes.
     static std::string tooLargeMessage(const std::string& what, std::size_t size,
                                        std::size_t limit);
+    // Likewise for the longest line (bytes between two line breaks), which the
+    // window lays out whole at every change of it.
+    void setLineLengthLimit(std::size_t bytes) { lineLengthLimit_ = bytes; }
+    static std::string lineTooLongMessage(const std::string& what, std::size_t length,
+                                          std::size_t limit);
 
   private:
     // Save and Save As: writes the document, asking for a file when the
@@ -123,6 +128,7 @@ class Editor {
     Document& doc_;
     EditorServices services_;
     std::size_t textSizeLimit_ = static_cast<std::size_t>(-1);
+    std::size_t lineLengthLimit_ = static_cast<std::size_t>(-1);
 };
 
 } // namespace vellum

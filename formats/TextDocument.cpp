@@ -44,6 +44,17 @@ template <typename OnLine> void forEachLine(std::string_view bytes, OnLine onLin
     }
 }
 
+// The longest line of a document's text, in bytes: only CR LF ends a line.
+std::size_t longestLine(std::string_view text) {
+    std::size_t longest = 0;
+    std::size_t start = 0;
+    for (std::size_t end = text.find("\r\n"); end != std::string_view::npos;
+         start = end + 2, end = text.find("\r\n", start)) {
+        longest = std::max(longest, end - start);
+    }
+    return std::max(longest, text.size() - start);
+}
+
 } // namespace
 
 bool isVellumPath(std::string_view path) {
@@ -121,6 +132,14 @@ LoadResult Editor::LoadText(const std::string& path, const Bytes& title) {
     std::optional<TextDocumentContent> content = parseTextDocument(bytes, vellum);
     if (!content) {
         result.reason = "the document is empty and has no name line";
+        return result;
+    }
+    if (const std::size_t line = longestLine(content->text); line > lineLengthLimit_) {
+        if (services_.boxes != nullptr) {
+            services_.boxes->showError(lineTooLongMessage(path, line, lineLengthLimit_),
+                                       kErrorTitle);
+        }
+        result.status = LoadResult::Status::Refused;
         return result;
     }
     // Nothing changes before the file has been read whole, so a failed load

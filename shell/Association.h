@@ -20,7 +20,8 @@ inline constexpr std::string_view kDocumentExtension = ".vlm";
 // Where the editor runs from: its folder and its name (without the ".exe" on
 // Windows), joined by the platform's separator.
 struct ProgramLocation {
-    std::string folder; // UTF-8; empty for a program found through PATH
+    std::string folder; // the file system's bytes (UTF-8 but for an odd folder name);
+                        // empty for a program found through PATH
     std::string name;
     char separator = '/';
 

@@ -3,6 +3,7 @@
 #include "Files.h"
 #include "TextEscape.h"
 
+#include <iostream>
 #include <system_error>
 
 namespace vellum {
@@ -24,6 +25,11 @@ std::string documentIconName() {
     std::string name(kDocumentMimeType);
     name[name.find('/')] = '-';
     return name;
+}
+
+// True when a mimeapps.list value lists at least one application.
+bool namesApplication(std::string_view applications) {
+    return applications.find_first_not_of(" \t\r;") != std::string_view::npos;
 }
 
 std::string execLine(const ProgramLocation& program) {
@@ -169,7 +175,11 @@ std::string withDefaultApplication(std::string_view mimeappsList) {
             const auto equals = line.find('=');
             if (equals != std::string_view::npos &&
                 trimmed(line.substr(0, equals)) == kDocumentMimeType) {
-                lines[i] = wanted;
+                // Whatever the line names, ours or another, is the user's
+                // choice now; only an empty one is filled in.
+                if (!namesApplication(line.substr(equals + 1))) {
+                    lines[i] = wanted;
+                }
                 replaced = true;
                 break;
             }
@@ -209,7 +219,13 @@ DesktopAssociationReport associateWithDesktop(const ProgramLocation& program,
     const fs::path applications = folders.dataHome / "applications";
     const fs::path desktopFile = applications / (std::string(kDesktopAppId) + ".desktop");
     const bool mimeInPlace = update(mimeFile, mimePackage(entries));
-    const bool desktopInPlace = update(desktopFile, desktopEntry(program, entries));
+    // A desktop entry is UTF-8 throughout and has no escape for other bytes.
+    const bool utf8Path = isValidUtf8(program.path());
+    if (!utf8Path) {
+        report.desktopEntrySkipped = true;
+        std::cerr << "vellum: no desktop entry written: the program's path is not UTF-8\n";
+    }
+    const bool desktopInPlace = utf8Path && update(desktopFile, desktopEntry(program, entries));
 
     const fs::path hicolor = folders.dataHome / "icons" / "hicolor";
     const std::string appIcon(kDesktopAppId);

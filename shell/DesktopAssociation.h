@@ -56,8 +56,9 @@ std::string mimePackage(const AssociationEntries& entries);
 // when it holds a reserved character, field-code percent signs doubled, and
 // escaped as a desktop entry string.
 std::string execArgument(std::string_view argument);
-// mimeapps.list with the editor as the default for the document type; the
-// rest of the file is kept as it was.
+// mimeapps.list with the editor as the default for the document type, unless
+// the user has made another application its default; the rest of the file is
+// kept as it was.
 std::string withDefaultApplication(std::string_view mimeappsList);
 
 struct DesktopAssociationReport {
@@ -65,6 +66,7 @@ struct DesktopAssociationReport {
     int failures = 0;
     bool mimeDatabaseRebuilt = false;
     bool desktopDatabaseRebuilt = false;
+    bool desktopEntrySkipped = false; // the program's path cannot be written in one
 };
 
 DesktopAssociationReport associateWithDesktop(const ProgramLocation& program,

@@ -47,12 +47,14 @@ WriteOutcome updateFile(const std::filesystem::path& file, std::string_view cont
 }
 
 std::filesystem::path userFolder(const char* variable, const char* fallback) {
+    // A relative value counts as unset, as the XDG base directory rules say;
+    // a relative HOME would make the folders depend on the current one.
     const char* value = std::getenv(variable);
     if (value != nullptr && std::filesystem::path(value).is_absolute()) {
         return value;
     }
     const char* home = std::getenv("HOME");
-    if (home == nullptr || *home == '\0') {
+    if (home == nullptr || !std::filesystem::path(home).is_absolute()) {
         return {};
     }
     return std::filesystem::path(home) / fallback;

@@ -28,7 +28,7 @@ bool writeFileAtomically(const std::filesystem::path& file, std::string_view con
 WriteOutcome updateFile(const std::filesystem::path& file, std::string_view content);
 
 // A folder named by an XDG variable (used only when absolute), else
-// $HOME/fallback; empty without a home folder.
+// $HOME/fallback; empty without a home folder (HOME unset or not absolute).
 std::filesystem::path userFolder(const char* variable, const char* fallback);
 
 // A path from UTF-8 text (file names on the command line and in the entries).

@@ -9,6 +9,9 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <filesystem>
+#include <system_error>
+
 namespace vellum {
 
 namespace {
@@ -26,6 +29,17 @@ std::string toUtf8(const QString& text) {
 } // namespace
 
 ProgramLocation currentProgramLocation() {
+#ifdef __linux__
+    // Qt reports no path at all for a folder whose name is not UTF-8; the
+    // link the kernel keeps has its bytes.
+    if (QCoreApplication::applicationFilePath().isEmpty()) {
+        std::error_code ec;
+        const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+        if (!ec && exe.is_absolute()) {
+            return ProgramLocation{exe.parent_path().string(), exe.filename().string(), '/'};
+        }
+    }
+#endif
     const QFileInfo program(QCoreApplication::applicationFilePath());
     ProgramLocation location;
     location.folder = toUtf8(QDir::toNativeSeparators(program.absolutePath()));

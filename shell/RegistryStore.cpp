@@ -41,26 +41,39 @@ bool sameName(std::string_view a, std::string_view b) {
     return true;
 }
 
+// Comment and blank lines of the file travel with what follows them, so that
+// a rewrite puts them back where they were.
+using Lines = std::vector<std::string>;
+
 struct Value {
+    Lines above;
     std::string name; // empty: the key's default value
     std::string data;
 };
 
 struct Key {
+    Lines above;
     std::string path; // the root's name, then the levels, joined by backslashes
     std::vector<Value> values;
 };
 
-using Keys = std::vector<Key>;
+struct Store {
+    std::vector<Key> keys;
+    Lines end; // after the last key and value
+};
 
-Key& keyAt(Keys& keys, const std::string& path) {
-    for (Key& key : keys) {
+Key& keyAt(Store& store, const std::string& path) {
+    for (Key& key : store.keys) {
         if (sameName(key.path, path)) {
             return key;
         }
     }
-    keys.push_back(Key{path, {}});
-    return keys.back();
+    // A new key goes last, after a blank line.
+    Lines above = std::move(store.end);
+    store.end.clear();
+    above.emplace_back();
+    store.keys.push_back(Key{std::move(above), path, {}});
+    return store.keys.back();
 }
 
 // The levels of a key path; none when a level is empty, too long or holds a
@@ -174,9 +187,10 @@ bool knownRoot(std::string_view path) {
     return false;
 }
 
-std::optional<Keys> parse(std::string_view text) {
-    Keys keys;
+std::optional<Store> parse(std::string_view text) {
+    Store store;
     Key* current = nullptr;
+    Lines pending; // comment and blank lines not yet placed
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
         std::string_view line = text.substr(0, end);
@@ -185,6 +199,7 @@ std::optional<Keys> parse(std::string_view text) {
             line.remove_suffix(1);
         }
         if (line.empty() || line.front() == ';') {
+            pending.emplace_back(line);
             continue;
         }
         if (line.front() == '[') {
@@ -195,7 +210,14 @@ std::optional<Keys> parse(std::string_view text) {
             if (!knownRoot(path)) {
                 return std::nullopt;
             }
-            current = &keyAt(keys, path);
+            const std::size_t known = store.keys.size();
+            current = &keyAt(store, path);
+            if (store.keys.size() != known) {
+                current->above = std::move(pending);
+                pending.clear();
+            }
+            // A key named twice is kept once; the lines above its second
+            // header stay with the value that follows.
             continue;
         }
         if (current == nullptr) {
@@ -220,20 +242,31 @@ std::optional<Keys> parse(std::string_view text) {
         if (!data || !data->second.empty()) {
             return std::nullopt;
         }
-        current->values.push_back(Value{std::move(name), std::move(data->first)});
+        current->values.push_back(
+            Value{std::move(pending), std::move(name), std::move(data->first)});
+        pending.clear();
     }
-    return keys;
+    store.end = std::move(pending);
+    return store;
 }
 
-std::string serialize(const Keys& keys) {
-    std::string out(kHeader);
-    for (const Key& key : keys) {
-        out += "\n[" + key.path + "]\n";
+std::string serialize(const Store& store) {
+    std::string out;
+    const auto put = [&out](const Lines& lines) {
+        for (const std::string& line : lines) {
+            out += line + "\n";
+        }
+    };
+    for (const Key& key : store.keys) {
+        put(key.above);
+        out += "[" + key.path + "]\n";
         for (const Value& value : key.values) {
+            put(value.above);
             out += value.name.empty() ? std::string("@") : quote(value.name);
             out += "=" + quote(value.data) + "\n";
         }
     }
+    put(store.end);
     return out;
 }
 
@@ -267,17 +300,18 @@ bool RegistryStore::SaveRegString(RegistryRoot root, std::string_view keyPath,
     if (current.status == FileContent::Status::Failed) {
         return false;
     }
-    auto keys = parse(current.bytes);
-    if (!keys) {
+    // A new store starts with a word on what it is.
+    auto store = parse(current.bytes.empty() ? kHeader : std::string_view(current.bytes));
+    if (!store) {
         return false; // not ours to overwrite
     }
     // Every missing level is created on the way down, as the system registry does.
     std::string path(rootName);
-    Key* key = levels->empty() ? &keyAt(*keys, path) : nullptr;
+    Key* key = levels->empty() ? &keyAt(*store, path) : nullptr;
     for (const std::string_view level : *levels) {
         path += '\\';
         path += level;
-        key = &keyAt(*keys, path);
+        key = &keyAt(*store, path);
     }
     const std::string data = value.empty() ? std::string(" ") : std::string(value);
     bool set = false;
@@ -289,9 +323,9 @@ bool RegistryStore::SaveRegString(RegistryRoot root, std::string_view keyPath,
         }
     }
     if (!set) {
-        key->values.push_back(Value{std::string(valueName), data});
+        key->values.push_back(Value{{}, std::string(valueName), data});
     }
-    const std::string text = serialize(*keys);
+    const std::string text = serialize(*store);
     if (current.status == FileContent::Status::Read && current.bytes == text) {
         return true;
     }

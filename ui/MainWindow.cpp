@@ -79,6 +79,14 @@ MainWindow::MainWindow(EditorServices services, StartUpSteps moreSteps)
                 boxes->showError(Editor::tooLargeMessage("The pasted text", bytes, kMaxTextBytes),
                                  kErrorTitle);
             });
+    editor_->setLineLengthLimit(kMaxLineBytes);
+    txtMain_->setLineLengthLimit(kMaxLineBytes);
+    connect(txtMain_, &TextArea::pasteLineTooLong, this,
+            [this, boxes = services.boxes](std::size_t bytes) {
+                boxes->showError(
+                    Editor::lineTooLongMessage("The pasted text", bytes, kMaxLineBytes),
+                    kErrorTitle);
+            });
     wire();
     Form_Load(moreSteps);
 }

@@ -34,6 +34,9 @@ class MainWindow final : public QWidget, private DocumentObserver {
     static constexpr const char* kTitle = "TI-85 'Scrollet' Text Editor";
     // The largest text the window takes from a file or a paste, in bytes.
     static constexpr std::size_t kMaxTextBytes = 2 * 1024 * 1024;
+    // The longest line it takes, in bytes: a change of a line lays it out
+    // whole again, and at this length that takes a few milliseconds.
+    static constexpr std::size_t kMaxLineBytes = 64 * 1024;
 
     // Further steps of the start-up sequence, run by Form_Load after the
     // first document exists and before the window is shown.

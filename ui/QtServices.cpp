@@ -107,7 +107,9 @@ Answer QtMessageBoxes::askYesNoCancel(const std::string& message, const std::str
 bool QtMessageBoxes::askYesNoCritical(const std::string& message, const std::string& title) {
     QMessageBox box(QMessageBox::Critical, fromUtf8(title), fromUtf8(message),
                     QMessageBox::Yes | QMessageBox::No, owner_);
-    box.setDefaultButton(QMessageBox::Yes);
+    // No, so that a held Enter key cannot walk through one box after another
+    // and leave a broken file behind.
+    box.setDefaultButton(QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
     return execCentred(box, owner_) == QMessageBox::Yes;
 }

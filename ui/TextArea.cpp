@@ -21,6 +21,37 @@ QString canonicalForm(const QString& text) {
     return displayText(textBytes(text));
 }
 
+// Qt breaks a line at a word boundary by reading on to the next chance to
+// break; in a long run without one it does so for every screen line, which
+// is quadratic in the run's length (seconds for some ten thousand
+// characters). Past this many characters without a space the text wraps
+// anywhere instead, which looks the same for the run itself.
+constexpr qsizetype kLongestWordWrapRun = 4096;
+
+bool hasLongRunWithoutSpace(QStringView text) {
+    qsizetype run = 0;
+    for (const QChar c : text) {
+        run = (c == QLatin1Char(' ') || c == QLatin1Char('\n') || c == QChar::ParagraphSeparator)
+                  ? 0
+                  : run + 1;
+        if (run > kLongestWordWrapRun) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The length of the longest line of a display text ('\n' between lines).
+std::size_t longestLine(QStringView text) {
+    qsizetype longest = 0;
+    qsizetype start = 0;
+    for (qsizetype end = text.indexOf(QLatin1Char('\n')); end >= 0;
+         start = end + 1, end = text.indexOf(QLatin1Char('\n'), start)) {
+        longest = std::max(longest, end - start);
+    }
+    return static_cast<std::size_t>(std::max(longest, text.size() - start));
+}
+
 } // namespace
 
 TextArea::TextArea(QWidget* parent) : QPlainTextEdit(parent) {
@@ -51,7 +82,9 @@ Bytes TextArea::bytes() const {
 
 void TextArea::setBytes(const Bytes& bytes) {
     programSet_ = true;
-    setPlainText(displayText(bytes));
+    const QString text = displayText(bytes);
+    chooseWrapMode(text, true);
+    setPlainText(text);
     programSet_ = false;
     changeFrom_ = changeTo_ = -1;
     emit textEdited();
@@ -103,10 +136,41 @@ void TextArea::insertFromMimeData(const QMimeData* source) {
         emit pasteTooLarge(after);
         return;
     }
+    if (const std::size_t line = lineLengthAfterPaste(text); line > lineLengthLimit_) {
+        emit pasteLineTooLong(line);
+        return;
+    }
     pastedCanonical_ = true;
     textCursor().insertText(text);
     pastedCanonical_ = false;
     ensureCursorVisible();
+}
+
+std::size_t TextArea::lineLengthAfterPaste(const QString& text) const {
+    // The pasted text's first and last lines join the parts of the lines
+    // around the selection that stay.
+    const QTextCursor cursor = textCursor();
+    const QTextBlock first = document()->findBlock(cursor.selectionStart());
+    const QTextBlock last = document()->findBlock(cursor.selectionEnd());
+    const auto before = static_cast<std::size_t>(cursor.selectionStart() - first.position());
+    const auto after =
+        static_cast<std::size_t>(last.position() + last.length() - 1 - cursor.selectionEnd());
+    const qsizetype firstBreak = text.indexOf(QLatin1Char('\n'));
+    if (firstBreak < 0) {
+        return before + static_cast<std::size_t>(text.size()) + after;
+    }
+    const qsizetype lastBreak = text.lastIndexOf(QLatin1Char('\n'));
+    return std::max({before + static_cast<std::size_t>(firstBreak),
+                     longestLine(QStringView(text).mid(firstBreak + 1, lastBreak - firstBreak)),
+                     static_cast<std::size_t>(text.size() - lastBreak - 1) + after});
+}
+
+void TextArea::chooseWrapMode(const QString& text, bool mayReturnToWords) {
+    if (hasLongRunWithoutSpace(text)) {
+        setWordWrapMode(QTextOption::WrapAnywhere);
+    } else if (mayReturnToWords) {
+        setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    }
 }
 
 void TextArea::onContentsChange(int position, int removed, int added) {
@@ -137,6 +201,13 @@ void TextArea::onContentsChanged() {
         canonicalize(from - 1, from + 1);
     } else {
         canonicalize(from - 1, to + 1);
+    }
+    // A paste, typing or deleting a space can make a long run: only in the
+    // lines the change touched.
+    const QTextBlock end = document()->findBlock(to).next();
+    for (QTextBlock block = document()->findBlock(from);
+         block != end && wordWrapMode() != QTextOption::WrapAnywhere; block = block.next()) {
+        chooseWrapMode(block.text(), false);
     }
     emit textEdited();
 }

@@ -33,6 +33,9 @@ class TextArea final : public QPlainTextEdit {
     std::size_t byteCount() const;
     // Pastes that would make the text larger than this many bytes are refused.
     void setSizeLimit(std::size_t bytes) { sizeLimit_ = bytes; }
+    // Pastes that would make a line longer than this many bytes are refused:
+    // every change lays out the whole line it falls in again.
+    void setLineLengthLimit(std::size_t bytes) { lineLengthLimit_ = bytes; }
 
     // Puts the character of one byte in place of the selection, as typing
     // would (one undo step), leaving the caret after it.
@@ -44,6 +47,8 @@ class TextArea final : public QPlainTextEdit {
     void textEdited();
     // A paste was refused: the text would have grown to this many bytes.
     void pasteTooLarge(std::size_t bytes);
+    // A paste was refused: a line would have grown to this many bytes.
+    void pasteLineTooLong(std::size_t bytes);
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -53,6 +58,8 @@ class TextArea final : public QPlainTextEdit {
     void onContentsChange(int position, int removed, int added);
     void onContentsChanged();
     void canonicalize(int from, int to);
+    std::size_t lineLengthAfterPaste(const QString& text) const;
+    void chooseWrapMode(const QString& text, bool mayReturnToWords);
 
     bool programSet_ = false;      // setBytes is replacing the text
     bool fixing_ = false;          // canonicalize is editing the text
@@ -60,6 +67,7 @@ class TextArea final : public QPlainTextEdit {
     int changeFrom_ = -1;          // the range changed since the last signal
     int changeTo_ = -1;
     std::size_t sizeLimit_ = static_cast<std::size_t>(-1);
+    std::size_t lineLengthLimit_ = static_cast<std::size_t>(-1);
 };
 
 // The document's view of txtMain.

@@ -172,6 +172,25 @@ class WindowFaultTest : public QObject {
         QVERIFY(!fs::exists(compiled));
     }
 
+    // A file with a line longer than the window takes is refused (only CR LF ends a line).
+    void longLines() {
+        ScratchFolder folder;
+        const std::size_t limit = MainWindow::kMaxLineBytes;
+        const std::pair<std::string, bool> rows[] = {
+            {"x\r\n" + std::string(limit + 1, 'a'), false},
+            {std::string(limit / 2, 'a') + "\n" + std::string(limit / 2, 'a'), false},
+            {std::string(limit, 'a') + "\r\nx", true}};
+        for (const auto& [content, loads] : rows) {
+            Window w;
+            writeFile(folder / "a.txt", content);
+            w.dlgFile.choose(folder / "a.txt", "a.txt");
+            w.click(w.window.cmdLoad());
+            QCOMPARE(w.doc().text().size() >= limit, loads);
+            QCOMPARE(w.boxes.shown.size(), std::size_t(loads ? 0 : 1));
+            QVERIFY(loads || w.boxes.shown[0].message.find("line of 65 KB") != std::string::npos);
+        }
+    }
+
     // A 10 MB paste is refused with a box and leaves the text alone; a paste
     // that fits lands whole at the caret and survives a save and a load as a
     // Vellum document.

@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 
@@ -149,11 +150,9 @@ TEST_F(DesktopAssociationTest, TheUsersOtherDefaultsAreKept) {
         "[Added Associations]\ntext/plain=gedit.desktop;\n\n"
         "[Default Applications]\ntext/plain=gedit.desktop;\napplication/x-vellum=other.desktop;\n"
         "image/png=eog.desktop;\n\n[Removed Associations]\n");
+    const std::string before = readFile(mimeapps());
     associate();
-    EXPECT_EQ(readFile(mimeapps()), "[Added Associations]\ntext/plain=gedit.desktop;\n\n"
-                                    "[Default Applications]\ntext/plain=gedit.desktop;\n"
-                                    "application/x-vellum=org.vellum.Vellum.desktop;\n"
-                                    "image/png=eog.desktop;\n\n[Removed Associations]\n");
+    EXPECT_EQ(readFile(mimeapps()), before); // .vlm's too: the user chose another
 }
 
 TEST(WithDefaultApplication, AddsTheLineToTheRightSection) {
@@ -167,6 +166,15 @@ TEST(WithDefaultApplication, AddsTheLineToTheRightSection) {
     // Already there: the same text comes back, so nothing is written.
     const std::string done = "[Default Applications]\n" + line;
     EXPECT_EQ(withDefaultApplication(done), done);
+    // A line that names any application is the user's; one naming none is filled in.
+    for (const char* kept :
+         {"other.desktop;", " other.desktop", "org.vellum.Vellum.desktop;other.desktop;"}) {
+        const std::string list =
+            "[Default Applications]\napplication/x-vellum=" + std::string(kept) + "\n";
+        EXPECT_EQ(withDefaultApplication(list), list);
+    }
+    EXPECT_EQ(withDefaultApplication("[Default Applications]\napplication/x-vellum= ;\n"),
+              "[Default Applications]\n" + line);
 }
 
 TEST(ExecArgument, QuotesAndEscapesAsDesktopEntriesRequire) {
@@ -180,6 +188,21 @@ TEST(ExecArgument, QuotesAndEscapesAsDesktopEntriesRequire) {
     EXPECT_EQ(execArgument("/opt/it's/vellum"), "\"/opt/it's/vellum\"");
     // A percent sign is not a field code.
     EXPECT_EQ(execArgument("/opt/100%/vellum"), "/opt/100%%/vellum");
+}
+
+// A desktop entry is UTF-8 only: none for a path that is not, and no default naming it.
+TEST_F(DesktopAssociationTest, AProgramPathThatIsNotUtf8GetsNoDesktopEntry) {
+    const std::pair<std::string, bool> rows[] = {
+        {"/\xC3\xA9", true}, {"/\xE9", false}, {"/\xED\xA0\x80", false}, {"/\xC0\xAF", false}};
+    for (const auto& [folder, utf8] : rows) {
+        fs::remove_all(dir.path());
+        program.folder = folder;
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(associate().desktopEntrySkipped, !utf8) << folder;
+        const std::string said = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), utf8 ? 0 : 1) << said;
+        EXPECT_EQ(fs::exists(mimeapps()) && fs::exists(desktopFile()), utf8) << folder;
+    }
 }
 
 TEST_F(DesktopAssociationTest, AnUnwritableDataFolderFailsQuietlyAndTouchesNoDefault) {

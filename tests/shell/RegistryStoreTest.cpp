@@ -78,6 +78,14 @@ TEST_F(RegistryStoreTest, QuotesBackslashesAndControlCharactersSurviveLaterWrite
                   "\"odd \\\"name\\\"\"=\"C:\\\\Program Files\\\\\\\"x\\\"\\tline\\nnext\\x01\"\n"),
               std::string::npos)
         << twice;
+    // Bytes that are not UTF-8 become escapes, and come back; UTF-8 stays.
+    for (const auto& [value, line] : std::vector<std::pair<std::string, std::string>>{
+             {"/caf\xE9 %1", "@=\"/caf\\xE9 %1\""},
+             {"\xC3\xA9\xC3/\xE2\x82", "@=\"\xC3\xA9\\xC3/\\xE2\\x82\""}}) {
+        ASSERT_TRUE(store.SaveRegString(RegistryRoot::ClassesRoot, ".vlm", "", value));
+        ASSERT_TRUE(store.SaveRegString(RegistryRoot::ClassesRoot, ".vlm", "n", value));
+        EXPECT_NE(readFile(file).find(line), std::string::npos) << readFile(file);
+    }
 }
 
 TEST_F(RegistryStoreTest, SameValueAgainLeavesTheFileUntouched) {
@@ -95,6 +103,18 @@ TEST_F(RegistryStoreTest, KeepsWhatAnotherHandAddedAndFailsOnWhatItCannotRead) {
     ASSERT_TRUE(store.SaveRegString(RegistryRoot::ClassesRoot, ".vlm", "", "Vellum File"));
     EXPECT_NE(readFile(file).find("[HKEY_LOCAL_MACHINE\\Software\\X]\n\"Path\"=\"/x\"\n"),
               std::string::npos);
+    // Comment and blank lines stay where they were; a new key goes last.
+    const std::string vlm = "[HKEY_CLASSES_ROOT\\.vlm]\n@=\"Vellum File\"\n";
+    for (const auto& [before, after] : std::vector<std::pair<std::string, std::string>>{
+             {"; a\n\n[HKEY_CLASSES_ROOT\\.vlm]\n; b\n@=\"Old\"\n\n; c\n",
+              "; a\n\n[HKEY_CLASSES_ROOT\\.vlm]\n; b\n@=\"Vellum File\"\n\n; c\n"},
+             {"; a\n", "; a\n\n" + vlm},
+             {"[HKEY_USERS\\x]\n; a\n[HKEY_USERS\\x]\n@=\"1\"\n",
+              "[HKEY_USERS\\x]\n; a\n@=\"1\"\n\n" + vlm}}) {
+        writeFile(file, before);
+        ASSERT_TRUE(store.SaveRegString(RegistryRoot::ClassesRoot, ".vlm", "", "Vellum File"));
+        EXPECT_EQ(readFile(file), after) << before;
+    }
 
     // A file that is not a store of ours is never overwritten.
     for (const std::string foreign :
@@ -152,6 +172,8 @@ TEST(RegistryStoreDefault, LivesUnderTheUsersDataFolder) {
     EXPECT_EQ(RegistryStore::defaultFile(),
               std::filesystem::path("/home/ann/.local/share/vellum/registry.txt"));
     unsetenv("HOME");
+    EXPECT_EQ(RegistryStore::defaultFile(), std::nullopt);
+    setenv("HOME", "relative/home", 1); // no home, as an unset one
     EXPECT_EQ(RegistryStore::defaultFile(), std::nullopt);
 
     setenv("HOME", savedHome.c_str(), 1);

@@ -129,8 +129,18 @@ class QtServicesTest : public QObject {
         QVERIFY(!boxes.askYesNoCritical(
             "Error 6 has occured while writing String.\r\nOverflow\r\nContinue Anyway?",
             "Error 6"));
-        whenShown<QMessageBox>([](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); });
-        QVERIFY(boxes.askYesNoCritical("x", "Error 1"));
+        // Enter answers No, so that a held key cannot walk on; so does Escape.
+        const auto press = [](Qt::Key key) {
+            return [key](QMessageBox*) { QTest::keyClick(QApplication::focusWidget(), key); };
+        };
+        const std::pair<std::function<void(QMessageBox*)>, bool> answers[] = {
+            {[](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); }, true},
+            {press(Qt::Key_Return), false},
+            {press(Qt::Key_Escape), false}};
+        for (const auto& [answer, continues] : answers) {
+            whenShown<QMessageBox>(answer);
+            QCOMPARE(boxes.askYesNoCritical("x", "Error 1"), continues);
+        }
 
         bool shown = false;
         whenShown<QMessageBox>([&shown](QMessageBox* box) {

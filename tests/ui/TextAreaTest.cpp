@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 
 using namespace vellum;
@@ -206,6 +207,46 @@ class TextAreaTest : public QObject {
         QTest::keyClicks(&area, "b");
         QCOMPARE(area.bytes(), Bytes("a\r\nb"));
         QCOMPARE(area.characterCount(), std::size_t(3));
+    }
+
+    // A run of over 4096 characters without a space wraps anywhere; others at words.
+    void longRunsWithoutASpaceWrapAnywhere() {
+        const Bytes half(3000, 'b');
+        const std::tuple<Bytes, QString, bool> rows[] = {
+            // text, then pasted
+            {"Some words\r\nand more", "", false},
+            {"x\r\n" + Bytes(5000, 'a'), "", true},
+            {half + " " + half, "", false},
+            {"x", "x\n" + QString(5000, 'a') + "\nx", true}};
+        for (const auto& [text, pasted, anywhere] : rows) {
+            TextArea area;
+            area.setBytes(Bytes(6000, 'z')); // the mode of an earlier text does not stay
+            area.setBytes(text);
+            paste(&area, pasted);
+            QCOMPARE(area.wordWrapMode() == QTextOption::WrapAnywhere, anywhere);
+        }
+    }
+
+    // A paste making a line, with what stays around the selection, too long is
+    // refused. Rows: caret, paste, length refused at.
+    void pastesThatMakeALineTooLongAreRefused() {
+        const std::tuple<int, QString, std::size_t> rows[] = {
+            {5, QString(9, 'x'), 0},
+            {5, "x\n" + QString(15, 'y'), 20},
+            {5, "x\n" + QString(20, 'y') + "\nz", 20},
+            {12, QString(10, 'x'), 20}};
+        for (const auto& [caret, pasted, refusedAt] : rows) {
+            TextArea area;
+            area.setLineLengthLimit(19);
+            area.setBytes("0123456789\r\n0123456789");
+            QTextCursor cursor = area.textCursor();
+            cursor.setPosition(caret);
+            area.setTextCursor(cursor);
+            QSignalSpy refused(&area, &TextArea::pasteLineTooLong);
+            paste(&area, pasted);
+            QCOMPARE(refused.size() == 1 ? refused.at(0).at(0).value<std::size_t>() : 0, refusedAt);
+            QCOMPARE(area.bytes().size() == 22, refusedAt != 0);
+        }
     }
 
     void hugePasteKeepsCountAndBytes() {
