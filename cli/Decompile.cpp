@@ -18,7 +18,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kDecompileHelp = R"(Usage: vellum-cli decompile [-o OUT] INPUT.85s
+constexpr const char* kDecompileHelp =
+    R"(Usage: vellum-cli decompile [--encoding ENC] [-o OUT] INPUT.85s
 
 Reads a TI-85 string file exactly as the editor's "Load .85s" button does and
 saves the text as the editor's Save does.
@@ -31,6 +32,12 @@ Options:
   -o, --output OUT    write OUT instead of INPUT with its extension replaced by
                       .vlm; a name ending in "vlm" (any case) gets the variable
                       name as its first line, any other holds the text alone
+  -e, --encoding ENC  how the text is written, lines ending in CR LF:
+                        utf-8  (default; auto is the same) each TI-85
+                               character as the Unicode character it
+                               shows, for every other program to read
+                        ti85   each character as its TI-85 code, one byte,
+                               as older versions of the editor wrote it
   -h, --help          show this help and exit
 
 An existing OUT is replaced only once the new file is complete; on any failure
@@ -41,15 +48,18 @@ Exit status: 0 when the file was written, 1 on a failure, 2 on bad usage.
 
 struct Options {
     std::optional<std::string> output;
+    std::optional<TextEncoding> encoding; // none: as the editor would save
     std::vector<std::string> inputs;
     bool help = false;
 };
 
 std::optional<Options> parse(const Args& args, Io io) {
     Options options;
+    std::optional<std::string> encoding;
     const auto parsed =
-        parseArguments(args, "decompile", {{"-o", "--output", &options.output}}, io);
-    if (!parsed) {
+        parseArguments(args, "decompile",
+                       {{"-e", "--encoding", &encoding}, {"-o", "--output", &options.output}}, io);
+    if (!parsed || !parseEncoding(encoding, "decompile", options.encoding, io)) {
         return std::nullopt;
     }
     options.inputs = parsed->inputs;
@@ -108,7 +118,8 @@ int decompile(const Args& args, Io io) {
                                                                      : loaded.reason));
         return kExitFailure;
     }
-    const FileResult saved = saveTextDocument(output, doc.VarName, doc.text());
+    const FileResult saved =
+        saveTextDocument(output, doc.VarName, doc.text(), options->encoding.value_or(doc.Encoding));
     if (!saved.ok) {
         report(io, input + ": cannot write " + output + ": " + saved.reason);
         return kExitFailure;

@@ -121,25 +121,6 @@ int createTemporary(const std::string& target, std::string& tempPath) {
     return -1;
 }
 
-// Calls onLine with every line of the bytes, without its terminator: a line
-// ends at CR LF or at a lone CR; the last may end at the end of the bytes.
-template <typename OnLine> void forEachLine(std::string_view bytes, OnLine onLine) {
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] != '\r') {
-            continue;
-        }
-        onLine(bytes.substr(start, i - start));
-        if (i + 1 < bytes.size() && bytes[i + 1] == '\n') {
-            ++i;
-        }
-        start = i + 1;
-    }
-    if (start < bytes.size()) {
-        onLine(bytes.substr(start));
-    }
-}
-
 } // namespace
 
 bool isVellumPath(std::string_view path) {
@@ -152,16 +133,21 @@ bool isVellumPath(std::string_view path) {
 
 std::vector<std::string_view> splitLines(std::string_view bytes) {
     std::vector<std::string_view> lines;
-    forEachLine(bytes, [&](std::string_view line) { lines.push_back(line); });
+    std::size_t none = 0;
+    forEachDecodedLine(
+        bytes, TextEncoding::Calculator, [&](std::string_view line) { lines.push_back(line); },
+        none);
     return lines;
 }
 
-std::optional<TextDocumentContent> parseTextDocument(std::string_view bytes, bool vellum) {
+std::optional<TextDocumentContent> parseTextDocument(std::string_view bytes, bool vellum,
+                                                     std::optional<TextEncoding> encoding) {
     TextDocumentContent content;
+    content.encoding = detectEncoding(bytes, encoding);
     // At most one CR LF more than the file holds: the last line's.
     content.text.reserve(bytes.size() + kCrLf.size());
     bool first = vellum;
-    forEachLine(bytes, [&](std::string_view line) {
+    const auto onLine = [&](std::string_view line) {
         if (first) {
             content.name = Bytes(line);
             first = false;
@@ -169,14 +155,16 @@ std::optional<TextDocumentContent> parseTextDocument(std::string_view bytes, boo
         }
         content.text += line;
         content.text += kCrLf;
-    });
+    };
+    forEachDecodedLine(bytes, content.encoding, onLine, content.replaced);
     if (vellum && !content.name) {
         return std::nullopt;
     }
     return content;
 }
 
-Bytes formatTextDocument(const Bytes& varName, const Bytes& text, bool vellum) {
+std::string formatTextDocument(const Bytes& varName, const Bytes& text, bool vellum,
+                               TextEncoding encoding) {
     Bytes out;
     out.reserve(varName.size() + text.size() + 2 * kCrLf.size());
     if (vellum) {
@@ -187,7 +175,7 @@ Bytes formatTextDocument(const Bytes& varName, const Bytes& text, bool vellum) {
     if (!text.ends_with(kCrLf)) {
         out += kCrLf;
     }
-    return out;
+    return encodeForFile(out, encoding);
 }
 
 FileResult readFile(const std::string& path, std::string& bytes, std::size_t limit) {
@@ -273,11 +261,13 @@ FileResult replaceFileSafely(const std::string& path, std::string_view bytes) {
     return success();
 }
 
-FileResult saveTextDocument(const std::string& path, const Bytes& varName, const Bytes& text) {
-    return replaceFileSafely(path, formatTextDocument(varName, text, isVellumPath(path)));
+FileResult saveTextDocument(const std::string& path, const Bytes& varName, const Bytes& text,
+                            TextEncoding encoding) {
+    return replaceFileSafely(path, formatTextDocument(varName, text, isVellumPath(path), encoding));
 }
 
-LoadResult Editor::LoadText(const std::string& path, const Bytes& title) {
+LoadResult Editor::LoadText(const std::string& path, const Bytes& title,
+                            std::optional<TextEncoding> encoding) {
     LoadResult result;
     std::string bytes;
     const FileResult read = readFile(path, bytes);
@@ -294,7 +284,7 @@ LoadResult Editor::LoadText(const std::string& path, const Bytes& title) {
         return result;
     }
     const bool vellum = isVellumPath(path);
-    std::optional<TextDocumentContent> content = parseTextDocument(bytes, vellum);
+    std::optional<TextDocumentContent> content = parseTextDocument(bytes, vellum, encoding);
     if (!content) {
         result.reason = "the document is empty and has no name line";
         return result;
@@ -305,9 +295,14 @@ LoadResult Editor::LoadText(const std::string& path, const Bytes& title) {
     doc_.VarName = vellum ? std::move(*content->name) : title;
     doc_.DocPath = path;
     doc_.DocTitle = title;
+    doc_.Encoding = content->encoding;
     doc_.IsSaved = true;
     doc_.RefreshStatus();
     result.status = LoadResult::Status::Loaded;
+    result.replaced = content->replaced;
+    if (result.replaced > 0 && services_.boxes != nullptr) {
+        services_.boxes->showWarning(replacedCharactersMessage(result.replaced), kReplacedTitle);
+    }
     return result;
 }
 
@@ -359,7 +354,7 @@ void Editor::saveText(bool alwaysAsk) {
         target = choice.path;
     }
 
-    const FileResult saved = saveTextDocument(target, doc_.VarName, doc_.text());
+    const FileResult saved = saveTextDocument(target, doc_.VarName, doc_.text(), doc_.Encoding);
     if (!saved.ok) {
         // Nothing of the document changes: it still counts as unsaved and
         // stays bound to the file it was bound to.
