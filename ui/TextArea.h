@@ -44,6 +44,8 @@ class TextArea final : public QPlainTextEdit {
     void textEdited();
     // A paste was refused: the text would have grown to this many bytes.
     void pasteTooLarge(std::size_t bytes);
+    // A paste put "?" in place of this many characters that have no byte.
+    void pasteReplaced(std::size_t count);
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
