@@ -57,6 +57,17 @@ char32_t nextCodePoint(std::string_view bytes, std::size_t& i, bool& valid) {
     return ch;
 }
 
+// Printable ASCII and line ends only: no byte that only a calculator code
+// explains (controls, tab, DEL, bytes above 0x7F).
+bool isPrintableAscii(std::string_view bytes) {
+    for (const char c : bytes) {
+        if ((c < 0x20 || c > 0x7E) && c != '\r' && c != '\n') {
+            return false;
+        }
+    }
+    return true;
+}
+
 bool isLineEnd(char32_t ch) {
     return ch == U'\r' || ch == U'\n' || ch == kLineSeparator || ch == kParagraphSeparator;
 }
@@ -128,7 +139,8 @@ TextEncoding detectEncoding(std::string_view bytes, std::optional<TextEncoding> 
     if (asked) {
         return *asked;
     }
-    return isUtf8Text(bytes) ? TextEncoding::Utf8 : TextEncoding::Calculator;
+    return isUtf8Text(bytes) || isPrintableAscii(bytes) ? TextEncoding::Utf8
+                                                        : TextEncoding::Calculator;
 }
 
 void forEachDecodedLine(std::string_view file, TextEncoding encoding,

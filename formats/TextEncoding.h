@@ -8,6 +8,11 @@
 // the editor has always written them. Either way a line ends at CR LF, at a
 // lone CR or at a lone LF (a UTF-8 file also ends lines at U+2028 and U+2029,
 // as a paste does).
+//
+// A file of printable ASCII alone reads the same both ways; it counts as
+// UTF-8, so that it is written back unchanged and what the user adds to it is
+// written as every other program expects (and a UTF-8 document that happens
+// to hold only ASCII after a save stays UTF-8 at the next load).
 
 #include "core/Document.h"
 
@@ -22,8 +27,7 @@ namespace vellum {
 // True when the bytes are valid UTF-8 and hold at least one multi-byte sequence.
 bool isUtf8Text(std::string_view bytes);
 
-// The encoding to read the bytes in: the one asked for, else the one they
-// look like.
+// The encoding of the bytes: the one asked for, else the one they look like.
 TextEncoding detectEncoding(std::string_view bytes, std::optional<TextEncoding> asked);
 
 // Calls onLine with every line of the file, as calculator bytes without its
