@@ -234,7 +234,6 @@ TEST_F(CompileCommandTest, EncodingOptionSaysHowTheInputIsRead) {
         {{}, utf8, "\xC1?\r\n", "1 character has no"},
         {{"--encoding=UTF-8"}, "\xE9\xE2\x82\xAC\xE2\x82\xAC", "???\r\n", "3 characters have no"},
         {{"-e", "ti85"}, utf8, "\xCE\xB8\xE2\x82\xAC\r\n", ""},
-        {{"--encoding", "auto"}, "caf\xE9", "caf\xE9\r\n", ""},
     };
     for (const auto& c : cases) {
         const std::string in = input("e.txt", c.file);

@@ -277,8 +277,7 @@ class MainWindowTest : public QObject {
         std::ofstream(dir / "untitled.txt", std::ios::binary) << chars.toStdString();
         std::ostringstream out, err;
         QCOMPARE(cli::compile({(dir / "untitled.txt").string()}, {out, err}), 0);
-        QCOMPARE(err.str(), "vellum-cli: " + (dir / "untitled.txt").string() + ": " +
-                                replacedCharactersMessage(1) + "\n");
+        QVERIFY(err.str().ends_with(replacedCharactersMessage(1) + "\n"));
         const std::string fromFile = readFile(dir / "untitled.85s").substr(53);
         for (const bool typed : {true, false}) {
             Fixture f;
@@ -295,13 +294,12 @@ class MainWindowTest : public QObject {
                 f.window.txtMain()->paste();
                 QVERIFY(f.window.lblNote()->isVisible());
                 QCOMPARE(f.window.lblNote()->text().toStdString(), replacedCharactersMessage(1));
-                QTest::keyClicks(f.window.txtMain(), "x"); // the next change hides the note
-                QVERIFY(!f.window.lblNote()->isVisible());
-                QTest::keyClick(f.window.txtMain(), Qt::Key_Backspace);
             }
             f.dlgString.choose((dir / "window.85s").string(), "window.85s");
             f.window.editor().cmdString_Click();
             QCOMPARE(readFile(dir / "window.85s").substr(53), fromFile);
+            QTest::keyClicks(f.window.txtMain(), "x"); // the next change hides a note
+            QVERIFY(!f.window.lblNote()->isVisible());
         }
         std::filesystem::remove_all(dir);
     }
