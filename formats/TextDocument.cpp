@@ -275,18 +275,20 @@ LoadResult Editor::LoadText(const std::string& path, const Bytes& title,
         result.reason = read.reason;
         return result;
     }
-    if (bytes.size() > textSizeLimit_) {
-        if (services_.boxes != nullptr) {
-            services_.boxes->showError(tooLargeMessage(path, bytes.size(), textSizeLimit_),
-                                       kErrorTitle);
-        }
-        result.status = LoadResult::Status::Refused;
-        return result;
-    }
     const bool vellum = isVellumPath(path);
     std::optional<TextDocumentContent> content = parseTextDocument(bytes, vellum, encoding);
     if (!content) {
         result.reason = "the document is empty and has no name line";
+        return result;
+    }
+    // The limit is on the text the window would hold: a UTF-8 file takes up
+    // to three bytes for a character that is one byte in the document.
+    if (content->text.size() > textSizeLimit_) {
+        if (services_.boxes != nullptr) {
+            services_.boxes->showError(tooLargeMessage(path, content->text.size(), textSizeLimit_),
+                                       kErrorTitle);
+        }
+        result.status = LoadResult::Status::Refused;
         return result;
     }
     // Nothing changes before the file has been read whole, so a failed load
