@@ -62,6 +62,9 @@ class RecordingBoxes final : public MessageBoxes {
     Answer askYesNoCancel(const std::string& message, const std::string& title) override;
     bool askYesNoCritical(const std::string& message, const std::string& title) override;
     void showError(const std::string& message, const std::string& title) override;
+    // A warning is no failure and is not recorded; the subcommands print what
+    // it says from the command's outcome.
+    void showWarning(const std::string& message, const std::string& title) override;
 
     const std::vector<Shown>& shown() const { return shown_; }
     // The first message as one line for the terminal: its lines joined, with
@@ -90,6 +93,12 @@ struct Arguments {
 // reported (naming the command) and gives nothing: exit with kExitUsage.
 std::optional<Arguments> parseArguments(const Args& args, const std::string& command,
                                         std::initializer_list<ValueOption> options, Io io);
+
+// The value of --encoding: "auto" (and no value at all) gives no encoding,
+// "utf-8" UTF-8, "ti85" the calculator's bytes. An unknown name is reported
+// (naming the command) and gives false: exit with kExitUsage.
+bool parseEncoding(const std::optional<std::string>& name, const std::string& command,
+                   std::optional<TextEncoding>& encoding, Io io);
 
 // The lines of a message box text (separated by CR LF).
 std::vector<std::string> messageLines(const std::string& message);

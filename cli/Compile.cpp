@@ -56,7 +56,8 @@ class OutputKeys {
     std::map<fs::path, fs::path> folders_;
 };
 
-constexpr const char* kCompileHelp = R"(Usage: vellum-cli compile [--name NAME] [-o OUT] INPUT...
+constexpr const char* kCompileHelp =
+    R"(Usage: vellum-cli compile [--name NAME] [--encoding ENC] [-o OUT] INPUT...
 
 Compiles text documents into TI-85 string files (.85s) for the Scrollet viewer,
 exactly as the editor's "Compile into TI-85 String" button does.
@@ -64,10 +65,20 @@ exactly as the editor's "Compile into TI-85 String" button does.
 Each INPUT is read as the editor loads a text document: a path ending in "vlm"
 (any case) is a Vellum document whose first line is the variable name; any
 other file holds the text alone, and its file name up to the first ".",
-lower-cased, is the variable name. Names are cut to 8 characters.
+lower-cased, is the variable name. Names are cut to 8 characters. A line ends
+at CR LF, at a lone CR or at a lone LF.
 
 Options:
   -n, --name NAME     store the string under NAME instead (cut to 8 characters)
+  -e, --encoding ENC  how the bytes of INPUT are read:
+                        auto   (default) as UTF-8 when they are valid UTF-8 and
+                               hold a non-ASCII character, else as ti85
+                        utf-8  characters become the TI-85 characters they
+                               stand for, as when pasted into the editor
+                               (θ, π, →, ≤, é ...); those without one become
+                               "?", and standard error says how many
+                        ti85   each byte is a TI-85 character code, as the
+                               editor's own older documents hold them
   -o, --output OUT    write OUT instead of INPUT with its extension replaced by
                       .85s; with several inputs, OUT is an existing folder that
                       receives one .85s file for each input
@@ -96,6 +107,7 @@ Exit status: 0 when every file was written, 1 when any failed, 2 on bad usage.
 struct Options {
     std::optional<std::string> name;
     std::optional<std::string> output;
+    std::optional<TextEncoding> encoding; // none: as the bytes look
     std::vector<std::string> inputs;
     bool help = false;
 };
@@ -103,10 +115,13 @@ struct Options {
 // Parses the arguments; on bad usage reports and returns nothing.
 std::optional<Options> parse(const Args& args, Io io) {
     Options options;
-    std::optional<Arguments> parsed =
-        parseArguments(args, "compile",
-                       {{"-n", "--name", &options.name}, {"-o", "--output", &options.output}}, io);
-    if (!parsed) {
+    std::optional<std::string> encoding;
+    std::optional<Arguments> parsed = parseArguments(args, "compile",
+                                                     {{"-n", "--name", &options.name},
+                                                      {"-e", "--encoding", &encoding},
+                                                      {"-o", "--output", &options.output}},
+                                                     io);
+    if (!parsed || !parseEncoding(encoding, "compile", options.encoding, io)) {
         return std::nullopt;
     }
     options.inputs = std::move(parsed->inputs);
@@ -162,20 +177,22 @@ std::string describeWriteFailure(const RecordingBoxes& boxes) {
 
 // Loads standard input as the editor loads a text file that is no Vellum
 // document; its name is "untitled" unless --name gives one.
-LoadResult loadStandardInput(Document& doc) {
+LoadResult loadStandardInput(Document& doc, std::optional<TextEncoding> encoding) {
     LoadResult result;
     Result<std::string> read = io::readStandardInput(kLargestStandardInput);
     if (!read.ok()) {
         result.reason = "standard input: " + read.failure().text;
         return result;
     }
-    std::optional<TextDocumentContent> content = parseTextDocument(read.value(), false);
+    std::optional<TextDocumentContent> content = parseTextDocument(read.value(), false, encoding);
     doc.setText(content->text);
+    doc.Encoding = content->encoding;
     doc.VarName = Document::kDefaultVarName;
     doc.DocTitle = Document::kDefaultVarName;
     doc.IsSaved = true;
     doc.RefreshStatus();
     result.status = LoadResult::Status::Loaded;
+    result.replaced = content->replaced;
     return result;
 }
 
@@ -210,15 +227,19 @@ class Compiler {
         FixedFileDialog dialog(output);
         Editor editor(doc, {&dialog, &dialog, &boxes, &clock_, &files_});
 
-        const LoadResult loaded = input == kStandardStream
-                                      ? loadStandardInput(doc)
-                                      : editor.LoadText(input, title.value_or(Bytes{}));
+        const LoadResult loaded =
+            input == kStandardStream
+                ? loadStandardInput(doc, options_.encoding)
+                : editor.LoadText(input, title.value_or(Bytes{}), options_.encoding);
         if (!loaded.ok()) {
             const std::string reason = !boxes.shown().empty()  ? boxes.firstAsLine()
                                        : loaded.reason.empty() ? "cannot be read"
                                                                : loaded.reason;
             report(io_, input + ": " + reason);
             return false;
+        }
+        if (loaded.replaced > 0) {
+            report(io_, input + ": " + replacedCharactersMessage(loaded.replaced));
         }
         if (options_.name) {
             doc.VarName = Charset::encodeText(Charset::fromUtf8(*options_.name));

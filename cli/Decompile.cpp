@@ -23,7 +23,8 @@ namespace fs = std::filesystem;
 
 constexpr std::uint64_t kLargestStandardInput = 64ull << 20;
 
-constexpr const char* kDecompileHelp = R"(Usage: vellum-cli decompile [-o OUT] INPUT.85s
+constexpr const char* kDecompileHelp =
+    R"(Usage: vellum-cli decompile [--encoding ENC] [-o OUT] INPUT.85s
 
 Reads a TI-85 string file exactly as the editor's "Load .85s" button does and
 saves the text as the editor's Save does.
@@ -37,10 +38,16 @@ Options:
                       .vlm; a name ending in "vlm" (any case) gets the variable
                       name as its first line, any other holds the text alone;
                       "-" is standard output (the text alone)
+  -e, --encoding ENC  how the text is written, lines ending in CR LF:
+                        utf-8  (default; auto is the same) each TI-85
+                               character as the Unicode character it
+                               shows, for every other program to read
+                        ti85   each character as its TI-85 code, one byte,
+                               as older versions of the editor wrote it
+  -h, --help          show this help and exit
 
 INPUT "-" is standard input; its text goes to standard output unless -o names
 a file. A device or FIFO output is written in place.
-  -h, --help          show this help and exit
 
 An existing OUT is replaced only once the new file is complete; on any failure
 one line on standard error gives the reason and no file is written.
@@ -50,15 +57,18 @@ Exit status: 0 when the file was written, 1 on a failure, 2 on bad usage.
 
 struct Options {
     std::optional<std::string> output;
+    std::optional<TextEncoding> encoding; // none: as the editor would save
     std::vector<std::string> inputs;
     bool help = false;
 };
 
 std::optional<Options> parse(const Args& args, Io io) {
     Options options;
+    std::optional<std::string> encoding;
     const auto parsed =
-        parseArguments(args, "decompile", {{"-o", "--output", &options.output}}, io);
-    if (!parsed) {
+        parseArguments(args, "decompile",
+                       {{"-e", "--encoding", &encoding}, {"-o", "--output", &options.output}}, io);
+    if (!parsed || !parseEncoding(encoding, "decompile", options.encoding, io)) {
         return std::nullopt;
     }
     options.inputs = parsed->inputs;
@@ -152,10 +162,11 @@ int decompile(const Args& args, Io io) {
                                                                      : loaded.reason));
         return kExitFailure;
     }
+    const TextEncoding encoding = options->encoding.value_or(doc.Encoding);
     const Result<void> saved =
         output == kStandardStream
-            ? io::writeStandardOutput(formatTextDocument(doc.VarName, doc.text(), false))
-            : saveTextDocument(output, doc.VarName, doc.text());
+            ? io::writeStandardOutput(formatTextDocument(doc.VarName, doc.text(), false, encoding))
+            : saveTextDocument(output, doc.VarName, doc.text(), encoding);
     if (!saved.ok()) {
         report(io, input + ": cannot write " + output + ": " + saved.failure().text);
         return kExitFailure;

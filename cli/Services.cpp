@@ -34,6 +34,8 @@ void RecordingBoxes::showError(const std::string& message, const std::string& ti
     shown_.push_back({message, title});
 }
 
+void RecordingBoxes::showWarning(const std::string& /*message*/, const std::string& /*title*/) {}
+
 std::string RecordingBoxes::firstAsLine() const {
     if (shown_.empty()) {
         return {};
@@ -111,6 +113,25 @@ std::optional<Arguments> parseArguments(const Args& args, const std::string& com
         *option->value = std::move(value);
     }
     return parsed;
+}
+
+bool parseEncoding(const std::optional<std::string>& name, const std::string& command,
+                   std::optional<TextEncoding>& encoding, Io io) {
+    std::string lower = name.value_or("auto");
+    for (char& c : lower) {
+        c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    if (lower == "auto") {
+        encoding.reset();
+    } else if (lower == "utf-8" || lower == "utf8") {
+        encoding = TextEncoding::Utf8;
+    } else if (lower == "ti85" || lower == "ti-85") {
+        encoding = TextEncoding::Calculator;
+    } else {
+        report(io, command + ": unknown encoding \"" + *name + "\" (auto, utf-8 or ti85)");
+        return false;
+    }
+    return true;
 }
 
 void report(Io io, const std::string& line) {

@@ -140,11 +140,15 @@ std::optional<std::uint8_t> Charset::fromDisplay(char32_t ch) {
 }
 
 std::uint8_t Charset::fromTyped(char32_t ch) {
+    return equivalent(ch).value_or(kUnknownByte);
+}
+
+std::optional<std::uint8_t> Charset::equivalent(char32_t ch) {
     if (auto exact = fromDisplay(ch)) {
-        return *exact;
+        return exact;
     }
     if (auto folded = lookup(foldTable(), ch)) {
-        return *folded;
+        return folded;
     }
     // Raw control characters (a pasted tab, say) stand for the byte of the
     // same value, as they would in a single-byte code page.
@@ -154,7 +158,7 @@ std::uint8_t Charset::fromTyped(char32_t ch) {
     if (ch >= 0xFF01 && ch <= 0xFF5E) { // full-width ASCII
         return static_cast<std::uint8_t>(ch - 0xFF01 + 0x21);
     }
-    return kUnknownByte;
+    return std::nullopt;
 }
 
 std::u32string Charset::decodeText(std::string_view bytes) {
@@ -172,7 +176,7 @@ std::u32string Charset::decodeText(std::string_view bytes) {
     return out;
 }
 
-Bytes Charset::encodeText(std::u32string_view text) {
+Bytes Charset::encodeText(std::u32string_view text, std::size_t* replaced) {
     Bytes out;
     out.reserve(text.size() + text.size() / 16);
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -184,10 +188,12 @@ Bytes Charset::encodeText(std::u32string_view text) {
             ++i;
         } else if (ch == U'\n' || ch == kLineSeparator || ch == kParagraphSeparator) {
             out += "\r\n";
-        } else if (ch == 0) {
-            out.push_back(static_cast<char>(kUnknownByte));
         } else {
-            out.push_back(static_cast<char>(fromTyped(ch)));
+            const std::optional<std::uint8_t> byte = equivalent(ch);
+            if (!byte && replaced != nullptr) {
+                ++*replaced;
+            }
+            out.push_back(static_cast<char>(byte.value_or(kUnknownByte)));
         }
     }
     return out;

@@ -30,13 +30,17 @@ class Charset {
     // The byte for a typed or pasted character: its exact byte, else a close
     // fold, else '?'. Never 0. Line breaks are not handled here (see encodeText).
     static std::uint8_t fromTyped(char32_t ch);
+    // The same without the last resort: none when nothing in the set fits and
+    // the character would become '?'.
+    static std::optional<std::uint8_t> equivalent(char32_t ch);
 
     // Whole texts. In display form a CR LF pair is one '\n'; a lone CR or LF
     // shows as the stand-in of its byte, so it stays visible and distinct.
     static std::u32string decodeText(std::string_view bytes);
     // The inverse of decodeText for display text, with folds for anything
-    // typed or pasted: '\n', "\r\n", U+2028 and U+2029 become CR LF.
-    static Bytes encodeText(std::u32string_view text);
+    // typed or pasted: '\n', "\r\n", U+2028 and U+2029 become CR LF. When
+    // asked, counts the characters that had no equivalent and became '?'.
+    static Bytes encodeText(std::u32string_view text, std::size_t* replaced = nullptr);
 
     // Lower-casing through the display characters: a byte whose lower-case
     // character has a byte of its own becomes that byte; others stay.

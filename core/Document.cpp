@@ -119,6 +119,7 @@ void Document::cmdNew_Click() {
     VarName = kDefaultVarName;
     IsSaved = true;
     HasPath = false;
+    Encoding = TextEncoding::Utf8;
     RefreshStatus();
 }
 

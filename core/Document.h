@@ -20,6 +20,10 @@ namespace vellum {
 
 enum class Answer { Yes, No, Cancel };
 
+// How a document's bytes stand in its file: as UTF-8 (each byte as its
+// display character), or as the calculator's codes, one byte each.
+enum class TextEncoding { Utf8, Calculator };
+
 // What the window must learn when the document changes something it shows.
 class DocumentObserver {
   public:
@@ -56,6 +60,10 @@ class Document {
     std::string DocPath;
     bool IsSaved = true;
     bool HasPath = false;
+    // How Save writes the text: a document loaded from a file of calculator
+    // bytes is written back the same way, so an older document is never
+    // converted behind the user's back; any other is written as UTF-8.
+    TextEncoding Encoding = TextEncoding::Utf8;
 
     // The text of txtMain, CR LF between lines.
     Bytes text() const { return textBox_->text(); }

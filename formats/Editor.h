@@ -8,6 +8,7 @@
 #include "core/Document.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
 namespace vellum {
@@ -18,6 +19,8 @@ class ByteFiles; // file operations of the string writer (io/ByteFiles.h)
 
 // The title of the editor's error boxes.
 inline constexpr const char* kErrorTitle = "Error";
+// The title of the box that says characters of a load became "?".
+inline constexpr const char* kReplacedTitle = "Characters Replaced";
 
 // What a file dialog reports: the full path and the file's name without its
 // folders. An empty path means the user cancelled.
@@ -53,6 +56,10 @@ class MessageBoxes {
     virtual bool askYesNoCritical(const std::string& message, const std::string& title) = 0;
     // A single OK button; error icon.
     virtual void showError(const std::string& message, const std::string& title) = 0;
+    // A single OK button; warning icon. For news that is no failure.
+    virtual void showWarning(const std::string& message, const std::string& title) {
+        showError(message, title);
+    }
 };
 
 // The current time of day and date as text, in the user's formats, UTF-8.
@@ -74,7 +81,8 @@ struct LoadResult {
         Failed,  // could not be read; nothing changed and nothing shown
     };
     Status status = Status::Failed;
-    std::string reason; // for Failed: the system's or the reader's reason
+    std::string reason;       // for Failed: the system's or the reader's reason
+    std::size_t replaced = 0; // for Loaded: characters that had no calculator byte, now "?"
     bool ok() const { return status == Status::Loaded; }
 };
 
@@ -102,7 +110,10 @@ class Editor {
     void Form_QueryUnload(bool& cancel, int reason = 0) { doc_.Form_QueryUnload(cancel, reason); }
 
     // Loaders, also used at start-up for a file named on the command line.
-    LoadResult LoadText(const std::string& path, const Bytes& title);
+    // The text file is read in the encoding given, else in the one its bytes
+    // look like.
+    LoadResult LoadText(const std::string& path, const Bytes& title,
+                        std::optional<TextEncoding> encoding = std::nullopt);
     LoadResult LoadString(const std::string& path, const Bytes& title);
 
     // The string-file writer.

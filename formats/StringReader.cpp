@@ -102,6 +102,7 @@ LoadResult Editor::LoadString(const std::string& path, const Bytes& title) {
     doc_.DocTitle = title;
     doc_.VarName = std::move(decoded.name);
     doc_.HasPath = false;
+    doc_.Encoding = TextEncoding::Utf8; // a new document as far as text files go
     doc_.setText(decoded.text);
     // A string load always ends modified, even when the text did not change.
     doc_.IsSaved = false;

@@ -16,6 +16,10 @@ constexpr std::string_view kCrLf = "\r\n";
 // Without a window's limit a text document is still read only up to this
 // size: far beyond what a string file holds, and no threat to memory.
 constexpr std::uint64_t kLargestTextFile = 64ull << 20;
+// A UTF-8 file spends at most three bytes on a character the document holds
+// in one (the stand-ins of the Private Use Area), and may open with a mark.
+constexpr std::uint64_t kUtf8BytesPerByte = 3;
+constexpr std::uint64_t kUtf8BomBytes = 3;
 
 std::size_t clampToSize(std::uint64_t size) {
     return static_cast<std::size_t>(std::min<std::uint64_t>(size, SIZE_MAX));
@@ -23,25 +27,6 @@ std::size_t clampToSize(std::uint64_t size) {
 
 char upper(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-// Calls onLine with every line of the bytes, without its terminator: a line
-// ends at CR LF or at a lone CR; the last may end at the end of the bytes.
-template <typename OnLine> void forEachLine(std::string_view bytes, OnLine onLine) {
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] != '\r') {
-            continue;
-        }
-        onLine(bytes.substr(start, i - start));
-        if (i + 1 < bytes.size() && bytes[i + 1] == '\n') {
-            ++i;
-        }
-        start = i + 1;
-    }
-    if (start < bytes.size()) {
-        onLine(bytes.substr(start));
-    }
 }
 
 // The longest line of a document's text, in bytes: only CR LF ends a line.
@@ -67,16 +52,21 @@ bool isVellumPath(std::string_view path) {
 
 std::vector<std::string_view> splitLines(std::string_view bytes) {
     std::vector<std::string_view> lines;
-    forEachLine(bytes, [&](std::string_view line) { lines.push_back(line); });
+    std::size_t none = 0;
+    forEachDecodedLine(
+        bytes, TextEncoding::Calculator, [&](std::string_view line) { lines.push_back(line); },
+        none);
     return lines;
 }
 
-std::optional<TextDocumentContent> parseTextDocument(std::string_view bytes, bool vellum) {
+std::optional<TextDocumentContent> parseTextDocument(std::string_view bytes, bool vellum,
+                                                     std::optional<TextEncoding> encoding) {
     TextDocumentContent content;
+    content.encoding = detectEncoding(bytes, encoding);
     // At most one CR LF more than the file holds: the last line's.
     content.text.reserve(bytes.size() + kCrLf.size());
     bool first = vellum;
-    forEachLine(bytes, [&](std::string_view line) {
+    const auto onLine = [&](std::string_view line) {
         if (first) {
             content.name = Bytes(line);
             first = false;
@@ -84,14 +74,16 @@ std::optional<TextDocumentContent> parseTextDocument(std::string_view bytes, boo
         }
         content.text += line;
         content.text += kCrLf;
-    });
+    };
+    forEachDecodedLine(bytes, content.encoding, onLine, content.replaced);
     if (vellum && !content.name) {
         return std::nullopt;
     }
     return content;
 }
 
-Bytes formatTextDocument(const Bytes& varName, const Bytes& text, bool vellum) {
+std::string formatTextDocument(const Bytes& varName, const Bytes& text, bool vellum,
+                               TextEncoding encoding) {
     Bytes out;
     out.reserve(varName.size() + text.size() + 2 * kCrLf.size());
     if (vellum) {
@@ -102,45 +94,51 @@ Bytes formatTextDocument(const Bytes& varName, const Bytes& text, bool vellum) {
     if (!text.ends_with(kCrLf)) {
         out += kCrLf;
     }
-    return out;
+    return encodeForFile(out, encoding);
 }
 
-Result<void> saveTextDocument(const std::string& path, const Bytes& varName, const Bytes& text) {
-    return io::replaceFile(path, formatTextDocument(varName, text, isVellumPath(path)));
+Result<void> saveTextDocument(const std::string& path, const Bytes& varName, const Bytes& text,
+                              TextEncoding encoding) {
+    return io::replaceFile(path, formatTextDocument(varName, text, isVellumPath(path), encoding));
 }
 
-LoadResult Editor::LoadText(const std::string& path, const Bytes& title) {
+LoadResult Editor::LoadText(const std::string& path, const Bytes& title,
+                            std::optional<TextEncoding> encoding) {
     LoadResult result;
-    const std::uint64_t limit = std::min<std::uint64_t>(textSizeLimit_, kLargestTextFile);
-    Result<std::string> read = io::readFile(path, limit);
-    if (!read.ok() && read.failure().number == EFBIG) {
-        const Result<io::FileInfo> info = io::fileInfo(path);
-        const std::uint64_t size = info.ok() ? info.value().size : limit + 1;
+    const auto refuse = [&](const std::string& message) {
         if (services_.boxes != nullptr) {
-            services_.boxes->showError(tooLargeMessage(path, clampToSize(size), limit),
-                                       kErrorTitle);
+            services_.boxes->showError(message, kErrorTitle);
         }
         result.status = LoadResult::Status::Refused;
         return result;
+    };
+    // The limit is on the text the window would hold; a UTF-8 file takes up to
+    // three bytes for a character that is one byte in the document (and a
+    // byte-order mark), so the file itself may be that much larger.
+    const std::uint64_t fileLimit = textSizeLimit_ >= kLargestTextFile / kUtf8BytesPerByte
+                                        ? kLargestTextFile
+                                        : textSizeLimit_ * kUtf8BytesPerByte + kUtf8BomBytes;
+    Result<std::string> read = io::readFile(path, fileLimit);
+    if (!read.ok() && read.failure().number == EFBIG) {
+        const Result<io::FileInfo> info = io::fileInfo(path);
+        const std::uint64_t size = info.ok() ? info.value().size : fileLimit + 1;
+        return refuse(tooLargeMessage(path, clampToSize(size), textSizeLimit_));
     }
     if (!read.ok()) {
         result.reason = read.failure().text;
         return result;
     }
-    const std::string& bytes = read.value();
     const bool vellum = isVellumPath(path);
-    std::optional<TextDocumentContent> content = parseTextDocument(bytes, vellum);
+    std::optional<TextDocumentContent> content = parseTextDocument(read.value(), vellum, encoding);
     if (!content) {
         result.reason = "the document is empty and has no name line";
         return result;
     }
+    if (content->text.size() > textSizeLimit_) {
+        return refuse(tooLargeMessage(path, content->text.size(), textSizeLimit_));
+    }
     if (const std::size_t line = longestLine(content->text); line > lineLengthLimit_) {
-        if (services_.boxes != nullptr) {
-            services_.boxes->showError(lineTooLongMessage(path, line, lineLengthLimit_),
-                                       kErrorTitle);
-        }
-        result.status = LoadResult::Status::Refused;
-        return result;
+        return refuse(lineTooLongMessage(path, line, lineLengthLimit_));
     }
     // Nothing changes before the file has been read whole, so a failed load
     // leaves the document as it was.
@@ -148,9 +146,14 @@ LoadResult Editor::LoadText(const std::string& path, const Bytes& title) {
     doc_.VarName = vellum ? std::move(*content->name) : title;
     doc_.DocPath = path;
     doc_.DocTitle = title;
+    doc_.Encoding = content->encoding;
     doc_.IsSaved = true;
     doc_.RefreshStatus();
     result.status = LoadResult::Status::Loaded;
+    result.replaced = content->replaced;
+    if (result.replaced > 0 && services_.boxes != nullptr) {
+        services_.boxes->showWarning(replacedCharactersMessage(result.replaced), kReplacedTitle);
+    }
     return result;
 }
 
@@ -202,7 +205,7 @@ void Editor::saveText(bool alwaysAsk) {
         target = choice.path;
     }
 
-    const Result<void> saved = saveTextDocument(target, doc_.VarName, doc_.text());
+    const Result<void> saved = saveTextDocument(target, doc_.VarName, doc_.text(), doc_.Encoding);
     if (!saved.ok()) {
         // Nothing of the document changes: it still counts as unsaved and
         // stays bound to the file it was bound to.

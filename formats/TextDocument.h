@@ -3,8 +3,8 @@
 //
 // A Vellum document (a path ending in "vlm", any case, dot or no dot) holds
 // the variable name on its first line and the text after it; any other file
-// holds the text alone. Lines end at CR LF or at a lone CR; a lone LF is an
-// ordinary character of its line.
+// holds the text alone. The file is UTF-8 or calculator bytes and its lines
+// end at CR LF, a lone CR or a lone LF (formats/TextEncoding.h).
 //
 // The parsing and formatting functions are pure. Saving goes through
 // io::replaceFile, which never leaves a half-written document behind.
@@ -12,6 +12,7 @@
 #include "core/Charset.h"
 #include "core/Outcome.h"
 #include "formats/Editor.h"
+#include "formats/TextEncoding.h"
 
 #include <cstddef>
 #include <limits>
@@ -35,26 +36,33 @@ inline constexpr const char* kSaveErrorTitle = kErrorTitle;
 // True when the last three characters of the path, upper-cased, are "VLM".
 bool isVellumPath(std::string_view path);
 
-// The lines of a text file, without their terminators. No empty line is
-// produced after the last terminator.
+// The lines of a file of calculator bytes, without their terminators. No
+// empty line is produced after the last terminator.
 std::vector<std::string_view> splitLines(std::string_view bytes);
 
 struct TextDocumentContent {
-    std::optional<Bytes> name; // the first line, for a Vellum document
-    Bytes text;                // every (other) line followed by CR LF
+    std::optional<Bytes> name;                        // the first line, for a Vellum document
+    Bytes text;                                       // every (other) line followed by CR LF
+    TextEncoding encoding = TextEncoding::Calculator; // what the file was read as
+    std::size_t replaced = 0; // characters that had no calculator byte and became "?"
 };
 
-// Reads the bytes of a document. A Vellum document without any line has no
-// name to give and yields nothing.
-std::optional<TextDocumentContent> parseTextDocument(std::string_view bytes, bool vellum);
+// Reads the bytes of a document, in the encoding asked for or else the one
+// they look like. A Vellum document without any line has no name to give and
+// yields nothing.
+std::optional<TextDocumentContent>
+parseTextDocument(std::string_view bytes, bool vellum,
+                  std::optional<TextEncoding> encoding = std::nullopt);
 
 // The bytes Save writes: the name line for a Vellum document, then the text,
 // then CR LF unless the text already ends with one (so that saving what was
-// loaded gives the file back unchanged).
-Bytes formatTextDocument(const Bytes& varName, const Bytes& text, bool vellum);
+// loaded gives the file back unchanged); in the given encoding.
+std::string formatTextDocument(const Bytes& varName, const Bytes& text, bool vellum,
+                               TextEncoding encoding = TextEncoding::Calculator);
 
 // Formats and saves a document to path (a Vellum document when the path says
 // so). The one save path of the editor and the command-line tool.
-Result<void> saveTextDocument(const std::string& path, const Bytes& varName, const Bytes& text);
+Result<void> saveTextDocument(const std::string& path, const Bytes& varName, const Bytes& text,
+                              TextEncoding encoding = TextEncoding::Calculator);
 
 } // namespace vellum

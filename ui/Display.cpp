@@ -6,8 +6,8 @@ QString displayText(const Bytes& bytes) {
     return QString::fromStdU32String(Charset::decodeText(bytes));
 }
 
-Bytes textBytes(const QString& text) {
-    return Charset::encodeText(text.toStdU32String());
+Bytes textBytes(const QString& text, std::size_t* replaced) {
+    return Charset::encodeText(text.toStdU32String(), replaced);
 }
 
 QString displayLine(const Bytes& bytes) {

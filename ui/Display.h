@@ -15,8 +15,8 @@ namespace vellum::ui {
 QString displayText(const Bytes& bytes);
 // The inverse of displayText for anything the widgets hold, with the
 // character set's folds for characters it lacks; '\n', U+2028 and U+2029 are
-// line breaks.
-Bytes textBytes(const QString& text);
+// line breaks. When asked, counts the characters that became '?'.
+Bytes textBytes(const QString& text, std::size_t* replaced = nullptr);
 
 // One character per byte, no line breaks: the name box and the captions.
 QString displayLine(const Bytes& bytes);

@@ -9,11 +9,13 @@
 #include "TextArea.h"
 
 #include "formats/Clocks.h"
+#include "formats/TextEncoding.h"
 #include "io/ByteFiles.h"
 
 #include <QCloseEvent>
 #include <QLabel>
 #include <QScreen>
+#include <QTimer>
 
 namespace vellum::ui {
 namespace {
@@ -140,6 +142,16 @@ void MainWindow::buildControls() {
     lblSize_ = makeLabel(QString::fromLatin1(Document::kSizePrefix), {318, 226, 66, 8}, this);
     lblSize_->setObjectName(QStringLiteral("lblSize"));
 
+    // In the free corner under the size readout, so the layout stays as it is.
+    lblNote_ = makeLabel(QString(), {318, 237, 98, 36}, this);
+    lblNote_->setObjectName(QStringLiteral("lblNote"));
+    lblNote_->setWordWrap(true);
+    lblNote_->hide();
+    noteTimer_ = new QTimer(this);
+    noteTimer_->setSingleShot(true);
+    noteTimer_->setInterval(kNoteMilliseconds);
+    connect(noteTimer_, &QTimer::timeout, lblNote_, &QWidget::hide);
+
     QWidget* order[] = {txtMain_,  cmdNew_,    cmdSave_,    cmdSaveAs_, cmdLoad_,
                         cmdLoadS_, cmdString_, txtVarName_, cmdCharMap_};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
@@ -155,6 +167,8 @@ void MainWindow::wire() {
     connect(cmdLoadS_, &QPushButton::clicked, this, [this] { editor_->cmdLoadS_Click(); });
     connect(cmdString_, &QPushButton::clicked, this, [this] { editor_->cmdString_Click(); });
     connect(cmdCharMap_, &QPushButton::clicked, this, &MainWindow::cmdCharMap_Click);
+    connect(txtMain_, &TextArea::pasteReplaced, this, &MainWindow::showPasteNote);
+    connect(txtMain_, &TextArea::textEdited, lblNote_, &QWidget::hide);
     // txtMain's changes reach the document through its TextBox.
     connect(txtVarName_, &QLineEdit::textEdited, this, &MainWindow::txtVarName_Edited);
     connect(txtVarName_, &NameBox::lostFocus, this, [this] { doc_->txtVarName_LostFocus(); });
@@ -186,6 +200,13 @@ void MainWindow::insertFromCharMap(std::uint8_t code, CharMap::FocusAfter focus)
         txtMain_->setFocus(Qt::OtherFocusReason);
         activateWindow();
     }
+}
+
+void MainWindow::showPasteNote(std::size_t replaced) {
+    // Told without a box: the paste has happened and the user goes on typing.
+    lblNote_->setText(QString::fromStdString(replacedCharactersMessage(replaced)));
+    lblNote_->show();
+    noteTimer_->start();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

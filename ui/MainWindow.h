@@ -14,6 +14,7 @@
 #include <memory>
 
 class QLabel;
+class QTimer;
 
 namespace vellum::ui {
 
@@ -64,6 +65,10 @@ class MainWindow final : public QWidget, private DocumentObserver {
     QLabel* lblSave() const { return lblSave_; }
     CommandButton* cmdCharMap() const { return cmdCharMap_; }
     QLabel* lblSize() const { return lblSize_; }
+    // The note under the size readout that says a paste replaced characters;
+    // hidden again after a few seconds or at the next change of the text.
+    QLabel* lblNote() const { return lblNote_; }
+    static constexpr int kNoteMilliseconds = 6000;
 
     // The character map while it is open, else null.
     CharMap* charMap() const { return charMap_; }
@@ -84,6 +89,7 @@ class MainWindow final : public QWidget, private DocumentObserver {
     void captionsChanged() override;
     void txtVarName_Edited(const QString& text);
     void insertFromCharMap(std::uint8_t code, CharMap::FocusAfter focus);
+    void showPasteNote(std::size_t replaced);
 
     TextArea* txtMain_ = nullptr;
     CommandButton* cmdNew_ = nullptr;
@@ -98,6 +104,8 @@ class MainWindow final : public QWidget, private DocumentObserver {
     QLabel* lblSave_ = nullptr;
     CommandButton* cmdCharMap_ = nullptr;
     QLabel* lblSize_ = nullptr;
+    QLabel* lblNote_ = nullptr;
+    QTimer* noteTimer_ = nullptr;
 
     // The real services, for those not given.
     std::unique_ptr<QtFileDialog> dlgFile_;

@@ -114,11 +114,23 @@ bool QtMessageBoxes::askYesNoCritical(const std::string& message, const std::str
     return execCentred(box, owner_) == QMessageBox::Yes;
 }
 
-void QtMessageBoxes::showError(const std::string& message, const std::string& title) {
-    QMessageBox box(QMessageBox::Critical, fromUtf8(title), fromUtf8(message), QMessageBox::Ok,
-                    owner_);
+namespace {
+
+void showWithOk(QMessageBox::Icon icon, const std::string& message, const std::string& title,
+                QWidget* owner) {
+    QMessageBox box(icon, fromUtf8(title), fromUtf8(message), QMessageBox::Ok, owner);
     box.setDefaultButton(QMessageBox::Ok);
     execCentred(box, owner_);
+}
+
+} // namespace
+
+void QtMessageBoxes::showError(const std::string& message, const std::string& title) {
+    showWithOk(QMessageBox::Critical, message, title, owner_);
+}
+
+void QtMessageBoxes::showWarning(const std::string& message, const std::string& title) {
+    showWithOk(QMessageBox::Warning, message, title, owner_);
 }
 
 } // namespace vellum::ui

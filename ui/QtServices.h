@@ -43,6 +43,7 @@ class QtMessageBoxes final : public MessageBoxes {
     Answer askYesNoCancel(const std::string& message, const std::string& title) override;
     bool askYesNoCritical(const std::string& message, const std::string& title) override;
     void showError(const std::string& message, const std::string& title) override;
+    void showWarning(const std::string& message, const std::string& title) override;
 
   private:
     QWidget* owner_;

@@ -126,7 +126,8 @@ void TextArea::insertFromMimeData(const QMimeData* source) {
     }
     // Folded up front, so that even a very large paste is converted once and
     // the change handler only has to look at its two ends.
-    const QString text = canonicalForm(source->text());
+    std::size_t replaced = 0;
+    const QString text = displayText(textBytes(source->text(), &replaced));
     const QTextCursor cursor = textCursor();
     const auto selected = static_cast<std::size_t>(cursor.selectionEnd() - cursor.selectionStart());
     // A line break ('\n' here) takes two bytes.
@@ -144,6 +145,9 @@ void TextArea::insertFromMimeData(const QMimeData* source) {
     textCursor().insertText(text);
     pastedCanonical_ = false;
     ensureCursorVisible();
+    if (replaced > 0) {
+        emit pasteReplaced(replaced);
+    }
 }
 
 std::size_t TextArea::lineLengthAfterPaste(const QString& text) const {

@@ -49,6 +49,8 @@ class TextArea final : public QPlainTextEdit {
     void pasteTooLarge(std::size_t bytes);
     // A paste was refused: a line would have grown to this many bytes.
     void pasteLineTooLong(std::size_t bytes);
+    // A paste put "?" in place of this many characters that have no byte.
+    void pasteReplaced(std::size_t count);
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;

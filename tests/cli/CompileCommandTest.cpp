@@ -222,3 +222,28 @@ TEST_F(CompileCommandTest, DoubleDashEndsTheOptions) {
     ASSERT_EQ(result.status, 0) << result.err;
     expectTifilesReads(folder / "-n.85s", "-n", buildStringData("dash\r\n"));
 }
+
+TEST_F(CompileCommandTest, EncodingOptionSaysHowTheInputIsRead) {
+    const Bytes utf8 = "\xCE\xB8\xE2\x82\xAC\n"; // θ€ and an LF
+    const struct {
+        std::vector<std::string> options;
+        Bytes file;
+        Bytes data;
+        std::string note;
+    } cases[] = {
+        {{}, utf8, "\xC1?\r\n", "1 character has no"},
+        {{"--encoding=UTF-8"}, "\xE9\xE2\x82\xAC\xE2\x82\xAC", "???\r\n", "3 characters have no"},
+        {{"-e", "ti85"}, utf8, "\xCE\xB8\xE2\x82\xAC\r\n", ""},
+    };
+    for (const auto& c : cases) {
+        const std::string in = input("e.txt", c.file);
+        cli::Args args = c.options;
+        args.push_back(in);
+        const Outcome result = run(args);
+        EXPECT_EQ(result.status, 0) << result.err;
+        expectTifilesReads(folder / "e.85s", "e", buildStringData(c.data));
+        EXPECT_EQ(result.err.empty(), c.note.empty()) << result.err;
+        EXPECT_NE(result.err.find(c.note), std::string::npos) << result.err;
+    }
+    EXPECT_EQ(run({"--encoding", "latin-1", input("e.txt", "x")}).status, 2);
+}

@@ -37,6 +37,15 @@ TEST_F(DecompileTest, DecompileWritesAVellumDocumentNextToTheInput) {
     EXPECT_EQ(readBytes(folder / "NAMEDVLM"), "story\r\nOnce\r\nupon\r\n");
 }
 
+TEST_F(DecompileTest, DecompileWritesUtf8OrCalculatorBytes) {
+    const std::string in = stringFile("t.85s", "t", "\xC1\x10\x01");
+    ASSERT_EQ(decompile({"-o", folder / "u.txt", in}).status, 0);
+    EXPECT_EQ(readBytes(folder / "u.txt"), "\xCE\xB8\xE2\x88\x9A\xEE\x80\x81\r\n"); // θ√, stand-in
+    ASSERT_EQ(decompile({"--encoding=ti85", "-o", folder / "c.txt", in}).status, 0);
+    EXPECT_EQ(readBytes(folder / "c.txt"), "\xC1\x10\x01\r\n");
+    EXPECT_EQ(decompile({"-e", "utf-16", in}).status, 2);
+}
+
 TEST_F(DecompileTest, DecompileReadsAsTheEditorDoes) {
     // A hand-made body with a NUL, a lone LF and upper case in the name:
     // what the editor's loader does to them, the tool does too.

@@ -26,9 +26,12 @@ std::vector<std::string> lines(std::string_view bytes) {
 
 using Lines = std::vector<std::string>;
 
-bool hasLoneCr(const Bytes& text) {
+bool hasLoneCrOrLf(const Bytes& text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')) {
+            return true;
+        }
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) {
             return true;
         }
     }
@@ -37,15 +40,16 @@ bool hasLoneCr(const Bytes& text) {
 
 } // namespace
 
-TEST(TextDocumentFormat, LinesEndAtCrLfOrALoneCrButNotAtALoneLf) {
+TEST(TextDocumentFormat, LinesEndAtCrLfALoneCrOrALoneLf) {
     EXPECT_EQ(lines(""), Lines{});
     EXPECT_EQ(lines("\r\n"), Lines{""});
     EXPECT_EQ(lines("a\r\nb"), (Lines{"a", "b"}));
     EXPECT_EQ(lines("a\r\nb\r\n"), (Lines{"a", "b"}));
     EXPECT_EQ(lines("a\rb\r"), (Lines{"a", "b"}));
-    EXPECT_EQ(lines("a\nb\n"), Lines{"a\nb\n"});
-    EXPECT_EQ(lines("\r\r\n\n\r"), (Lines{"", "", "\n"}));
-    EXPECT_EQ(lines("\n\r\n"), Lines{"\n"});
+    EXPECT_EQ(lines("a\nb\n"), (Lines{"a", "b"}));
+    EXPECT_EQ(lines("\r\r\n\n\r"), (Lines{"", "", "", ""}));
+    EXPECT_EQ(lines("\n\r\n"), (Lines{"", ""}));
+    EXPECT_EQ(lines("\n\rx"), (Lines{"", "", "x"}));
 }
 
 TEST(TextDocumentFormat, VellumPathsAreJudgedByTheirLastThreeCharacters) {
@@ -63,11 +67,11 @@ TEST(TextDocumentFormat, ParsingAppendsCrLfToEveryLine) {
     ASSERT_TRUE(plain);
     EXPECT_FALSE(plain->name);
     EXPECT_EQ(plain->text, "Hello\r\nworld\r\n");
-    // LF-only line ends: one line, the whole file.
-    EXPECT_EQ(parseTextDocument("a\nb\n", false)->text, "a\nb\n\r\n");
+    // LF-only line ends, as the rest of the desktop writes them.
+    EXPECT_EQ(parseTextDocument("a\nb\n", false)->text, "a\r\nb\r\n");
     const auto vellum = parseTextDocument("a\nb\n", true);
-    EXPECT_EQ(vellum->name, "a\nb\n");
-    EXPECT_EQ(vellum->text, "");
+    EXPECT_EQ(vellum->name, "a");
+    EXPECT_EQ(vellum->text, "b\r\n");
     // A lone CR comes back as CR LF.
     EXPECT_EQ(parseTextDocument("x\ry", false)->text, "x\r\ny\r\n");
     EXPECT_EQ(parseTextDocument("", false)->text, "");
@@ -105,7 +109,7 @@ TEST(TextDocumentFormat, TooLargeMessagesGiveExactByteCounts) {
 
 TEST(TextDocumentFormat, FormatThenParseIsAFixedPointAfterOneRound) {
     // Every mix of CR, LF and a letter up to five bytes: after one save and
-    // load the text no longer changes (lone CRs have become line ends).
+    // load the text no longer changes (lone CRs and LFs have become line ends).
     const char alphabet[] = {'\r', '\n', 'a'};
     for (int size = 0; size <= 5; ++size) {
         int combinations = 1;
@@ -124,8 +128,8 @@ TEST(TextDocumentFormat, FormatThenParseIsAFixedPointAfterOneRound) {
                 const auto again = parseTextDocument(file, vellum);
                 EXPECT_EQ(again->text, once) << ::testing::PrintToString(text);
                 EXPECT_EQ(formatTextDocument("n", again->text, vellum), file);
-                if (!hasLoneCr(text)) {
-                    // Without lone CRs the first load already gives the text back
+                if (!hasLoneCrOrLf(text)) {
+                    // Without lone CRs and LFs the first load already gives the text back
                     // (plus the line end Save adds when it is missing).
                     EXPECT_EQ(once, text.ends_with("\r\n") ? text : text + "\r\n");
                 }

@@ -1,6 +1,8 @@
 // The main window: layout, captions, keys, and every event wired to its command.
 #include "Fakes.h"
 
+#include "cli/Commands.h"
+#include "formats/TextEncoding.h"
 #include "ui/CharMap.h"
 #include "ui/Controls.h"
 #include "ui/Fonts.h"
@@ -10,6 +12,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QScreen>
@@ -18,6 +21,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 using namespace vellum;
 using namespace vellum::ui;
@@ -295,6 +299,40 @@ class MainWindowTest : public QObject {
         QCOMPARE(file.substr(65 + 8, 7), std::string("\x00\xef"
                                                      "AB\nC\x00",
                                                      7));
+        std::filesystem::remove_all(dir);
+    }
+
+    void compilingAUtf8FileGivesWhatTypingAndPastingGive() {
+        const QString chars = QString::fromUtf8("θπ→≠≤≥√Σ€\n");
+        const auto dir = std::filesystem::temp_directory_path() / "vellum-ui-typed";
+        std::filesystem::create_directories(dir);
+        std::ofstream(dir / "untitled.txt", std::ios::binary) << chars.toStdString();
+        std::ostringstream out, err;
+        QCOMPARE(cli::compile({(dir / "untitled.txt").string()}, {out, err}), 0);
+        QVERIFY(err.str().ends_with(replacedCharactersMessage(1) + "\n"));
+        const std::string fromFile = readFile(dir / "untitled.85s").substr(53);
+        for (const bool typed : {true, false}) {
+            Fixture f;
+            f.showActive();
+            f.window.txtMain()->setFocus();
+            if (typed) {
+                for (const QChar ch : chars.chopped(1)) {
+                    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
+                    QApplication::sendEvent(f.window.txtMain(), &press);
+                }
+                QTest::keyClick(f.window.txtMain(), Qt::Key_Return);
+            } else {
+                QApplication::clipboard()->setText(chars);
+                f.window.txtMain()->paste();
+                QVERIFY(f.window.lblNote()->isVisible());
+                QCOMPARE(f.window.lblNote()->text().toStdString(), replacedCharactersMessage(1));
+            }
+            f.dlgString.choose((dir / "window.85s").string(), "window.85s");
+            f.window.editor().cmdString_Click();
+            QCOMPARE(readFile(dir / "window.85s").substr(53), fromFile);
+            QTest::keyClicks(f.window.txtMain(), "x"); // the next change hides a note
+            QVERIFY(!f.window.lblNote()->isVisible());
+        }
         std::filesystem::remove_all(dir);
     }
 

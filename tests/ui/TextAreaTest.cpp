@@ -78,6 +78,7 @@ class TextAreaTest : public QObject {
         std::filesystem::create_directories(dir);
         const Bytes bytes = everyByte(7) + "x";
         window.document().setText(bytes);
+        window.document().Encoding = TextEncoding::Calculator; // one byte each, as held
         dlgFile.choose((dir / "all.txt").string(), "all.txt");
         window.editor().cmdSaveAs_Click();
         std::ifstream in(dir / "all.txt", std::ios::binary);
@@ -87,9 +88,9 @@ class TextAreaTest : public QObject {
     }
 
     void everyByteLoadsAndSavesBackFromATextFile() {
-        // A text file of every byte with lone LFs and CR LF line ends (a lone
-        // CR ends a line in a text file) loads into the widget and saves back
-        // unchanged.
+        // A file of calculator bytes, every byte with CR LF line ends (a lone
+        // CR or LF ends a line in a text file), loads into the widget and
+        // saves back unchanged.
         vellum::test::FakeDialog dlgFile;
         vellum::test::FakeBoxes boxes;
         MainWindow window(EditorServices{&dlgFile, nullptr, &boxes, nullptr, nullptr});
@@ -97,7 +98,7 @@ class TextAreaTest : public QObject {
         std::filesystem::create_directories(dir);
         Bytes content;
         for (char c : everyByte(11)) {
-            content += c == '\r' ? Bytes("\r\n") : Bytes(1, c);
+            content += c == '\r' || c == '\n' ? Bytes("\r\n") : Bytes(1, c);
         }
         content += "\r\n";
         {

@@ -1,0 +1,179 @@
+#include "formats/TextEncoding.h"
+
+#include "core/Charset.h"
+
+#include <cstdint>
+
+namespace vellum {
+
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+constexpr char32_t kLineSeparator = 0x2028;
+constexpr char32_t kParagraphSeparator = 0x2029;
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
+std::uint8_t byteAt(std::string_view bytes, std::size_t i) {
+    return static_cast<std::uint8_t>(bytes[i]);
+}
+
+// The code point that starts at i, strictly: no overlong forms, surrogates
+// or values past U+10FFFF. Advances i past it. An invalid sequence gives
+// U+FFFD and advances past its longest valid-looking start, so that the next
+// character is read where a decoder would resynchronise.
+char32_t nextCodePoint(std::string_view bytes, std::size_t& i, bool& valid) {
+    const std::uint8_t lead = byteAt(bytes, i++);
+    if (lead < 0x80) {
+        return lead;
+    }
+    int extra = 0;
+    char32_t ch = 0;
+    std::uint8_t low = 0x80; // the range of the second byte
+    std::uint8_t high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        extra = 1;
+        ch = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        extra = 2;
+        ch = lead & 0x0F;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        extra = 3;
+        ch = lead & 0x07;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        valid = false;
+        return kReplacement;
+    }
+    for (int k = 0; k < extra; ++k, low = 0x80, high = 0xBF) {
+        if (i >= bytes.size() || byteAt(bytes, i) < low || byteAt(bytes, i) > high) {
+            valid = false;
+            return kReplacement;
+        }
+        ch = (ch << 6) | (byteAt(bytes, i++) & 0x3F);
+    }
+    return ch;
+}
+
+// Printable ASCII and line ends only: no byte that only a calculator code
+// explains (controls, tab, DEL, bytes above 0x7F).
+bool isPrintableAscii(std::string_view bytes) {
+    for (const char c : bytes) {
+        if ((c < 0x20 || c > 0x7E) && c != '\r' && c != '\n') {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool isLineEnd(char32_t ch) {
+    return ch == U'\r' || ch == U'\n' || ch == kLineSeparator || ch == kParagraphSeparator;
+}
+
+void forEachCalculatorLine(std::string_view file,
+                           const std::function<void(std::string_view)>& onLine) {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < file.size(); ++i) {
+        if (file[i] != '\r' && file[i] != '\n') {
+            continue;
+        }
+        onLine(file.substr(start, i - start));
+        if (file[i] == '\r' && i + 1 < file.size() && file[i + 1] == '\n') {
+            ++i; // CR LF is one line end
+        }
+        start = i + 1;
+    }
+    if (start < file.size()) {
+        onLine(file.substr(start));
+    }
+}
+
+void forEachUtf8Line(std::string_view file, const std::function<void(std::string_view)>& onLine,
+                     std::size_t& replaced) {
+    std::size_t i = file.starts_with(kUtf8ByteOrderMark) ? kUtf8ByteOrderMark.size() : 0;
+    Bytes line;
+    bool open = false; // characters have been read since the last line end
+    while (i < file.size()) {
+        bool valid = true;
+        const char32_t ch = nextCodePoint(file, i, valid);
+        if (isLineEnd(ch)) {
+            if (ch == U'\r' && i < file.size() && file[i] == '\n') {
+                ++i;
+            }
+            onLine(line);
+            line.clear();
+            open = false;
+            continue;
+        }
+        open = true;
+        const std::optional<std::uint8_t> byte = valid ? Charset::equivalent(ch) : std::nullopt;
+        if (!byte) {
+            ++replaced;
+        }
+        line.push_back(static_cast<char>(byte.value_or(Charset::kUnknownByte)));
+    }
+    if (open) {
+        onLine(line);
+    }
+}
+
+} // namespace
+
+bool isUtf8Text(std::string_view bytes) {
+    bool multiByte = false;
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        multiByte = multiByte || byteAt(bytes, i) >= 0x80;
+        bool valid = true;
+        nextCodePoint(bytes, i, valid);
+        if (!valid) {
+            return false;
+        }
+    }
+    return multiByte;
+}
+
+TextEncoding detectEncoding(std::string_view bytes, std::optional<TextEncoding> asked) {
+    if (asked) {
+        return *asked;
+    }
+    return isUtf8Text(bytes) || isPrintableAscii(bytes) ? TextEncoding::Utf8
+                                                        : TextEncoding::Calculator;
+}
+
+void forEachDecodedLine(std::string_view file, TextEncoding encoding,
+                        const std::function<void(std::string_view line)>& onLine,
+                        std::size_t& replaced) {
+    if (encoding == TextEncoding::Utf8) {
+        forEachUtf8Line(file, onLine, replaced);
+    } else {
+        forEachCalculatorLine(file, onLine);
+    }
+}
+
+std::string encodeForFile(std::string_view documentBytes, TextEncoding encoding) {
+    if (encoding == TextEncoding::Calculator) {
+        return std::string(documentBytes);
+    }
+    std::u32string chars;
+    chars.reserve(documentBytes.size());
+    for (std::size_t i = 0; i < documentBytes.size(); ++i) {
+        if (documentBytes[i] == '\r' && i + 1 < documentBytes.size() &&
+            documentBytes[i + 1] == '\n') {
+            chars += U"\r\n";
+            ++i;
+        } else {
+            chars.push_back(Charset::toDisplay(byteAt(documentBytes, i)));
+        }
+    }
+    return Charset::toUtf8(chars);
+}
+
+std::string replacedCharactersMessage(std::size_t count) {
+    return count == 1 ? "1 character has no TI-85 equivalent and became ?"
+                      : std::to_string(count) + " characters have no TI-85 equivalent and became ?";
+}
+
+} // namespace vellum
