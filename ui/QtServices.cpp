@@ -120,7 +120,7 @@ void showWithOk(QMessageBox::Icon icon, const std::string& message, const std::s
                 QWidget* owner) {
     QMessageBox box(icon, fromUtf8(title), fromUtf8(message), QMessageBox::Ok, owner);
     box.setDefaultButton(QMessageBox::Ok);
-    execCentred(box, owner_);
+    execCentred(box, owner);
 }
 
 } // namespace
