@@ -57,7 +57,7 @@ _vellum_cli() {
     -n | --name)
         return
         ;;
-    --encoding)
+    -e | --encoding)
         case $command in
         compile | decompile) COMPREPLY=($(compgen -W 'auto utf-8 ti85' -- "$cur")) ;;
         esac
@@ -79,8 +79,8 @@ _vellum_cli() {
 
     local options
     case $command in
-    compile) options='-n --name -o --output --encoding -h --help' ;;
-    decompile) options='-o --output --encoding --lenient -h --help' ;;
+    compile) options='-n --name -o --output -e --encoding -h --help' ;;
+    decompile) options='-o --output -e --encoding --lenient -h --help' ;;
     check) options='-h --help' ;;
     register) options='--program -h --help' ;;
     *) return ;;
