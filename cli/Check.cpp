@@ -6,6 +6,7 @@
 #include "formats/StringCheck.h"
 #include "formats/TextDocument.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <ostream>
 #include <system_error>
@@ -43,6 +44,17 @@ std::string describe(const StringCheckResult& r) {
 
 } // namespace
 
+Result<StringCheckResult> checkFile(const std::string& path) {
+    std::string head;
+    const FileResult read = readFile(path, head, kCheckReadLimit);
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    if (!read.ok || error) {
+        return Failure{EIO, read.ok ? error.message() : read.reason};
+    }
+    return checkStringFile(head, size);
+}
+
 int check(const Args& args, Io io) {
     const auto parsed = parseArguments(args, "check", {}, io);
     if (!parsed) {
@@ -60,19 +72,14 @@ int check(const Args& args, Io io) {
 
     bool allValid = true;
     for (const std::string& file : files) {
-        std::string head;
-        const FileResult read = readFile(file, head, kCheckReadLimit);
-        std::error_code error;
-        const auto size = std::filesystem::file_size(file, error);
-        if (!read.ok || error) {
-            io.out << file << ": cannot be read: " << (read.ok ? error.message() : read.reason)
-                   << '\n';
+        const Result<StringCheckResult> result = checkFile(file);
+        if (!result.ok()) {
+            io.out << file << ": cannot be read: " << result.failure().text << '\n';
             allValid = false;
             continue;
         }
-        const StringCheckResult result = checkStringFile(head, size);
-        io.out << file << ": " << describe(result) << '\n';
-        allValid = allValid && result.valid;
+        io.out << file << ": " << describe(result.value()) << '\n';
+        allValid = allValid && result.value().valid;
     }
     return allValid ? kExitOk : kExitFailure;
 }

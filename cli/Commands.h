@@ -6,7 +6,8 @@
 // Each subcommand takes its arguments (after its own name) and the output
 // streams, and returns the exit status: 0 done, 1 a failure, 2 bad usage.
 
-#include "formats/Editor.h"
+#include "commands/Services.h"
+#include "formats/StringCheck.h"
 
 #include <initializer_list>
 #include <iosfwd>
@@ -46,27 +47,14 @@ class FixedFileDialog final : public FileDialog {
     std::string path_;
 };
 
-// Message boxes that nobody sees: each message is recorded, every Yes/No
-// question is answered No (so a failed write leaves no file), every
-// Yes/No/Cancel question Cancel.
-class RecordingBoxes final : public MessageBoxes {
+// Message boxes that nobody sees: every Yes/No question is answered No (so a
+// failed write leaves no file), every Yes/No/Cancel question Cancel. What went
+// wrong comes back in the commands' outcomes.
+class UnattendedBoxes final : public MessageBoxes {
   public:
-    struct Shown {
-        std::string message;
-        std::string title;
-    };
-
     Answer askYesNoCancel(const std::string& message, const std::string& title) override;
     bool askYesNoCritical(const std::string& message, const std::string& title) override;
     void showError(const std::string& message, const std::string& title) override;
-
-    const std::vector<Shown>& shown() const { return shown_; }
-    // The first message as one line for the terminal: its lines joined, with
-    // the string writer's question left out.
-    std::string firstAsLine() const;
-
-  private:
-    std::vector<Shown> shown_;
 };
 
 // An option that takes a value, given as "-o VALUE", "-oVALUE",
@@ -75,6 +63,12 @@ struct ValueOption {
     const char* shortName; // "-o"
     const char* longName;  // "--output"
     std::optional<std::string>* value;
+};
+
+// An option without a value, given as "--lenient".
+struct FlagOption {
+    const char* longName;
+    bool* value;
 };
 
 // What a subcommand's arguments hold besides its value options.
@@ -86,10 +80,12 @@ struct Arguments {
 // Parses a subcommand's arguments. An unknown option or a missing value is
 // reported (naming the command) and gives nothing: exit with kExitUsage.
 std::optional<Arguments> parseArguments(const Args& args, const std::string& command,
-                                        std::initializer_list<ValueOption> options, Io io);
+                                        std::initializer_list<ValueOption> options, Io io,
+                                        std::initializer_list<FlagOption> flags = {});
 
-// The lines of a message box text (separated by CR LF).
-std::vector<std::string> messageLines(const std::string& message);
+// Reads a string file and checks it strictly (formats/StringCheck.h); the
+// failure when it cannot be read.
+Result<StringCheckResult> checkFile(const std::string& path);
 
 // The program's name, a colon and the line, on the error stream.
 void report(Io io, const std::string& line);

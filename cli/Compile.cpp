@@ -3,9 +3,10 @@
 
 #include "Commands.h"
 
+#include "commands/Editor.h"
 #include "core/Document.h"
 #include "formats/ByteFiles.h"
-#include "formats/Clocks.h"
+#include "commands/Clocks.h"
 #include "formats/StringFile.h"
 #include "formats/TextDocument.h"
 
@@ -30,8 +31,9 @@ exactly as the editor's "Compile into TI-85 String" button does.
 
 Each INPUT is read as the editor loads a text document: a path ending in "vlm"
 (any case) is a Vellum document whose first line is the variable name; any
-other file holds the text alone, and its file name up to the first ".",
-lower-cased, is the variable name. Names are cut to 8 characters.
+other file holds the text alone, and its file name up to the first "." (the
+whole name when it has none), lower-cased, is the variable name. Names are cut
+to 8 characters.
 
 Options:
   -n, --name NAME     store the string under NAME instead (cut to 8 characters)
@@ -96,16 +98,8 @@ bool sameFile(const fs::path& a, const fs::path& b) {
     return fs::equivalent(a, b, error) && !error;
 }
 
-std::string describeWriteFailure(const RecordingBoxes& boxes) {
-    const RecordingBoxes::Shown& box = boxes.shown().front();
-    const std::vector<std::string> lines = messageLines(box.message);
-    const std::string description = lines.size() > 1 ? lines[1] : box.message;
-    // The title is "Error " and the number.
-    std::string number = box.title;
-    if (number.rfind("Error ", 0) == 0) {
-        number = number.substr(6);
-    }
-    return description + " (error " + number + ")";
+std::string describeWriteFailure(const Failure& failure) {
+    return failure.text + " (error " + std::to_string(failure.number) + ")";
 }
 
 class Compiler {
@@ -120,26 +114,17 @@ class Compiler {
             report(io_, input + ": the output " + out + " is the input itself; nothing written");
             return false;
         }
-        const std::optional<Bytes> title =
-            Document::TitleFromFileName(fs::path(input).filename().string());
-        if (!title && !options_.name && !isVellumPath(input)) {
-            report(io_, input + ": the file name has no \".\", so it gives no variable name; "
-                                "use --name");
-            return false;
-        }
+        const Bytes title = Document::TitleFromFileName(fs::path(input).filename().string());
 
         Document doc;
-        RecordingBoxes boxes;
+        UnattendedBoxes boxes;
         FixedFileDialog dialog(out);
         PosixFiles files;
         Editor editor(doc, {&dialog, &dialog, &boxes, &clock_, &files});
 
-        const LoadResult loaded = editor.LoadText(input, title.value_or(Bytes{}));
+        const CommandOutcome loaded = editor.LoadText(input, title);
         if (!loaded.ok()) {
-            const std::string reason = !boxes.shown().empty()  ? boxes.firstAsLine()
-                                       : loaded.reason.empty() ? "cannot be read"
-                                                               : loaded.reason;
-            report(io_, input + ": " + reason);
+            report(io_, input + ": " + loaded.failure().text);
             return false;
         }
         if (options_.name) {
@@ -147,11 +132,12 @@ class Compiler {
             doc.RefreshStatus(); // cuts the name to 8 characters
         }
 
-        editor.cmdString_Click();
-        if (boxes.shown().empty()) {
+        const CommandOutcome written = editor.cmdString_Click();
+        if (written.ok()) {
             return true;
         }
-        std::string line = input + ": cannot write " + out + ": " + describeWriteFailure(boxes);
+        std::string line =
+            input + ": cannot write " + out + ": " + describeWriteFailure(written.failure());
         bool left = false;
         if (files.exists(out, left).ok() && left) {
             line += "; the incomplete file could not be removed";

@@ -3,6 +3,7 @@
 
 #include "Commands.h"
 
+#include "commands/Editor.h"
 #include "core/Document.h"
 #include "formats/StringReader.h"
 #include "formats/TextDocument.h"
@@ -18,7 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kDecompileHelp = R"(Usage: vellum-cli decompile [-o OUT] INPUT.85s
+constexpr const char* kDecompileHelp = R"(Usage: vellum-cli decompile [--lenient] [-o OUT] INPUT.85s
 
 Reads a TI-85 string file exactly as the editor's "Load .85s" button does and
 saves the text as the editor's Save does.
@@ -27,10 +28,15 @@ The string must be in the Scrollet viewer's layout (the byte EF after the
 string's first byte); its variable name becomes lower case, NUL bytes are
 dropped and line ends become CR LF.
 
+A file that "vellum-cli check" finds damaged (truncated, a wrong length or
+checksum) is not decompiled: the damage is named and nothing is written.
+
 Options:
   -o, --output OUT    write OUT instead of INPUT with its extension replaced by
                       .vlm; a name ending in "vlm" (any case) gets the variable
                       name as its first line, any other holds the text alone
+      --lenient       decompile a damaged file all the same, as the editor
+                      would load it, with a warning on standard error
   -h, --help          show this help and exit
 
 An existing OUT is replaced only once the new file is complete; on any failure
@@ -43,12 +49,13 @@ struct Options {
     std::optional<std::string> output;
     std::vector<std::string> inputs;
     bool help = false;
+    bool lenient = false;
 };
 
 std::optional<Options> parse(const Args& args, Io io) {
     Options options;
-    const auto parsed =
-        parseArguments(args, "decompile", {{"-o", "--output", &options.output}}, io);
+    const auto parsed = parseArguments(args, "decompile", {{"-o", "--output", &options.output}},
+                                       io, {{"--lenient", &options.lenient}});
     if (!parsed) {
         return std::nullopt;
     }
@@ -96,16 +103,30 @@ int decompile(const Args& args, Io io) {
         return kExitFailure;
     }
 
+    // The editor reads only a few fixed positions; a damaged file would give
+    // a text nobody meant. Say so, and write nothing unless asked.
+    const Result<StringCheckResult> checked = checkFile(input);
+    if (!checked.ok()) {
+        report(io, input + ": " + checked.failure().text);
+        return kExitFailure;
+    }
+    if (!checked.value().valid) {
+        const std::string damage = "damaged: " + checked.value().problem;
+        if (!options->lenient) {
+            report(io, input + ": " + damage + "; nothing written (--lenient writes what the "
+                                               "editor would load)");
+            return kExitFailure;
+        }
+        report(io, input + ": warning: " + damage + "; writing what the editor would load");
+    }
+
     Document doc;
-    RecordingBoxes boxes;
+    UnattendedBoxes boxes;
     Editor editor(doc, {nullptr, nullptr, &boxes, nullptr, nullptr});
-    const Bytes title = Document::TitleFromFileName(fs::path(input).filename().string())
-                            .value_or(Document::kDefaultVarName);
-    const LoadResult loaded = editor.LoadString(input, title);
+    const Bytes title = Document::TitleFromFileName(fs::path(input).filename().string());
+    const CommandOutcome loaded = editor.LoadString(input, title);
     if (!loaded.ok()) {
-        report(io, input + ": " +
-                       (loaded.status == LoadResult::Status::Refused ? boxes.firstAsLine()
-                                                                     : loaded.reason));
+        report(io, input + ": not a valid Scrollet string: " + loaded.failure().text);
         return kExitFailure;
     }
     const FileResult saved = saveTextDocument(output, doc.VarName, doc.text());

@@ -1,7 +1,5 @@
 #include "formats/TextDocument.h"
 
-#include "formats/Editor.h"
-
 #include <cerrno>
 #include <chrono>
 #include <climits>
@@ -275,118 +273,6 @@ FileResult replaceFileSafely(const std::string& path, std::string_view bytes) {
 
 FileResult saveTextDocument(const std::string& path, const Bytes& varName, const Bytes& text) {
     return replaceFileSafely(path, formatTextDocument(varName, text, isVellumPath(path)));
-}
-
-LoadResult Editor::LoadText(const std::string& path, const Bytes& title) {
-    LoadResult result;
-    std::string bytes;
-    const FileResult read = readFile(path, bytes);
-    if (!read.ok) {
-        result.reason = read.reason;
-        return result;
-    }
-    if (bytes.size() > textSizeLimit_) {
-        if (services_.boxes != nullptr) {
-            services_.boxes->showError(tooLargeMessage(path, bytes.size(), textSizeLimit_),
-                                       kErrorTitle);
-        }
-        result.status = LoadResult::Status::Refused;
-        return result;
-    }
-    const bool vellum = isVellumPath(path);
-    std::optional<TextDocumentContent> content = parseTextDocument(bytes, vellum);
-    if (!content) {
-        result.reason = "the document is empty and has no name line";
-        return result;
-    }
-    // Nothing changes before the file has been read whole, so a failed load
-    // leaves the document as it was.
-    doc_.setText(content->text);
-    doc_.VarName = vellum ? std::move(*content->name) : title;
-    doc_.DocPath = path;
-    doc_.DocTitle = title;
-    doc_.IsSaved = true;
-    doc_.RefreshStatus();
-    result.status = LoadResult::Status::Loaded;
-    return result;
-}
-
-namespace {
-
-DialogSettings textDialogSettings() {
-    return {kTextDialogTitle, kTextDialogFilter, ""};
-}
-
-} // namespace
-
-void Editor::cmdLoad_Click() {
-    // Loading replaces the text: unsaved work is offered for saving first.
-    if (!doc_.confirmDiscard() || services_.dlgFile == nullptr) {
-        return;
-    }
-    const FileChoice choice = services_.dlgFile->showOpen(textDialogSettings());
-    if (choice.cancelled()) {
-        return;
-    }
-    const std::optional<Bytes> title = Document::TitleFromFileName(choice.fileTitle);
-    if (!title) {
-        return;
-    }
-    // The document is bound to the file only once it holds the file's text,
-    // so a failed load never points the next Save at a file it did not load.
-    if (LoadText(choice.path, *title).ok()) {
-        doc_.HasPath = true;
-    }
-}
-
-void Editor::saveText(bool alwaysAsk) {
-    std::string target;
-    std::optional<Bytes> title;
-    if (doc_.HasPath && !alwaysAsk) {
-        target = doc_.DocPath;
-    } else {
-        if (services_.dlgFile == nullptr) {
-            return;
-        }
-        const FileChoice choice = services_.dlgFile->showSave(textDialogSettings());
-        if (choice.cancelled()) {
-            return;
-        }
-        title = Document::TitleFromFileName(choice.fileTitle);
-        if (!title) {
-            return;
-        }
-        target = choice.path;
-    }
-
-    const FileResult saved = saveTextDocument(target, doc_.VarName, doc_.text());
-    if (!saved.ok) {
-        // Nothing of the document changes: it still counts as unsaved and
-        // stays bound to the file it was bound to.
-        if (services_.boxes != nullptr) {
-            services_.boxes->showError("Could not save " + target + ": " + saved.reason,
-                                       kSaveErrorTitle);
-        }
-        return;
-    }
-    if (title) {
-        doc_.DocTitle = *title;
-        // Save binds the document to the chosen file; Save As leaves the binding.
-        if (!alwaysAsk) {
-            doc_.HasPath = true;
-        }
-    }
-    doc_.DocPath = target;
-    doc_.IsSaved = true;
-    doc_.RefreshStatus();
-}
-
-void Editor::cmdSave_Click() {
-    saveText(false);
-}
-
-void Editor::cmdSaveAs_Click() {
-    saveText(true);
 }
 
 } // namespace vellum

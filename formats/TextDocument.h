@@ -10,7 +10,6 @@
 // replaceFileSafely, which never leaves a half-written document behind.
 
 #include "core/Charset.h"
-#include "formats/Editor.h"
 
 #include <cstddef>
 #include <limits>
@@ -20,16 +19,6 @@
 #include <vector>
 
 namespace vellum {
-
-// The dialog settings of Load, Save and Save As.
-inline constexpr const char* kTextDialogTitle = "Save Text";
-inline constexpr const char* kTextDialogFilter =
-    "'Vellum' Files (*.vlm)|*.vlm|Regular Text Files|*.txt|All Files|*.*";
-// The dialog settings of Load .85s.
-inline constexpr const char* kStringDialogTitle = "Load String";
-inline constexpr const char* kStringDialogFilter = "TI-85 Strings|*.85s|All Files|*.*";
-// The box shown when a save cannot be written.
-inline constexpr const char* kSaveErrorTitle = kErrorTitle;
 
 // True when the last three characters of the path, upper-cased, are "VLM".
 bool isVellumPath(std::string_view path);

@@ -5,7 +5,7 @@
 // of a function call.
 
 #include "formats/ByteFiles.h"
-#include "formats/Editor.h"
+#include "commands/Services.h"
 #include "formats/StringFile.h"
 
 #include <cstdint>

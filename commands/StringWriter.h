@@ -1,0 +1,32 @@
+#pragma once
+// The string writer: lays out a TI-85 string file (formats/StringFile.h) step
+// by step, seventeen numbered steps, and asks the user about every step that
+// fails.
+
+#include "commands/Services.h"
+#include "core/Charset.h"
+
+#include <string>
+
+namespace vellum {
+
+class ByteFiles;
+
+// The failure of a length or position beyond the file limit.
+inline constexpr int kOverflowNumber = 6;
+inline constexpr const char* kOverflowDescription = "Overflow";
+
+// What the writer uses of its surroundings.
+struct StringWriterServices {
+    ByteFiles& files;
+    MessageBoxes& boxes;
+    Clock& clock;
+};
+
+// Writes the file for the variable name and Data at path. A failing step
+// shows the failure box; Yes goes on with the next step, No deletes the file
+// and ends. Done when no step failed, else the first failure.
+CommandOutcome writeStringFile(StringWriterServices services, const std::string& path,
+                               const Bytes& name, const Bytes& data);
+
+} // namespace vellum
