@@ -1,11 +1,13 @@
 // The string file writer and the compile command: the bytes they lay out, the
 // limits, and what a failing step leaves behind.
 
+#include "commands/Editor.h"
+#include "formats/ByteFiles.h"
 #include "formats/StringFile.h"
 
-#include "ReaderFakes.h"
-#include "Tifiles.h"
-#include "WriterFakes.h"
+#include "tests/formats/Tifiles.h"
+#include "tests/support/Scripted.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -16,13 +18,13 @@
 #include <sys/stat.h>
 
 using namespace vellum;
-using vellum::testing::AnsweringBoxes;
+using vellum::support::FixedClock;
+using vellum::support::readBytes;
+using vellum::support::ScratchFolder;
+using vellum::support::ScriptedBoxes;
+using vellum::support::ScriptedDialog;
+using vellum::support::writeBytes;
 using vellum::testing::expectTifilesReads;
-using vellum::testing::FixedClock;
-using vellum::testing::readBytes;
-using vellum::testing::ScratchFolder;
-using vellum::testing::ScriptedDialog;
-using vellum::testing::writeBytes;
 using Op = FailingFiles::Op;
 
 namespace {
@@ -48,7 +50,7 @@ const Bytes kComment = "Created by Vellum on 10:15:30 PM 12/6/2026";
 struct CompileTest : ::testing::Test {
     ScratchFolder folder;
     ScriptedDialog dlgString;
-    AnsweringBoxes boxes;
+    ScriptedBoxes boxes;
     FixedClock clock;
     PosixFiles disk;
     FailingFiles files{disk};
@@ -56,16 +58,15 @@ struct CompileTest : ::testing::Test {
     Editor editor{doc, EditorServices{nullptr, &dlgString, &boxes, &clock, &files}};
     std::string target = folder / "out.85s";
 
-    CompileTest() {
-        doc.IsSaved = true;
-        doc.cmdNew_Click();
-    }
+    CommandOutcome outcome = Completion::Cancelled; // of the last compile
+
+    CompileTest() { doc.resetToNew(); }
 
     // Compiles text to the target under the document's current name.
     std::string compile(const Bytes& text) {
         doc.setText(text);
         dlgString.choose(target);
-        editor.cmdString_Click();
+        outcome = editor.cmdString_Click();
         return readBytes(target);
     }
 
@@ -93,6 +94,7 @@ TEST_P(WorkedExampleTest, LaysOutTheFileByteForByte) {
     EXPECT_EQ(file.substr(11, 42), kComment);
     EXPECT_EQ(file.substr(53), hex(example.tail));
     EXPECT_TRUE(boxes.critical.empty());
+    EXPECT_TRUE(isDone(outcome));
     expectTifilesReads(target, "untitled", buildStringData(example.text));
 
     ASSERT_EQ(dlgString.shown.size(), 1u);
@@ -148,6 +150,8 @@ TEST_F(CompileTest, FillsTheFileUpToTheLimitAndNoFurther) {
               "Error 6 has occured while writing String.\r\nOverflow\r\nContinue Anyway?");
     EXPECT_EQ(boxes.critical[0].title, "Error 6");
     EXPECT_FALSE(targetExists());
+    ASSERT_FALSE(outcome.ok());
+    EXPECT_EQ(outcome.failure().number, 6);
 }
 
 TEST_F(CompileTest, YesAfterAnOverflowKeepsAllButTheChecksum) {
@@ -226,40 +230,6 @@ TEST_F(CompileTest, EveryByteFromOneTo255IsStoredUnchanged) {
     expectTifilesReads(target, "untitled", buildStringData(text));
 }
 
-TEST(LfLineEnds, TurnsCrLfPairsIntoLfFromTheStart) {
-    const std::pair<Bytes, Bytes> cases[] = {
-        {"", ""},           {"a\r\nb", "a\nb"},         {"\r", "\r"},
-        {"\n", "\n"},       {"\n\r", "\n\r"},           {"\r\r\n", "\r\n"},
-        {"\r\n\n", "\n\n"}, {"\r\n\r\n", "\n\n"},       {"a\r", "a\r"},
-        {"\r\n", "\n"},     {"\r\r\n\n\r", "\r\n\n\r"}, {"\n\r\n\r", "\n\n\r"},
-    };
-    for (const auto& [text, converted] : cases) {
-        EXPECT_EQ(toLfLineEnds(text), converted) << ::testing::PrintToString(text);
-    }
-}
-
-// The data-size readout promises the length of what a compile writes: for
-// every mix of CR, LF and a letter up to seven long, the two agree.
-TEST(LfLineEnds, AgreesWithTheDataSizeReadout) {
-    const char alphabet[] = {'\r', '\n', 'a'};
-    Document doc;
-    std::vector<Bytes> layer{""};
-    for (int length = 1; length <= 7; ++length) {
-        std::vector<Bytes> next;
-        for (const Bytes& prefix : layer) {
-            for (const char c : alphabet) {
-                next.push_back(prefix + c);
-            }
-        }
-        for (const Bytes& text : next) {
-            doc.setText(text);
-            ASSERT_EQ(doc.lblSize(), "Data Size: " + std::to_string(buildStringData(text).size()))
-                << ::testing::PrintToString(text);
-        }
-        layer = std::move(next);
-    }
-}
-
 TEST_F(CompileTest, ReplacesAnOlderLongerFileWithoutItsTail) {
     writeBytes(target, Bytes(5000, 'x'));
     const std::string file = compile("short");
@@ -272,7 +242,9 @@ TEST_F(CompileTest, CancelledDialogWritesNothing) {
     writeBytes(target, "keep me");
     doc.setText("text");
     dlgString.cancel();
-    editor.cmdString_Click();
+    const CommandOutcome cancelled = editor.cmdString_Click();
+    ASSERT_TRUE(cancelled.ok());
+    EXPECT_EQ(cancelled.value(), Completion::Cancelled);
     EXPECT_EQ(readBytes(target), "keep me");
     EXPECT_TRUE(files.calls().empty());
     EXPECT_TRUE(boxes.critical.empty());
@@ -357,6 +329,8 @@ TEST_P(FailingStepTest, NoLeavesNoFileAtTheTarget) {
               "Continue Anyway?");
     EXPECT_EQ(boxes.critical[0].title, "Error 5");
     EXPECT_FALSE(targetExists());
+    ASSERT_FALSE(outcome.ok());
+    EXPECT_EQ(outcome.failure().text, "Input/output error");
     // Nothing after the clean-up: the last call removed the file, or found
     // none to remove after a failed open.
     ASSERT_FALSE(files.calls().empty());
@@ -424,7 +398,7 @@ TEST_F(CompileTest, FailedClockLeavesTheCommentOut) {
     EXPECT_EQ(file.substr(11, 42), Bytes(42, '\0'));
     expectTifilesReads(target, "untitled", buildStringData("AB\r\nC"));
 
-    boxes.yesNo.clear();
+    boxes.answers.clear();
     compile("AB\r\nC");
     EXPECT_EQ(boxes.critical.size(), 2u);
     EXPECT_FALSE(targetExists());
@@ -490,7 +464,7 @@ TEST_F(CompileTest, PlatformFailuresCarryTheSystemsNumber) {
     std::filesystem::create_directory(target);
     boxes.answerYes();
     dlgString.choose(target);
-    editor.cmdString_Click();
+    (void)editor.cmdString_Click();
     ASSERT_GE(boxes.critical.size(), 2u);
     EXPECT_EQ(boxes.critical[1].title, "Error 21"); // EISDIR
     EXPECT_TRUE(std::filesystem::is_directory(target));
@@ -498,10 +472,10 @@ TEST_F(CompileTest, PlatformFailuresCarryTheSystemsNumber) {
     // Nor is a pipe deleted: the writer only ever replaces files.
     target = folder / "pipe.85s";
     ASSERT_EQ(::mkfifo(target.c_str(), 0600), 0);
-    boxes.yesNo.clear();
+    boxes.answers.clear();
     const std::size_t before = boxes.critical.size();
     dlgString.choose(target);
-    editor.cmdString_Click();
+    (void)editor.cmdString_Click();
     ASSERT_EQ(boxes.critical.size(), before + 1);
     EXPECT_EQ(boxes.critical.back().title, "Error 29"); // ESPIPE
     EXPECT_TRUE(std::filesystem::is_fifo(target));
@@ -510,7 +484,7 @@ TEST_F(CompileTest, PlatformFailuresCarryTheSystemsNumber) {
 TEST_F(CompileTest, EditorWithoutFileAccessWritesNothing) {
     Editor bare{doc, EditorServices{nullptr, &dlgString, &boxes, nullptr, nullptr}};
     dlgString.choose(target);
-    bare.cmdString_Click();
+    EXPECT_FALSE(bare.cmdString_Click().ok());
     EXPECT_FALSE(targetExists());
     EXPECT_TRUE(boxes.critical.empty());
 }
