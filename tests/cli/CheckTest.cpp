@@ -1,6 +1,7 @@
 // vellum-cli check, run in-process.
 
 #include "ReaderCliFixture.h"
+#include "tests/support/StringFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -8,13 +9,13 @@
 #include <sstream>
 
 using namespace vellum;
-using vellum::testing::CliOutcome;
-using vellum::testing::readBytes;
-using vellum::testing::writeBytes;
+using vellum::support::CliOutcome;
+using vellum::support::readBytes;
+using vellum::support::writeBytes;
 
 namespace {
 
-using CheckTest = vellum::testing::ReaderCliFixture;
+using CheckTest = vellum::support::ReaderCliFixture;
 
 } // namespace
 
@@ -25,7 +26,7 @@ TEST_F(CheckTest, CheckPrintsOneLinePerFile) {
     writeBytes(folder / "bad.85s", bad);
     std::string other = readBytes(good);
     other[70] = 0x01;
-    vellum::testing::fixChecksum(other);
+    vellum::support::fixChecksum(other);
     writeBytes(folder / "other.85s", other);
 
     CliOutcome r = check({good});
@@ -42,12 +43,12 @@ TEST_F(CheckTest, CheckPrintsOneLinePerFile) {
         all.push_back(line);
     }
     ASSERT_EQ(all.size(), 4u) << r.out;
-    EXPECT_EQ(all[1], (folder / "other.85s") +
+    EXPECT_EQ(all[1], (folder / "other.85s").string() +
                           ": valid, string \"note\" of 8 bytes, not in the viewer's layout: the "
                           "string starts with 00 01, not 00 EF");
-    EXPECT_EQ(all[2], (folder / "bad.85s") +
+    EXPECT_EQ(all[2], (folder / "bad.85s").string() +
                           ": invalid: the checksum is 0x03A9, the bytes add up to 0x03C9");
-    EXPECT_EQ(all[3], (folder / "missing.85s") + ": cannot be read: No such file or directory");
+    EXPECT_EQ(all[3], (folder / "missing.85s").string() + ": cannot be read: No such file or directory");
 
     EXPECT_EQ(check({}).status, 2);
 }

@@ -202,7 +202,7 @@ TEST_F(TextCommandTest, FailedSavesSayWhyAndChangeNothing) {
     EXPECT_EQ(boxes.errors[0].message,
               "Could not save " + missingFolder + ": No such file or directory");
     EXPECT_EQ(boxes.errors[1].message,
-              "Could not save " + (folder / "dir.txt").string() + ": Is a directory");
+              "Could not save " + (folder / "dir.txt").string().string() + ": Is a directory");
     // Neither the title nor the binding moved to the file that was not written.
     EXPECT_EQ(snapshot(), before);
     EXPECT_FALSE(doc.HasPath);
