@@ -4,8 +4,8 @@
 //
 //   ./run.sh bench   or   build/bench/vellum-bench --benchmark_filter=LoadText
 
+#include "commands/Editor.h"
 #include "core/Document.h"
-#include "formats/Editor.h"
 #include "formats/StringReader.h"
 #include "formats/TextDocument.h"
 
@@ -47,8 +47,8 @@ void BM_LoadText(benchmark::State& state) {
     for (auto _ : state) {
         Document doc;
         Editor editor(doc, {});
-        const LoadResult result = editor.LoadText(path, "bench");
-        benchmark::DoNotOptimize(result.status);
+        const CommandOutcome result = editor.LoadText(path, "bench");
+        benchmark::DoNotOptimize(result.ok());
         benchmark::DoNotOptimize(doc.textBox().characterCount());
     }
     std::filesystem::remove(path);
@@ -70,7 +70,7 @@ void BM_LoadTextOneLine(benchmark::State& state) {
     for (auto _ : state) {
         Document doc;
         Editor editor(doc, {});
-        benchmark::DoNotOptimize(editor.LoadText(path, "bench").status);
+        benchmark::DoNotOptimize(editor.LoadText(path, "bench").ok());
     }
     std::filesystem::remove(path);
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * size));

@@ -3,10 +3,10 @@
 
 #include "Commands.h"
 
+#include "commands/Clocks.h"
 #include "commands/Editor.h"
 #include "core/Document.h"
 #include "formats/ByteFiles.h"
-#include "commands/Clocks.h"
 #include "formats/StringFile.h"
 #include "formats/TextDocument.h"
 

@@ -54,8 +54,8 @@ struct Options {
 
 std::optional<Options> parse(const Args& args, Io io) {
     Options options;
-    const auto parsed = parseArguments(args, "decompile", {{"-o", "--output", &options.output}},
-                                       io, {{"--lenient", &options.lenient}});
+    const auto parsed = parseArguments(args, "decompile", {{"-o", "--output", &options.output}}, io,
+                                       {{"--lenient", &options.lenient}});
     if (!parsed) {
         return std::nullopt;
     }
@@ -113,8 +113,9 @@ int decompile(const Args& args, Io io) {
     if (!checked.value().valid) {
         const std::string damage = "damaged: " + checked.value().problem;
         if (!options->lenient) {
-            report(io, input + ": " + damage + "; nothing written (--lenient writes what the "
-                                               "editor would load)");
+            report(io, input + ": " + damage +
+                           "; nothing written (--lenient writes what the "
+                           "editor would load)");
             return kExitFailure;
         }
         report(io, input + ": warning: " + damage + "; writing what the editor would load");

@@ -50,8 +50,9 @@ std::optional<Arguments> parseArguments(const Args& args, const std::string& com
             parsed.help = true;
             continue;
         }
-        if (const auto* flag = std::find_if(flags.begin(), flags.end(),
-                                            [&arg](const FlagOption& f) { return arg == f.longName; });
+        if (const auto* flag =
+                std::find_if(flags.begin(), flags.end(),
+                             [&arg](const FlagOption& f) { return arg == f.longName; });
             flag != flags.end()) {
             *flag->value = true;
             continue;

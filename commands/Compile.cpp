@@ -29,8 +29,7 @@ CommandOutcome Editor::cmdString_Click() {
     // The dialog, the text and Data come before anything is written. Running
     // out of memory for a huge text is said, not swallowed.
     try {
-        const DialogSettings settings{messages::kCompileDialogTitle,
-                                      messages::kCompileDialogFilter,
+        const DialogSettings settings{messages::kCompileDialogTitle, messages::kCompileDialogFilter,
                                       Charset::toUtf8(Charset::decodeText(doc_.VarName)) +
                                           kStringFileExtension};
         path = services_.dlgString->showSave(settings).path;

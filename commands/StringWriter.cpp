@@ -34,23 +34,23 @@ class StringWriter {
 
     CommandOutcome run() {
         const std::function<FileStatus()> steps[] = {
-            [this] { return buildTheComment(); },                           // 1
-            [this] { return deleteOldFile(); },                             // 2
-            [this] { return openFile(); },                                  // 3
-            [this] { return writeSignature(); },                            // 4
-            [this] { return put(kCommentOffset, comment_); },               // 5
-            [this] { return put16(kSectionLengthOffset, n_ + L_ + 12); },   // 6
-            [this] { return put16(kEntryHeaderLengthOffset, n_ + 4); },     // 7
-            [this] { return put16(kDataLengthOffset, L_ + 4); },            // 8
-            [this] { return writeTypeAndNameLength(); },                    // 9
-            [this] { return put(kNameOffset, name_); },                     // 10
-            [this] { return put16(repeatedDataLengthOffset(n_), L_ + 4); }, // 11
-            [this] { return put16(stringLengthOffset(n_), L_ + 2); },       // 12
-            [this] { return writeData(); },                                 // 13
-            [this] { return closeFile(); },                                 // 14
-            [this] { return addUpSection(); },                              // 15
+            [this] { return buildTheComment(); },                               // 1
+            [this] { return deleteOldFile(); },                                 // 2
+            [this] { return openFile(); },                                      // 3
+            [this] { return writeSignature(); },                                // 4
+            [this] { return put(kCommentOffset, comment_); },                   // 5
+            [this] { return put16(kSectionLengthOffset, n_ + L_ + 12); },       // 6
+            [this] { return put16(kEntryHeaderLengthOffset, n_ + 4); },         // 7
+            [this] { return put16(kDataLengthOffset, L_ + 4); },                // 8
+            [this] { return writeTypeAndNameLength(); },                        // 9
+            [this] { return put(kNameOffset, name_); },                         // 10
+            [this] { return put16(repeatedDataLengthOffset(n_), L_ + 4); },     // 11
+            [this] { return put16(stringLengthOffset(n_), L_ + 2); },           // 12
+            [this] { return writeData(); },                                     // 13
+            [this] { return closeFile(); },                                     // 14
+            [this] { return addUpSection(); },                                  // 15
             [this] { return put(checksumOffset(n_, L_), le16(sum_ % 65536)); }, // 16
-            [this] { return closeFile(); },                                 // 17
+            [this] { return closeFile(); },                                     // 17
         };
         std::optional<Failure> first;
         for (const auto& step : steps) {

@@ -12,10 +12,10 @@ CommandOutcome Editor::confirmDiscard() {
     if (doc_.IsSaved) {
         return Completion::Done;
     }
-    const Answer answer = services_.boxes != nullptr
-                              ? services_.boxes->askYesNoCancel(messages::kUnsaved,
-                                                                messages::kUnsavedTitle)
-                              : Answer::Cancel;
+    const Answer answer =
+        services_.boxes != nullptr
+            ? services_.boxes->askYesNoCancel(messages::kUnsaved, messages::kUnsavedTitle)
+            : Answer::Cancel;
     switch (answer) {
     case Answer::No:
         return Completion::Done;

@@ -1,6 +1,5 @@
 #include "StringFile.h"
 
-
 namespace vellum {
 
 using namespace stringfile;

@@ -40,8 +40,8 @@ StringDecode decodeStringFile(std::string_view file) {
     if (byteAt(file, stringfile::markerOffset(n)) != stringfile::kScrolletMarker) {
         StringDecode result;
         result.status = StringDecode::Status::Refused;
-        result.reason = "no Scrollet marker (EF) at offset " +
-                        std::to_string(stringfile::markerOffset(n));
+        result.reason =
+            "no Scrollet marker (EF) at offset " + std::to_string(stringfile::markerOffset(n));
         return result;
     }
     if (textOffset(n) > kLastReadableOffset) {

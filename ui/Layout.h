@@ -22,12 +22,12 @@ struct Place {
 // In tab order. The name box lies over the header label, the title label
 // over its bottom edge; lblSize's width follows its caption.
 inline constexpr Place kPlaces[] = {
-    {"txtMain", 0, 0, 315, 275},       {"cmdNew", 319, 4, 97, 23},
-    {"cmdSave", 319, 27, 45, 23},      {"cmdSaveAs", 365, 27, 51, 23},
-    {"cmdLoad", 319, 50, 97, 23},      {"cmdLoadS", 319, 73, 97, 23},
-    {"cmdString", 319, 105, 97, 29},   {"lblHeader", 316, 144, 100, 35},
-    {"txtVarName", 326, 155, 86, 8},   {"lblFileName", 326, 178, 84, 8},
-    {"lblSave", 324, 192, 83, 7},      {"cmdCharMap", 319, 205, 97, 19},
+    {"txtMain", 0, 0, 315, 275},     {"cmdNew", 319, 4, 97, 23},
+    {"cmdSave", 319, 27, 45, 23},    {"cmdSaveAs", 365, 27, 51, 23},
+    {"cmdLoad", 319, 50, 97, 23},    {"cmdLoadS", 319, 73, 97, 23},
+    {"cmdString", 319, 105, 97, 29}, {"lblHeader", 316, 144, 100, 35},
+    {"txtVarName", 326, 155, 86, 8}, {"lblFileName", 326, 178, 84, 8},
+    {"lblSave", 324, 192, 83, 7},    {"cmdCharMap", 319, 205, 97, 19},
     {"lblSize", 318, 226, 66, 8},
 };
 

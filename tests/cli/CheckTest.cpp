@@ -48,7 +48,8 @@ TEST_F(CheckTest, CheckPrintsOneLinePerFile) {
                           "string starts with 00 01, not 00 EF");
     EXPECT_EQ(all[2], (folder / "bad.85s").string() +
                           ": invalid: the checksum is 0x03A9, the bytes add up to 0x03C9");
-    EXPECT_EQ(all[3], (folder / "missing.85s").string() + ": cannot be read: No such file or directory");
+    EXPECT_EQ(all[3],
+              (folder / "missing.85s").string() + ": cannot be read: No such file or directory");
 
     EXPECT_EQ(check({}).status, 2);
 }

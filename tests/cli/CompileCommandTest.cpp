@@ -14,10 +14,10 @@
 #include <sstream>
 
 using namespace vellum;
-using vellum::testing::expectTifilesReads;
 using vellum::support::readBytes;
 using vellum::support::ScratchFolder;
 using vellum::support::writeBytes;
+using vellum::testing::expectTifilesReads;
 
 namespace {
 

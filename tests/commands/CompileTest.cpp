@@ -6,8 +6,8 @@
 #include "formats/StringFile.h"
 
 #include "tests/formats/Tifiles.h"
-#include "tests/support/Scripted.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/Scripted.h"
 
 #include <gtest/gtest.h>
 

@@ -2,18 +2,18 @@
 
 #include "formats/StringReader.h"
 
-#include "tests/support/StringFiles.h"
 #include "tests/support/EditorFixture.h"
+#include "tests/support/StringFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 using namespace vellum;
-using vellum::support::handMade;
-using vellum::support::scrollet;
 using vellum::support::EditorFixture;
+using vellum::support::handMade;
 using vellum::support::readBytes;
+using vellum::support::scrollet;
 using vellum::support::writeBytes;
 
 namespace {

@@ -124,7 +124,8 @@ TEST_F(TextCommandTest, CancelledDialogsChangeNothing) {
     type("work");
     const auto before = snapshot();
     boxes.answers = {Answer::No};
-    for (auto command : {&Editor::cmdLoad_Click, &Editor::cmdSave_Click, &Editor::cmdSaveAs_Click}) {
+    for (auto command :
+         {&Editor::cmdLoad_Click, &Editor::cmdSave_Click, &Editor::cmdSaveAs_Click}) {
         dlgFile.cancel();
         const CommandOutcome outcome = (editor.*command)();
         ASSERT_TRUE(outcome.ok());
@@ -202,7 +203,7 @@ TEST_F(TextCommandTest, FailedSavesSayWhyAndChangeNothing) {
     EXPECT_EQ(boxes.errors[0].message,
               "Could not save " + missingFolder + ": No such file or directory");
     EXPECT_EQ(boxes.errors[1].message,
-              "Could not save " + (folder / "dir.txt").string().string() + ": Is a directory");
+              "Could not save " + (folder / "dir.txt").string() + ": Is a directory");
     // Neither the title nor the binding moved to the file that was not written.
     EXPECT_EQ(snapshot(), before);
     EXPECT_FALSE(doc.HasPath);

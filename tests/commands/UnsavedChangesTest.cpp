@@ -134,12 +134,12 @@ std::string caseName(const ::testing::TestParamInfo<std::tuple<Command, Before>>
            befores[static_cast<int>(std::get<1>(info.param))];
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Prompt, UnsavedChangesTest,
-    ::testing::Combine(::testing::Values(Command::New, Command::Load, Command::LoadString,
-                                         Command::Close),
-                       ::testing::Values(Before::Saved, Before::YesSaved, Before::YesFailed,
-                                         Before::No, Before::Cancel, Before::PendingName)),
-    caseName);
+INSTANTIATE_TEST_SUITE_P(Prompt, UnsavedChangesTest,
+                         ::testing::Combine(::testing::Values(Command::New, Command::Load,
+                                                              Command::LoadString, Command::Close),
+                                            ::testing::Values(Before::Saved, Before::YesSaved,
+                                                              Before::YesFailed, Before::No,
+                                                              Before::Cancel, Before::PendingName)),
+                         caseName);
 
 } // namespace

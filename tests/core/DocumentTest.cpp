@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-
 using vellum::Bytes;
 using vellum::Document;
 

@@ -1,7 +1,7 @@
 // The string body: CR LF pairs become LF, as the data-size readout promises.
 
-#include "core/Document.h"
 #include "formats/StringFile.h"
+#include "core/Document.h"
 
 #include <gtest/gtest.h>
 
@@ -43,4 +43,3 @@ TEST(LfLineEnds, AgreesWithTheDataSizeReadout) {
         layer = std::move(next);
     }
 }
-

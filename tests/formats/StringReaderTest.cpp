@@ -12,7 +12,6 @@ using vellum::support::handMade;
 using vellum::support::scrollet;
 using Status = StringDecode::Status;
 
-
 TEST(DecodeStringFile, ReadsTheWorkedExample) {
     const std::string file = scrollet("note", "AB\nC");
     ASSERT_EQ(static_cast<unsigned char>(file[60]), 4);
@@ -135,4 +134,3 @@ TEST(DecodeStringFile, RandomBytesNeverBreakIt) {
     }
     EXPECT_GT(accepted, 0);
 }
-

@@ -5,8 +5,8 @@
 #include "commands/Clocks.h"
 #include "commands/Editor.h"
 #include "formats/ByteFiles.h"
-#include "tests/support/Scripted.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/Scripted.h"
 
 #include <gtest/gtest.h>
 

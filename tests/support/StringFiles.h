@@ -20,13 +20,12 @@ inline void fixChecksum(std::string& file) {
     file[file.size() - 1] = static_cast<char>((sum >> 8) & 0xFF);
 }
 
-
 // A string file laid out by hand, so that each field the reader uses can be
 // set to anything: the name-length byte, the name, the string's length word
 // and the body from its leading 00 on. The header before offset 60 is what a
 // real file holds, apart from the comment.
 inline std::string handMade(const Bytes& name, std::uint16_t lengthWord, const Bytes& body,
-                     int nameLengthByte = -1) {
+                            int nameLengthByte = -1) {
     std::string file = "**TI85**\x1a\x0c";
     file += '\0';
     file += std::string(42, ' ');

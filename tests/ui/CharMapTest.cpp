@@ -1,5 +1,5 @@
 // The character map: its grid, its clicks, and its one window.
-#include "Fakes.h"
+#include "tests/support/ScriptedWindow.h"
 
 #include "ui/CharMap.h"
 #include "ui/Display.h"
@@ -14,11 +14,7 @@ using namespace vellum::ui;
 
 namespace {
 
-struct Fixture {
-    test::FakeDialog dlgFile;
-    test::FakeBoxes boxes;
-    MainWindow window{EditorServices{&dlgFile, &dlgFile, &boxes, nullptr, nullptr}};
-};
+using Fixture = support::ScriptedWindow;
 
 } // namespace
 

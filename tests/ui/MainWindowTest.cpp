@@ -1,5 +1,7 @@
 // The main window: layout, captions, keys, and every event wired to its command.
-#include "Fakes.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/ScriptedWindow.h"
+#include "tests/support/StringFiles.h"
 
 #include "ui/CharMap.h"
 #include "ui/Controls.h"
@@ -12,33 +14,21 @@
 #include <QLabel>
 #include <QTest>
 
-#include <filesystem>
-#include <fstream>
-
 using namespace vellum;
 using namespace vellum::ui;
-using vellum::test::FakeBoxes;
-using vellum::test::FakeDialog;
+using vellum::support::readBytes;
+using vellum::support::ScratchFolder;
+using vellum::support::writeBytes;
 
 namespace {
 
-struct Fixture {
-    FakeDialog dlgFile;
-    FakeDialog dlgString;
-    FakeBoxes boxes;
-    MainWindow window{EditorServices{&dlgFile, &dlgString, &boxes, nullptr, nullptr}};
-
+struct Fixture : support::ScriptedWindow {
     void showActive() {
         window.show();
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));
     }
 };
-
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 } // namespace
 
@@ -49,7 +39,7 @@ class MainWindowTest : public QObject {
     void windowProperties() {
         Fixture f;
         QCOMPARE(f.window.windowTitle(), QStringLiteral("TI-85 'Scrollet' Text Editor"));
-        QCOMPARE(f.window.size(), QSize(419, 275));
+        QCOMPARE(f.window.size(), QSize(layout::kClientWidth, layout::kClientHeight));
         QCOMPARE(f.window.minimumSize(), f.window.maximumSize());
         const Qt::WindowFlags flags = f.window.windowFlags();
         QVERIFY(flags & Qt::WindowCloseButtonHint);
@@ -63,26 +53,38 @@ class MainWindowTest : public QObject {
     void controlsAtTheirRectanglesWithCaptions() {
         Fixture f;
         MainWindow& w = f.window;
+        // Every control stands where the layout table says; the size label's
+        // width follows its caption.
+        for (const layout::Place& place : layout::kPlaces) {
+            const QString name = QString::fromLatin1(place.control.data(),
+                                                     static_cast<qsizetype>(place.control.size()));
+            const QWidget* control = w.findChild<QWidget*>(name);
+            QVERIFY2(control != nullptr, qPrintable(name));
+            const QRect rect(place.left, place.top, place.width, place.height);
+            if (name == QStringLiteral("lblSize")) {
+                QCOMPARE(control->pos(), rect.topLeft());
+            } else {
+                QCOMPARE(control->geometry(), rect);
+            }
+        }
         struct Expected {
             QWidget* control;
-            QRect rect;
             QString caption;
         };
         const Expected expected[] = {
-            {w.cmdNew(), {319, 4, 97, 23}, "&New"},
-            {w.cmdSave(), {319, 27, 45, 23}, "&Save"},
-            {w.cmdSaveAs(), {365, 27, 51, 23}, "Save &As"},
-            {w.cmdLoad(), {319, 50, 97, 23}, "&Load"},
-            {w.cmdLoadS(), {319, 73, 97, 23}, "Load .&85s"},
-            {w.cmdString(), {319, 105, 97, 29}, "Compile into TI-8&5 String"},
-            {w.lblHeader(), {316, 144, 100, 35}, "&Variable Name" + QString(30, ' ') + "Filename"},
-            {w.txtVarName(), {326, 155, 86, 8}, "untitled"},
-            {w.lblFileName(), {326, 178, 84, 8}, "Untitled"},
-            {w.lblSave(), {324, 192, 83, 7}, ""},
-            {w.cmdCharMap(), {319, 205, 97, 19}, "Character Map"},
+            {w.cmdNew(), "&New"},
+            {w.cmdSave(), "&Save"},
+            {w.cmdSaveAs(), "Save &As"},
+            {w.cmdLoad(), "&Load"},
+            {w.cmdLoadS(), "Load .&85s"},
+            {w.cmdString(), "Compile into TI-8&5 String"},
+            {w.lblHeader(), "&Variable Name" + QString(30, ' ') + "Filename"},
+            {w.txtVarName(), "untitled"},
+            {w.lblFileName(), "Untitled"},
+            {w.lblSave(), ""},
+            {w.cmdCharMap(), "Character Map"},
         };
         for (const Expected& e : expected) {
-            QCOMPARE(e.control->geometry(), e.rect);
             QString caption;
             if (auto* b = qobject_cast<QPushButton*>(e.control)) {
                 caption = b->text();
@@ -93,8 +95,6 @@ class MainWindowTest : public QObject {
             }
             QCOMPARE(caption, e.caption);
         }
-        QCOMPARE(w.txtMain()->geometry(), QRect(0, 0, 315, 275));
-        QCOMPARE(w.lblSize()->pos(), QPoint(318, 226));
         QCOMPARE(w.lblSize()->text(), QStringLiteral("Data Size: "));
         QCOMPARE(w.lblHeader()->buddy(), static_cast<QWidget*>(w.txtVarName()));
         QCOMPARE(w.txtVarName()->maxLength(), 8);
@@ -137,7 +137,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(f.window.lblSize()->text(), QStringLiteral("Data Size: "));
         QVERIFY(doc.IsSaved);
         QVERIFY(!doc.HasPath);
-        QVERIFY(f.boxes.shown.empty());
+        QVERIFY(f.boxes.questions.empty());
     }
 
     void accessKeysRunTheirCommands() {
@@ -175,9 +175,9 @@ class MainWindowTest : public QObject {
         w.txtMain()->setFocus();
         QTest::keyClicks(w.txtMain(), "x");
         QTest::keyClick(&w, Qt::Key_N, Qt::AltModifier);
-        QTRY_COMPARE(f.boxes.shown.size(), std::size_t(1));
-        QCOMPARE(f.boxes.shown[0].message, std::string("File Unsaved. Save Now?"));
-        QCOMPARE(f.boxes.shown[0].title, std::string("Question"));
+        QTRY_COMPARE(f.boxes.questions.size(), std::size_t(1));
+        QCOMPARE(f.boxes.questions[0].message, std::string("File Unsaved. Save Now?"));
+        QCOMPARE(f.boxes.questions[0].title, std::string("Question"));
     }
 
     void accessKeyTakesTheNameBeforeCompiling() {
@@ -230,7 +230,7 @@ class MainWindowTest : public QObject {
         QTest::mouseClick(w.cmdCharMap(), Qt::LeftButton);
         QVERIFY(w.charMap() != nullptr);
         QVERIFY(w.charMap()->isVisible());
-        QVERIFY(f.boxes.shown.empty()); // nothing was unsaved
+        QVERIFY(f.boxes.questions.empty()); // nothing was unsaved
     }
 
     void enterClicksTheFocusedButtonAndEscapeNone() {
@@ -252,18 +252,16 @@ class MainWindowTest : public QObject {
         // The compile button, through the real writer and files, stores the
         // bytes the window shows.
         Fixture f;
-        const auto dir = std::filesystem::temp_directory_path() / "vellum-ui-compile";
-        std::filesystem::create_directories(dir);
+        ScratchFolder dir;
         const auto path = dir / "untitled.85s";
         f.window.document().setText("AB\r\nC");
-        f.dlgString.choose(path.string(), "untitled.85s");
+        f.dlgString.choose(path);
         QTest::mouseClick(f.window.cmdString(), Qt::LeftButton);
-        const std::string file = readFile(path);
+        const std::string file = readBytes(path);
         QCOMPARE(file.size(), std::size_t(83));
         QCOMPARE(file.substr(65 + 8, 7), std::string("\x00\xef"
                                                      "AB\nC\x00",
                                                      7));
-        std::filesystem::remove_all(dir);
     }
 
     void textChangesRunTheChangeHandler() {
@@ -342,90 +340,90 @@ class MainWindowTest : public QObject {
         QCOMPARE(w.txtVarName()->text(), QStringLiteral("untitled"));
     }
 
-    void newAsksAboutUnsavedText() {
+    // The buttons and the close request run the unsaved-changes prompt of
+    // the commands (its cases are the commands' table); a name typed into
+    // the box and not yet left counts, also when the window is closed with
+    // the focus still in the box.
+    void unsavedChangesPromptIsWired() {
         Fixture f;
         f.showActive();
         MainWindow& w = f.window;
         QTest::mouseClick(w.cmdNew(), Qt::LeftButton);
-        QVERIFY(f.boxes.shown.empty()); // saved: no question
+        QVERIFY(f.boxes.questions.empty()); // saved: no question
 
-        w.document().setText("keep me");
+        w.txtMain()->setFocus();
+        QTest::keyClicks(w.txtMain(), "draft");
         f.boxes.answers = {Answer::Cancel};
         QTest::mouseClick(w.cmdNew(), Qt::LeftButton);
-        QCOMPARE(f.boxes.shown.size(), std::size_t(1));
-        QCOMPARE(w.document().text(), Bytes("keep me"));
+        QCOMPARE(f.boxes.questions.size(), std::size_t(1));
+        QCOMPARE(w.document().text(), Bytes("draft"));
 
-        // Yes with a cancelled save dialog: the text stays (nothing was saved).
-        f.boxes.answers = {Answer::Yes};
-        QTest::mouseClick(w.cmdNew(), Qt::LeftButton);
-        QCOMPARE(f.dlgFile.shown.size(), std::size_t(1));
-        QVERIFY(f.dlgFile.shown[0].save);
-        QCOMPARE(w.document().text(), Bytes("keep me"));
+        f.boxes.answers = {Answer::Cancel};
+        QVERIFY(!w.close());
+        QVERIFY(w.isVisible());
+        QCOMPARE(f.boxes.questions.size(), std::size_t(2));
 
         f.boxes.answers = {Answer::No};
         QTest::mouseClick(w.cmdNew(), Qt::LeftButton);
-        QCOMPARE(w.document().text(), Bytes());
-        QVERIFY(w.document().IsSaved);
         QCOMPARE(w.txtMain()->toPlainText(), QString());
         QCOMPARE(w.lblSize()->text(), QStringLiteral("Data Size: 2"));
 
-        // Yes with a save that succeeds: saved, then emptied.
-        const auto dir = std::filesystem::temp_directory_path() / "vellum-ui-new";
-        std::filesystem::create_directories(dir);
-        w.document().setText("saved text");
-        f.boxes.answers = {Answer::Yes};
-        f.dlgFile.choose((dir / "a.txt").string(), "a.txt");
-        QTest::mouseClick(w.cmdNew(), Qt::LeftButton);
-        QCOMPARE(readFile(dir / "a.txt"), std::string("saved text\r\n"));
-        QCOMPARE(w.document().text(), Bytes());
-        std::filesystem::remove_all(dir);
-    }
-
-    void closingAsksAboutUnsavedText() {
-        Fixture f;
-        f.showActive();
-        MainWindow& w = f.window;
-        w.txtMain()->setFocus();
-        QTest::keyClicks(w.txtMain(), "draft");
-
-        f.boxes.answers = {Answer::Cancel};
-        QVERIFY(!w.close());
-        QVERIFY(w.isVisible());
-        QCOMPARE(w.document().text(), Bytes("draft"));
-
-        f.boxes.answers = {Answer::Yes}; // and the save dialog is cancelled
-        QVERIFY(!w.close());
-        QVERIFY(w.isVisible());
-
+        // Saved, then only a new name typed: closing asks and the name is kept.
+        w.txtVarName()->setFocus();
+        w.txtVarName()->selectAll();
+        QTest::keyClicks(w.txtVarName(), "Renamed");
         w.cmdCharMap_Click();
         QPointer<CharMap> map = w.charMap();
-        QVERIFY(map->isVisible());
+        f.boxes.answers = {Answer::Cancel};
+        QVERIFY(!w.close());
+        QCOMPARE(f.boxes.questions.size(), std::size_t(4));
+        QCOMPARE(w.document().VarName, Bytes("renamed"));
+        QCOMPARE(w.lblSave()->text(), QStringLiteral("MODIFIED"));
+
         f.boxes.answers = {Answer::No};
         QVERIFY(w.close());
         QVERIFY(!w.isVisible());
         QVERIFY(map == nullptr || !map->isVisible()); // closes with the window
-        QCOMPARE(f.boxes.shown.size(), std::size_t(3));
-        for (const auto& shown : f.boxes.shown) {
-            QCOMPARE(shown.message, std::string("File Unsaved. Save Now?"));
-        }
+    }
+
+    // A name typed without an extension is saved under that name, and the
+    // title shows it.
+    void aNameWithoutADotIsSavedAsTyped() {
+        Fixture f;
+        ScratchFolder dir;
+        f.window.document().setText("kept");
+        f.dlgFile.choose(dir / "notes");
+        QTest::mouseClick(f.window.cmdSave(), Qt::LeftButton);
+        QCOMPARE(readBytes(dir / "notes"), std::string("kept\r\n"));
+        QCOMPARE(f.window.lblFileName()->text(), QStringLiteral("notes"));
+        QCOMPARE(f.window.lblSave()->text(), QString());
+    }
+
+    // Whatever Load .85s refuses, the window shows the one message and keeps
+    // what it showed.
+    void aRefusedStringFileShowsTheMessage() {
+        Fixture f;
+        ScratchFolder dir;
+        writeBytes(dir / "long.85s", support::scrollet(Bytes(190, 'n'), "x"));
+        f.dlgFile.choose(dir / "long.85s");
+        QTest::mouseClick(f.window.cmdLoadS(), Qt::LeftButton);
+        QCOMPARE(f.boxes.errors.size(), std::size_t(1));
+        QCOMPARE(f.boxes.errors[0].message, std::string("Not a valid 'Scrollet' String."));
+        QCOMPARE(f.window.lblFileName()->text(), QStringLiteral("Untitled"));
+        QCOMPARE(f.window.txtVarName()->text(), QStringLiteral("untitled"));
     }
 
     void loadedTextShowsInTheWindow() {
         Fixture f;
-        const auto dir = std::filesystem::temp_directory_path() / "vellum-ui-load";
-        std::filesystem::create_directories(dir);
-        {
-            std::ofstream out(dir / "Notes.vlm", std::ios::binary);
-            out << "NOTES\r\nHello\r\nWorld\r\n";
-        }
-        f.dlgFile.choose((dir / "Notes.vlm").string(), "Notes.vlm");
+        ScratchFolder dir;
+        writeBytes(dir / "Notes.vlm", "NOTES\r\nHello\r\nWorld\r\n");
+        f.dlgFile.choose(dir / "Notes.vlm");
         QTest::mouseClick(f.window.cmdLoad(), Qt::LeftButton);
         QCOMPARE(f.window.txtMain()->toPlainText(), QStringLiteral("Hello\nWorld\n"));
         QCOMPARE(f.window.txtVarName()->text(), QStringLiteral("notes"));
         QCOMPARE(f.window.lblFileName()->text(), QStringLiteral("notes"));
         QCOMPARE(f.window.lblSave()->text(), QString());
         QCOMPARE(f.window.lblSize()->text(), QStringLiteral("Data Size: 14"));
-        std::filesystem::remove_all(dir);
     }
 };
 
