@@ -14,7 +14,7 @@ namespace vellum {
 
 CommandOutcome Editor::SaveStr(const std::string& FName, const Bytes& Data) {
     if (services_.files == nullptr || services_.boxes == nullptr || services_.clock == nullptr) {
-        return Failure{ENOSYS, "the editor was built without file access"};
+        return Failure{ENOSYS, messages::kNoFileAccess};
     }
     return writeStringFile({*services_.files, *services_.boxes, *services_.clock}, FName,
                            doc_.VarName, Data);

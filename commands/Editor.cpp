@@ -14,7 +14,7 @@ Failure Editor::fail(Failure failure, const std::string& message) {
 }
 
 void Editor::reportPasteTooLarge(std::size_t bytes, std::size_t limit) {
-    fail(Failure{EFBIG, {}}, messages::tooLarge("The pasted text", bytes, limit));
+    fail(Failure{EFBIG, {}}, messages::pasteTooLarge(bytes, limit));
 }
 
 } // namespace vellum

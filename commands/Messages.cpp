@@ -33,6 +33,10 @@ std::string megabytes(std::size_t bytes) {
 
 } // namespace
 
+std::string pasteTooLarge(std::size_t size, std::size_t limit) {
+    return tooLarge("The pasted text", size, limit);
+}
+
 std::string tooLarge(const std::string& what, std::size_t size, std::size_t limit) {
     return what + " is too large for the editor (" + megabytes(size) +
            "). The editor takes texts of up to " + megabytes(limit) +

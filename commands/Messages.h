@@ -31,6 +31,11 @@ inline constexpr const char* kCompileDialogFilter = "TI-85 String|*.85s|All File
 // Every refusal of Load .85s.
 inline constexpr const char* kNotScrollet = "Not a valid 'Scrollet' String.";
 
+// The string writer's failure of a length or position beyond the file limit.
+inline constexpr const char* kOverflow = "Overflow";
+// A compile without file access (an editor built without it).
+inline constexpr const char* kNoFileAccess = "the editor was built without file access";
+
 // The string writer's failure box: its text and title.
 std::string writeFailure(const Failure& failure);
 std::string writeFailureTitle(const Failure& failure);
@@ -45,7 +50,8 @@ inline constexpr const char* kNoNameLine = "The document is empty and has no nam
 // A compile that failed before its first write.
 std::string cannotCompile(const std::string& reason);
 
-// A text larger than the window takes ("The pasted text", or a path).
-std::string tooLarge(const std::string& what, std::size_t size, std::size_t limit);
+// A text larger than the window takes: a file (named by its path) or a paste.
+std::string tooLarge(const std::string& path, std::size_t size, std::size_t limit);
+std::string pasteTooLarge(std::size_t size, std::size_t limit);
 
 } // namespace vellum::messages

@@ -16,7 +16,7 @@ using namespace stringfile;
 namespace {
 
 FileStatus overflow() {
-    return {kOverflowNumber, kOverflowDescription};
+    return {kOverflowNumber, messages::kOverflow};
 }
 
 std::string le16(std::uint64_t value) {

@@ -12,9 +12,9 @@ namespace vellum {
 
 class ByteFiles;
 
-// The failure of a length or position beyond the file limit.
+// The number of the failure of a length or position beyond the file limit
+// (messages::kOverflow).
 inline constexpr int kOverflowNumber = 6;
-inline constexpr const char* kOverflowDescription = "Overflow";
 
 // What the writer uses of its surroundings.
 struct StringWriterServices {
