@@ -15,6 +15,7 @@
 #include <cctype>
 #include <filesystem>
 #include <optional>
+#include <stdexcept>
 #include <sys/stat.h>
 
 using namespace vellum;
@@ -487,4 +488,22 @@ TEST_F(CompileTest, EditorWithoutFileAccessWritesNothing) {
     EXPECT_FALSE(bare.cmdString_Click().ok());
     EXPECT_FALSE(targetExists());
     EXPECT_TRUE(boxes.critical.empty());
+}
+
+// A compile that fails before its first write (here the dialog throws, as
+// running out of memory would) says so instead of ending silently.
+TEST_F(CompileTest, AFailureBeforeTheFirstWriteIsShown) {
+    struct ThrowingDialog final : FileDialog {
+        FileChoice showOpen(const DialogSettings&) override {
+            throw std::runtime_error("no dialog");
+        }
+        FileChoice showSave(const DialogSettings& s) override { return showOpen(s); }
+    } dialog;
+    Editor throwing{doc, EditorServices{nullptr, &dialog, &boxes, &clock, &files}};
+    const CommandOutcome failed = throwing.cmdString_Click();
+    ASSERT_FALSE(failed.ok());
+    ASSERT_EQ(boxes.errors.size(), 1u);
+    EXPECT_EQ(boxes.errors[0].message, "Cannot compile: no dialog");
+    EXPECT_EQ(boxes.errors[0].title, "Error");
+    EXPECT_FALSE(targetExists());
 }
