@@ -6,8 +6,8 @@
 
 #include "commands/Editor.h"
 #include "core/Document.h"
-#include "formats/ByteFiles.h"
 #include "formats/StringFile.h"
+#include "io/ByteFiles.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/Scripted.h"
 
@@ -47,7 +47,7 @@ void BM_CompileAtLimit(benchmark::State& state) {
     support::ScriptedDialog dialog;
     support::ScriptedBoxes boxes;
     support::FixedClock clock;
-    PosixFiles files;
+    io::DiskFiles files;
     Editor editor(doc, {nullptr, &dialog, &boxes, &clock, &files});
 
     bool written = true;

@@ -4,12 +4,9 @@
 #include "Commands.h"
 
 #include "formats/StringCheck.h"
-#include "formats/TextDocument.h"
+#include "io/Files.h"
 
-#include <cerrno>
-#include <filesystem>
 #include <ostream>
-#include <system_error>
 
 namespace vellum::cli {
 
@@ -45,14 +42,12 @@ std::string describe(const StringCheckResult& r) {
 } // namespace
 
 Result<StringCheckResult> checkFile(const std::string& path) {
-    std::string head;
-    const FileResult read = readFile(path, head, kCheckReadLimit);
-    std::error_code error;
-    const auto size = std::filesystem::file_size(path, error);
-    if (!read.ok || error) {
-        return Failure{EIO, read.ok ? error.message() : read.reason};
+    const Result<io::FileInfo> info = io::fileInfo(path);
+    const Result<std::string> head = io::readPrefix(path, kCheckReadLimit);
+    if (!info.ok() || !head.ok()) {
+        return head.ok() ? info.failure() : head.failure();
     }
-    return checkStringFile(head, size);
+    return checkStringFile(head.value(), info.value().size);
 }
 
 int check(const Args& args, Io io) {

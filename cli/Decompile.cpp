@@ -5,8 +5,12 @@
 
 #include "commands/Editor.h"
 #include "core/Document.h"
+#include "formats/StringCheck.h"
 #include "formats/StringReader.h"
 #include "formats/TextDocument.h"
+#include "io/Files.h"
+
+#include <cerrno>
 
 #include <filesystem>
 #include <optional>
@@ -18,6 +22,8 @@ namespace vellum::cli {
 namespace {
 
 namespace fs = std::filesystem;
+
+constexpr std::uint64_t kLargestStandardInput = 64ull << 20;
 
 constexpr const char* kDecompileHelp = R"(Usage: vellum-cli decompile [--lenient] [-o OUT] INPUT.85s
 
@@ -34,10 +40,14 @@ checksum) is not decompiled: the damage is named and nothing is written.
 Options:
   -o, --output OUT    write OUT instead of INPUT with its extension replaced by
                       .vlm; a name ending in "vlm" (any case) gets the variable
-                      name as its first line, any other holds the text alone
+                      name as its first line, any other holds the text alone;
+                      "-" is standard output (the text alone)
       --lenient       decompile a damaged file all the same, as the editor
                       would load it, with a warning on standard error
   -h, --help          show this help and exit
+
+INPUT "-" is standard input; its text goes to standard output unless -o names
+a file. A device or FIFO output is written in place.
 
 An existing OUT is replaced only once the new file is complete; on any failure
 one line on standard error gives the reason and no file is written.
@@ -70,9 +80,39 @@ std::optional<Options> parse(const Args& args, Io io) {
     return options;
 }
 
-bool sameFile(const fs::path& a, const fs::path& b) {
+bool sameFile(const std::string& a, const std::string& b) {
     std::error_code error;
-    return fs::equivalent(a, b, error) && !error;
+    return fs::equivalent(io::pathFromUtf8(a), io::pathFromUtf8(b), error) && !error;
+}
+
+// Loads a string file read from standard input as the editor's Load .85s
+// would from a file.
+Result<void> loadBytes(Document& doc, const std::string& bytes) {
+    StringDecode decoded = decodeStringFile(bytes);
+    if (!decoded.accepted()) {
+        return Failure{EINVAL, decoded.reason};
+    }
+    doc.VarName = std::move(decoded.name);
+    doc.setText(decoded.text);
+    doc.RefreshStatus();
+    return {};
+}
+
+// The editor reads only a few fixed positions; a damaged file would give a
+// text nobody meant. Says so; false when nothing may be written.
+bool acceptDamage(const StringCheckResult& checked, const std::string& input, bool lenient, Io io) {
+    if (checked.valid) {
+        return true;
+    }
+    const std::string damage = "damaged: " + checked.problem;
+    if (!lenient) {
+        report(io, input + ": " + damage +
+                       "; nothing written (--lenient writes what the editor "
+                       "would load)");
+        return false;
+    }
+    report(io, input + ": warning: " + damage + "; writing what the editor would load");
+    return true;
 }
 
 } // namespace
@@ -87,52 +127,68 @@ int decompile(const Args& args, Io io) {
         return kExitOk;
     }
     const std::string& input = options->inputs.front();
-    const std::string output =
-        options->output.value_or(fs::path(input).replace_extension(".vlm").string());
-    if (sameFile(input, output)) {
+    const bool fromStandardInput = input == kStandardStream;
+    const std::string output = options->output.value_or(
+        fromStandardInput ? std::string(kStandardStream)
+                          : io::pathToUtf8(io::pathFromUtf8(input).replace_extension(".vlm")));
+    if (!fromStandardInput && sameFile(input, output)) {
         report(io, input + ": the output " + output + " is the input itself; nothing written");
         return kExitFailure;
     }
 
     // The editor reads a missing file as an empty one and refuses it; here the
     // plain reason is more use.
-    std::error_code error;
-    if (!fs::exists(input, error)) {
-        report(io,
-               input + ": " + std::make_error_code(std::errc::no_such_file_or_directory).message());
-        return kExitFailure;
+    if (!fromStandardInput) {
+        const Result<io::FileInfo> info = io::fileInfo(input);
+        if (!info.ok() || info.value().kind == io::FileKind::Missing) {
+            report(io,
+                   input + ": " + (info.ok() ? Failure::fromErrno(ENOENT) : info.failure()).text);
+            return kExitFailure;
+        }
     }
 
-    // The editor reads only a few fixed positions; a damaged file would give
-    // a text nobody meant. Say so, and write nothing unless asked.
-    const Result<StringCheckResult> checked = checkFile(input);
+    std::string standardInput;
+    if (fromStandardInput) {
+        Result<std::string> read = io::readStandardInput(kLargestStandardInput);
+        if (!read.ok()) {
+            report(io, "standard input: " + read.failure().text);
+            return kExitFailure;
+        }
+        standardInput = std::move(read.value());
+    }
+    const Result<StringCheckResult> checked =
+        fromStandardInput
+            ? Result<StringCheckResult>(checkStringFile(standardInput, standardInput.size()))
+            : checkFile(input);
     if (!checked.ok()) {
         report(io, input + ": " + checked.failure().text);
         return kExitFailure;
     }
-    if (!checked.value().valid) {
-        const std::string damage = "damaged: " + checked.value().problem;
-        if (!options->lenient) {
-            report(io, input + ": " + damage +
-                           "; nothing written (--lenient writes what the "
-                           "editor would load)");
-            return kExitFailure;
-        }
-        report(io, input + ": warning: " + damage + "; writing what the editor would load");
+    if (!acceptDamage(checked.value(), input, options->lenient, io)) {
+        return kExitFailure;
     }
 
     Document doc;
     UnattendedBoxes boxes;
     Editor editor(doc, {nullptr, nullptr, &boxes, nullptr, nullptr});
-    const Bytes title = Document::TitleFromFileName(fs::path(input).filename().string());
-    const CommandOutcome loaded = editor.LoadString(input, title);
+    const Bytes title =
+        Document::TitleFromFileName(io::pathToUtf8(io::pathFromUtf8(input).filename()));
+    Result<void> loaded;
+    if (fromStandardInput) {
+        loaded = loadBytes(doc, standardInput);
+    } else if (const CommandOutcome outcome = editor.LoadString(input, title); !outcome.ok()) {
+        loaded = outcome.failure();
+    }
     if (!loaded.ok()) {
         report(io, input + ": not a valid Scrollet string: " + loaded.failure().text);
         return kExitFailure;
     }
-    const FileResult saved = saveTextDocument(output, doc.VarName, doc.text());
-    if (!saved.ok) {
-        report(io, input + ": cannot write " + output + ": " + saved.reason);
+    const Result<void> saved =
+        output == kStandardStream
+            ? io::writeStandardOutput(formatTextDocument(doc.VarName, doc.text(), false))
+            : saveTextDocument(output, doc.VarName, doc.text());
+    if (!saved.ok()) {
+        report(io, input + ": cannot write " + output + ": " + saved.failure().text);
         return kExitFailure;
     }
     return kExitOk;

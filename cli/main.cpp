@@ -2,6 +2,8 @@
 
 #include "Commands.h"
 
+#include "io/Files.h"
+
 #include <exception>
 #include <iostream>
 #include <string_view>
@@ -69,6 +71,8 @@ int dispatch(const Args& all, Io io) {
 int main(int argc, char** argv) {
     const Args args(argv + (argc > 0 ? 1 : 0), argv + argc);
     Io io{std::cout, std::cerr};
+    // A write beyond the file-size limit fails like any other write.
+    vellum::io::ignoreFileSizeSignal();
     try {
         return dispatch(args, io);
     } catch (const std::exception& e) {

@@ -11,12 +11,19 @@ namespace vellum {
 
 namespace {
 
-std::locale userLocale() {
+std::locale loadUserLocale() {
     try {
         return std::locale("");
     } catch (const std::runtime_error&) {
         return std::locale::classic(); // LANG names a locale that is not installed
     }
+}
+
+// Loaded once: loading a locale reads its files, and a batch would do that
+// for every document.
+const std::locale& userLocale() {
+    static const std::locale locale = loadUserLocale();
+    return locale;
 }
 
 std::string format(const std::tm& moment, const char* pattern, const std::locale& locale) {

@@ -4,20 +4,19 @@
 
 #include "Messages.h"
 #include "formats/StringReader.h"
-#include "formats/TextDocument.h"
+#include "io/Files.h"
 
 #include <cerrno>
 
 namespace vellum {
 
 CommandOutcome Editor::LoadString(const std::string& path, const Bytes& title) {
-    std::string bytes;
-    const FileResult read = readFile(path, bytes, kStringReadLimit);
+    Result<std::string> read = io::readPrefix(path, kStringReadLimit);
     // A path that names no file reads as an empty file (and is then refused).
-    if (!read.ok && !read.missing) {
-        return fail(Failure{EIO, read.reason}, messages::cannotOpen(path, read.reason));
+    if (!read.ok() && !io::isMissing(read.failure())) {
+        return fail(read.failure(), messages::cannotOpen(path, read.failure().text));
     }
-    StringDecode decoded = decodeStringFile(bytes);
+    StringDecode decoded = decodeStringFile(read.ok() ? read.value() : std::string());
     if (!decoded.accepted()) {
         // Whatever the reader could not use, the user hears the one message.
         return fail(Failure{EINVAL, decoded.reason}, messages::kNotScrollet);

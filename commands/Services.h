@@ -9,7 +9,9 @@
 
 namespace vellum {
 
-class ByteFiles; // positional file access of the string writer
+namespace io {
+class ByteFiles; // positional file access of the string writer (io/ByteFiles.h)
+}
 
 enum class Answer { Yes, No, Cancel };
 
@@ -70,7 +72,7 @@ struct EditorServices {
     FileDialog* dlgString = nullptr;
     MessageBoxes* boxes = nullptr;
     Clock* clock = nullptr;
-    ByteFiles* files = nullptr;
+    io::ByteFiles* files = nullptr;
 };
 
 // How a command ended: Done (saved, loaded, written) or Cancelled by the

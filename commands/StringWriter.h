@@ -10,7 +10,9 @@
 
 namespace vellum {
 
+namespace io {
 class ByteFiles;
+}
 
 // The number of the failure of a length or position beyond the file limit
 // (messages::kOverflow).
@@ -18,14 +20,16 @@ inline constexpr int kOverflowNumber = 6;
 
 // What the writer uses of its surroundings.
 struct StringWriterServices {
-    ByteFiles& files;
+    io::ByteFiles& files;
     MessageBoxes& boxes;
     Clock& clock;
 };
 
-// Writes the file for the variable name and Data at path. A failing step
-// shows the failure box; Yes goes on with the next step, No deletes the file
-// and ends. Done when no step failed, else the first failure.
+// Writes the file for the variable name and Data at path, step by step, into
+// a staging file that a last step puts in path's place. A failing step shows
+// the failure box; Yes goes on with the next step, No deletes the staging
+// file and ends, leaving whatever was at path untouched. Done when no step
+// failed, else the first failure.
 CommandOutcome writeStringFile(StringWriterServices services, const std::string& path,
                                const Bytes& name, const Bytes& data);
 

@@ -4,23 +4,40 @@
 
 #include "Messages.h"
 #include "formats/TextDocument.h"
+#include "io/Files.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <optional>
 
 namespace vellum {
 
+namespace {
+
+// Without a window's limit a text document is still read only up to this
+// size: far beyond what a string file holds, and no threat to memory.
+constexpr std::uint64_t kLargestTextFile = 64ull << 20;
+
+std::size_t clampToSize(std::uint64_t size) {
+    return static_cast<std::size_t>(std::min<std::uint64_t>(size, SIZE_MAX));
+}
+
+} // namespace
+
 CommandOutcome Editor::LoadText(const std::string& path, const Bytes& title) {
-    std::string bytes;
-    const FileResult read = readFile(path, bytes);
-    if (!read.ok) {
-        const Failure failure{read.missing ? ENOENT : EIO, read.reason};
-        return fail(failure, messages::cannotOpen(path, read.reason));
-    }
-    if (bytes.size() > textSizeLimit_) {
-        const std::string message = messages::tooLarge(path, bytes.size(), textSizeLimit_);
+    const std::uint64_t limit = std::min<std::uint64_t>(textSizeLimit_, kLargestTextFile);
+    Result<std::string> read = io::readFile(path, limit);
+    if (!read.ok() && read.failure().number == EFBIG) {
+        const Result<io::FileInfo> info = io::fileInfo(path);
+        const std::uint64_t size = info.ok() ? info.value().size : limit + 1;
+        const std::string message = messages::tooLarge(path, clampToSize(size), clampToSize(limit));
         return fail(Failure{EFBIG, message}, message);
     }
+    if (!read.ok()) {
+        return fail(read.failure(), messages::cannotOpen(path, read.failure().text));
+    }
+    const std::string& bytes = read.value();
     const bool vellum = isVellumPath(path);
     std::optional<TextDocumentContent> content = parseTextDocument(bytes, vellum);
     if (!content) {
@@ -84,11 +101,11 @@ CommandOutcome Editor::saveText(bool alwaysAsk) {
         target = choice.path;
     }
 
-    const FileResult saved = saveTextDocument(target, doc_.VarName, doc_.text());
-    if (!saved.ok) {
+    const Result<void> saved = saveTextDocument(target, doc_.VarName, doc_.text());
+    if (!saved.ok()) {
         // Nothing of the document changes: it still counts as unsaved and
         // stays bound to the file it was bound to.
-        return fail(Failure{EIO, saved.reason}, messages::cannotSave(target, saved.reason));
+        return fail(saved.failure(), messages::cannotSave(target, saved.failure().text));
     }
     if (title) {
         doc_.DocTitle = *title;

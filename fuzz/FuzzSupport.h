@@ -1,11 +1,11 @@
 #pragma once
 // What the fuzz targets share: a check that stops the run with a message, and
-// a compile through the real writer over the in-memory files, the fixed clock
-// and the scripted boxes of tests/support, at the speed of a function call.
+// a compile through the real writer into memory, with the fixed clock and the
+// scripted boxes of tests/support, at the speed of a function call.
 
 #include "commands/StringWriter.h"
 #include "formats/StringFile.h"
-#include "tests/support/MemoryFiles.h"
+#include "io/ByteFiles.h"
 #include "tests/support/Scripted.h"
 
 #include <cstdint>
@@ -34,12 +34,14 @@ inline std::string_view asBytes(const std::uint8_t* data, std::size_t size) {
 // answered No).
 inline std::string compileString(const Bytes& name, const Bytes& text,
                                  support::ScriptedBoxes& boxes) {
-    support::MemoryFiles files;
+    std::string compiled;
+    io::BufferedFiles files([&compiled](const std::string&, std::string bytes) -> Result<void> {
+        compiled = std::move(bytes);
+        return {};
+    });
     support::FixedClock clock;
-    const std::string path = "compiled.85s";
-    (void)writeStringFile({files, boxes, clock}, path, name, buildStringData(text));
-    const auto file = files.files.find(path);
-    return file == files.files.end() ? std::string() : file->second;
+    (void)writeStringFile({files, boxes, clock}, "compiled.85s", name, buildStringData(text));
+    return compiled;
 }
 
 } // namespace vellum::fuzz

@@ -5,7 +5,7 @@
 #include "Startup.h"
 #include "commands/Clocks.h"
 #include "commands/Editor.h"
-#include "formats/ByteFiles.h"
+#include "io/ByteFiles.h"
 #include "ui/Fonts.h"
 #include "ui/Icon.h"
 #include "ui/MainWindow.h"
@@ -54,7 +54,7 @@ int runEditor(int& argc, char** argv, const std::function<void(QWidget& window)>
     ui::QtFileDialog dlgString(&window);
     ui::QtMessageBoxes boxes(&window);
     LocalClock clock;
-    PosixFiles files;
+    io::DiskFiles files;
     Editor editor(window.document(), {&dlgFile, &dlgString, &boxes, &clock, &files});
     window.wire(editor);
 

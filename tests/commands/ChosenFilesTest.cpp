@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace vellum;
@@ -59,6 +60,7 @@ TEST_F(ChosenFilesTest, ANameWithoutADotIsUsedWhole) {
 TEST_F(ChosenFilesTest, AFileThatCannotBeReadIsNamedWithTheReason) {
     std::filesystem::create_directory(folder / "folder.vlm");
     writeBytes(folder / "empty.vlm", "");
+    ASSERT_EQ(::mkfifo((folder / "fifo.txt").c_str(), 0600), 0); // opening it would block
     writeBytes(folder / "locked.txt", "secret\r\n");
     std::filesystem::permissions(folder / "locked.txt", std::filesystem::perms::none);
     const bool root = ::geteuid() == 0; // root reads every file
@@ -69,10 +71,12 @@ TEST_F(ChosenFilesTest, AFileThatCannotBeReadIsNamedWithTheReason) {
         const char* reason;
     } cases[] = {
         {"Load", &Editor::cmdLoad_Click, "missing.txt", "No such file or directory"},
-        {"Load", &Editor::cmdLoad_Click, "folder.vlm", "Is a directory"},
+        {"Load", &Editor::cmdLoad_Click, "folder.vlm", "not a regular file (a folder)"},
+        {"Load", &Editor::cmdLoad_Click, "fifo.txt", "not a regular file (a FIFO)"},
         {"Load", &Editor::cmdLoad_Click, "empty.vlm", "no name line"},
         {"Load", &Editor::cmdLoad_Click, "locked.txt", "Permission denied"},
-        {"Load .85s", &Editor::cmdLoadS_Click, "folder.vlm", "Is a directory"},
+        {"Load .85s", &Editor::cmdLoadS_Click, "folder.vlm", "not a regular file (a folder)"},
+        {"Load .85s", &Editor::cmdLoadS_Click, "fifo.txt", "not a regular file (a FIFO)"},
         {"Load .85s", &Editor::cmdLoadS_Click, "locked.txt", "Permission denied"},
     };
     type("keep");

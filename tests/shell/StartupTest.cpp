@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace vellum {
 namespace {
 
@@ -109,12 +111,14 @@ TEST(FormLoad, AFileTheLoaderCannotOpenIsShownAndTheEmptyDocumentStays) {
     ScratchFolder dir;
     std::filesystem::create_directories(dir / "folder.vlm");
     writeBytes(dir / "empty.vlm", "");
+    ASSERT_EQ(::mkfifo((dir / "fifo.vlm").c_str(), 0600), 0); // opening it would block
     const struct {
         std::string path;
         const char* message;
     } cases[] = {
         {dir / "missing.vlm", "No such file or directory"},
-        {dir / "folder.vlm", "Is a directory"},
+        {dir / "folder.vlm", "not a regular file (a folder)"},
+        {dir / "fifo.vlm", "not a regular file (a FIFO)"},
         {dir / "empty.vlm", "no name line"},
         {dir / "missing.85s", "Not a valid 'Scrollet' String."},
     };

@@ -4,7 +4,7 @@
 
 #include "commands/Clocks.h"
 #include "commands/Editor.h"
-#include "formats/ByteFiles.h"
+#include "io/ByteFiles.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/Scripted.h"
 
@@ -20,7 +20,7 @@ struct EditorFixture : ::testing::Test {
     ScriptedDialog dlgString;
     ScriptedBoxes boxes;
     FixedUtcClock clock{1796595330}; // 2026-12-06 22:15:30 UTC
-    PosixFiles files;
+    io::DiskFiles files;
     Document doc;
     Editor editor{doc, EditorServices{&dlgFile, &dlgString, &boxes, &clock, &files}};
 

@@ -4,7 +4,7 @@
 // support library itself needs no toolkit).
 
 #include "commands/Editor.h"
-#include "formats/ByteFiles.h"
+#include "io/ByteFiles.h"
 #include "tests/support/Scripted.h"
 #include "ui/MainWindow.h"
 
@@ -15,7 +15,7 @@ struct ScriptedWindow {
     ScriptedDialog dlgString;
     ScriptedBoxes boxes;
     FixedClock clock;
-    PosixFiles files;
+    io::DiskFiles files;
     ui::MainWindow window;
     Editor editor{window.document(), {&dlgFile, &dlgString, &boxes, &clock, &files}};
 
