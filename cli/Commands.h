@@ -51,8 +51,8 @@ class FixedFileDialog final : public FileDialog {
 };
 
 // Message boxes that nobody sees: every Yes/No question is answered No (so a
-// failed write leaves no file), every Yes/No/Cancel question Cancel. What went
-// wrong comes back in the commands' outcomes.
+// failed write leaves the old file), every Yes/No/Cancel question Cancel. What
+// went wrong comes back in the commands' outcomes.
 class UnattendedBoxes final : public MessageBoxes {
   public:
     Answer askYesNoCancel(const std::string& message, const std::string& title) override;

@@ -43,13 +43,12 @@ TEST_F(CheckTest, CheckPrintsOneLinePerFile) {
         all.push_back(line);
     }
     ASSERT_EQ(all.size(), 4u) << r.out;
-    EXPECT_EQ(all[1], (folder / "other.85s").string() +
+    EXPECT_EQ(all[1], (folder / "other.85s") +
                           ": valid, string \"note\" of 8 bytes, not in the viewer's layout: the "
                           "string starts with 00 01, not 00 EF");
-    EXPECT_EQ(all[2], (folder / "bad.85s").string() +
+    EXPECT_EQ(all[2], (folder / "bad.85s") +
                           ": invalid: the checksum is 0x03A9, the bytes add up to 0x03C9");
-    EXPECT_EQ(all[3],
-              (folder / "missing.85s").string() + ": cannot be read: No such file or directory");
+    EXPECT_EQ(all[3], (folder / "missing.85s") + ": cannot be read: No such file or directory");
 
     EXPECT_EQ(check({}).status, 2);
 }

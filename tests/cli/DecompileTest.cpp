@@ -35,7 +35,7 @@ TEST_F(DecompileTest, DecompileWritesAVellumDocumentNextToTheInput) {
     // Any other ending holds the text alone.
     ASSERT_EQ(decompile({"-o", folder / "plain.txt", in}).status, 0);
     EXPECT_EQ(readBytes(folder / "plain.txt"), "Once\r\nupon\r\n");
-    ASSERT_EQ(decompile({"--output=" + (folder / "NAMEDVLM").string(), in}).status, 0);
+    ASSERT_EQ(decompile({"--output=" + (folder / "NAMEDVLM"), in}).status, 0);
     EXPECT_EQ(readBytes(folder / "NAMEDVLM"), "story\r\nOnce\r\nupon\r\n");
 }
 

@@ -204,7 +204,7 @@ TEST_F(TextCommandTest, FailedSavesSayWhyAndChangeNothing) {
     EXPECT_EQ(boxes.errors[0].message,
               "Could not save " + missingFolder + ": No such file or directory");
     EXPECT_EQ(boxes.errors[1].message,
-              "Could not save " + (folder / "dir.txt").string() + ": Is a directory");
+              "Could not save " + (folder / "dir.txt") + ": Is a directory");
     // Neither the title nor the binding moved to the file that was not written.
     EXPECT_EQ(snapshot(), before);
     EXPECT_FALSE(doc.HasPath);
@@ -230,7 +230,7 @@ TEST_F(TextCommandTest, ReplacingAFileKeepsItsPermissionsAndFollowsLinks) {
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
 
-    ASSERT_TRUE(io::replaceFile((folder / "link.txt").string(), "via link\r\n").ok());
+    ASSERT_TRUE(io::replaceFile((folder / "link.txt"), "via link\r\n").ok());
     EXPECT_TRUE(std::filesystem::is_symlink(folder / "link.txt"));
     EXPECT_EQ(readBytes(path), "via link\r\n");
     ASSERT_EQ(::stat(path.c_str(), &st), 0);

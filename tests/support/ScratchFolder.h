@@ -16,8 +16,8 @@ class ScratchFolder {
     ScratchFolder& operator=(const ScratchFolder&) = delete;
 
     const std::filesystem::path& path() const { return path_; }
-    // A path inside the folder; it converts to the std::string the commands take.
-    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+    // A path inside the folder, as the UTF-8 text the commands and io/ take.
+    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
     // The names of the entries in the folder (a staging file left behind shows).
     std::vector<std::string> entries() const;
 
