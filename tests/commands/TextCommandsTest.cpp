@@ -211,13 +211,6 @@ TEST_F(TextCommandTest, FailedSavesSayWhyAndChangeNothing) {
     EXPECT_TRUE(std::filesystem::is_directory(folder / "dir.txt"));
 }
 
-TEST_F(TextCommandTest, TheLongestFileNamesCanBeSaved) {
-    const std::string path = folder / (std::string(251, 'n') + ".txt");
-    ASSERT_TRUE(io::replaceFile(path, "long\r\n").ok());
-    EXPECT_EQ(readBytes(path), "long\r\n");
-    EXPECT_EQ(folder.entries().size(), 1u);
-}
-
 TEST_F(TextCommandTest, ReplacingAFileKeepsItsPermissionsAndFollowsLinks) {
     const std::string path = folder / "private.txt";
     writeBytes(path, "old\r\n");
