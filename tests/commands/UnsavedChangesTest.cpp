@@ -19,6 +19,7 @@ enum class Before {
     Saved,       // nothing unsaved: no question
     YesSaved,    // Yes, and the save is written
     YesFailed,   // Yes, and the save cannot be written
+    YesCanceled, // Yes, and the save dialog is cancelled
     No,          // No: goes on without saving
     Cancel,      // Cancel: stops
     PendingName, // only a name typed into the box, not yet left; then Cancel
@@ -37,6 +38,7 @@ Expected expectedFor(Before before) {
     case Before::YesSaved:
         return {true, true, true};
     case Before::YesFailed:
+    case Before::YesCanceled:
         return {true, false, false};
     case Before::No:
         return {true, true, false};
@@ -97,6 +99,9 @@ TEST_P(UnsavedChangesTest, AsksSavesAndGoesOnOrStops) {
     } else if (before == Before::YesFailed) {
         boxes.answers = {Answer::Yes};
         dlgFile.choose(folder / "no/such/folder/kept.txt");
+    } else if (before == Before::YesCanceled) {
+        boxes.answers = {Answer::Yes};
+        dlgFile.cancel();
     } else if (before == Before::No) {
         boxes.answers = {Answer::No};
     }
@@ -128,7 +133,7 @@ TEST_P(UnsavedChangesTest, AsksSavesAndGoesOnOrStops) {
 
 std::string caseName(const ::testing::TestParamInfo<std::tuple<Command, Before>>& info) {
     static const char* const commands[] = {"New", "Load", "LoadString", "Close"};
-    static const char* const befores[] = {"Saved", "YesSaved", "YesFailed",
+    static const char* const befores[] = {"Saved", "YesSaved", "YesFailed",  "YesCanceled",
                                           "No",    "Cancel",   "PendingName"};
     return std::string(commands[static_cast<int>(std::get<0>(info.param))]) + "_" +
            befores[static_cast<int>(std::get<1>(info.param))];
@@ -138,7 +143,8 @@ INSTANTIATE_TEST_SUITE_P(Prompt, UnsavedChangesTest,
                          ::testing::Combine(::testing::Values(Command::New, Command::Load,
                                                               Command::LoadString, Command::Close),
                                             ::testing::Values(Before::Saved, Before::YesSaved,
-                                                              Before::YesFailed, Before::No,
+                                                              Before::YesFailed,
+                                                              Before::YesCanceled, Before::No,
                                                               Before::Cancel, Before::PendingName)),
                          caseName);
 
