@@ -4,17 +4,15 @@
 //
 //   ./run.sh bench   or   build/bench/vellum-bench --benchmark_filter=LoadText
 
+#include "commands/Editor.h"
 #include "core/Document.h"
-#include "formats/Editor.h"
 #include "formats/StringReader.h"
 #include "formats/TextDocument.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <benchmark/benchmark.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -31,27 +29,20 @@ std::string textOfSize(std::size_t size) {
     return text;
 }
 
-std::string scratchFile(const std::string& name, const std::string& bytes) {
-    const std::string path = (std::filesystem::temp_directory_path() /
-                              ("vellum-bench-" + std::to_string(::getpid()) + "-" + name))
-                                 .string();
-    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<long>(bytes.size()));
-    return path;
-}
-
 // The whole load as the Load command runs it: read, split, set the text box,
 // refresh the status.
 void BM_LoadText(benchmark::State& state) {
     const std::size_t size = static_cast<std::size_t>(state.range(0));
-    const std::string path = scratchFile("load.txt", textOfSize(size));
+    const support::ScratchFolder folder;
+    const std::string path = folder / "load.txt";
+    support::writeBytes(path, textOfSize(size));
     for (auto _ : state) {
         Document doc;
         Editor editor(doc, {});
-        const LoadResult result = editor.LoadText(path, "bench");
-        benchmark::DoNotOptimize(result.status);
+        const CommandOutcome result = editor.LoadText(path, "bench");
+        benchmark::DoNotOptimize(result.ok());
         benchmark::DoNotOptimize(doc.textBox().characterCount());
     }
-    std::filesystem::remove(path);
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * size));
     state.SetComplexityN(state.range(0));
 }
@@ -66,13 +57,14 @@ BENCHMARK(BM_LoadText)
 // The same text as a single line with lone LFs: nothing to split.
 void BM_LoadTextOneLine(benchmark::State& state) {
     const std::size_t size = static_cast<std::size_t>(state.range(0));
-    const std::string path = scratchFile("oneline.txt", std::string(size, 'a') + "\n");
+    const support::ScratchFolder folder;
+    const std::string path = folder / "oneline.txt";
+    support::writeBytes(path, std::string(size, 'a') + "\n");
     for (auto _ : state) {
         Document doc;
         Editor editor(doc, {});
-        benchmark::DoNotOptimize(editor.LoadText(path, "bench").status);
+        benchmark::DoNotOptimize(editor.LoadText(path, "bench").ok());
     }
-    std::filesystem::remove(path);
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * size));
 }
 BENCHMARK(BM_LoadTextOneLine)->Arg(5 << 20)->Unit(benchmark::kMillisecond);

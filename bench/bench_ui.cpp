@@ -2,6 +2,7 @@
 // text widget, the document's change handler and the size readout), against
 // the bare edit of a plain text widget and against what rescanning the text
 // for the readout would cost. Then one long line: shown and typed into.
+#include "tests/support/ScriptedWindow.h"
 #include "ui/Fonts.h"
 #include "ui/MainWindow.h"
 #include "ui/TextArea.h"
@@ -44,14 +45,6 @@ Bytes document(std::size_t size) {
     return text;
 }
 
-// Answers every question with No, so nothing blocks.
-class NoBoxes final : public MessageBoxes {
-  public:
-    Answer askYesNoCancel(const std::string&, const std::string&) override { return Answer::No; }
-    bool askYesNoCritical(const std::string&, const std::string&) override { return false; }
-    void showError(const std::string&, const std::string&) override {}
-};
-
 void type(QWidget* widget, int key, const QString& text) {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
     QApplication::sendEvent(widget, &press);
@@ -75,8 +68,8 @@ void keystrokes(benchmark::State& state, QWidget* widget) {
 
 void BM_KeystrokeInWindow(benchmark::State& state) {
     app();
-    NoBoxes boxes;
-    ui::MainWindow window(EditorServices{nullptr, nullptr, &boxes, nullptr, nullptr});
+    support::ScriptedWindow scripted; // no box can block
+    ui::MainWindow& window = scripted.window;
     window.document().setText(document(static_cast<std::size_t>(state.range(0))));
     window.show();
     QTextCursor cursor = window.txtMain()->textCursor();
@@ -121,8 +114,8 @@ Bytes oneLine(std::size_t size, bool words) {
 // line would cost.
 void longLine(benchmark::State& state, bool words, bool typing) {
     app();
-    NoBoxes boxes;
-    ui::MainWindow window(EditorServices{nullptr, nullptr, &boxes, nullptr, nullptr});
+    support::ScriptedWindow scripted; // no box can block
+    ui::MainWindow& window = scripted.window;
     window.show();
     QCoreApplication::processEvents();
     const Bytes text = oneLine(static_cast<std::size_t>(state.range(0)), words);

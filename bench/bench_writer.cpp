@@ -4,43 +4,21 @@
 //
 //   ./run.sh bench   or   build/bench/vellum-bench --benchmark_filter=Compile
 
+#include "commands/Editor.h"
 #include "core/Document.h"
-#include "formats/Editor.h"
 #include "formats/StringFile.h"
 #include "io/ByteFiles.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/Scripted.h"
 
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
 using namespace vellum;
-
-struct TargetDialog final : FileDialog {
-    std::string path;
-    FileChoice showOpen(const DialogSettings&) override { return {path, "bench.85s"}; }
-    FileChoice showSave(const DialogSettings&) override { return {path, "bench.85s"}; }
-};
-
-struct CountingBoxes final : MessageBoxes {
-    int failures = 0;
-    Answer askYesNoCancel(const std::string&, const std::string&) override {
-        return Answer::Cancel;
-    }
-    bool askYesNoCritical(const std::string&, const std::string&) override {
-        ++failures;
-        return false;
-    }
-    void showError(const std::string&, const std::string&) override {}
-};
-
-struct SteadyClock final : Clock {
-    std::string timeText() override { return "10:15:30 PM"; }
-    std::string dateText() override { return "12/6/2026"; }
-};
 
 // A text of lines of 38 characters and CR LF whose converted length is
 // exactly `converted` bytes.
@@ -64,21 +42,21 @@ void BM_CompileAtLimit(benchmark::State& state) {
     const std::size_t converted = stringfile::kMaxNamePlusData - 8 - 2;
     Document doc;
     doc.setText(textConvertingTo(converted));
-    TargetDialog dialog;
-    dialog.path = (std::filesystem::temp_directory_path() /
-                   ("vellum-bench-" + std::to_string(::getpid()) + ".85s"))
-                      .string();
-    CountingBoxes boxes;
-    SteadyClock clock;
+    const support::ScratchFolder folder;
+    const std::string path = folder / "bench.85s";
+    support::ScriptedDialog dialog;
+    support::ScriptedBoxes boxes;
+    support::FixedClock clock;
     io::DiskFiles files;
     Editor editor(doc, {nullptr, &dialog, &boxes, &clock, &files});
 
+    bool written = true;
     for (auto _ : state) {
-        editor.cmdString_Click();
+        dialog.choose(path);
+        written = isDone(editor.cmdString_Click()) && written;
     }
-    const auto size = std::filesystem::file_size(dialog.path);
-    std::filesystem::remove(dialog.path);
-    if (boxes.failures != 0 || size != stringfile::kMaxFileSize) {
+    const auto size = std::filesystem::file_size(path);
+    if (!written || !boxes.critical.empty() || size != stringfile::kMaxFileSize) {
         state.SkipWithError("the compile did not write a full-size file");
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * size));

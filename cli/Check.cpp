@@ -41,6 +41,15 @@ std::string describe(const StringCheckResult& r) {
 
 } // namespace
 
+Result<StringCheckResult> checkFile(const std::string& path) {
+    const Result<io::FileInfo> info = io::fileInfo(path);
+    const Result<std::string> head = io::readPrefix(path, kCheckReadLimit);
+    if (!info.ok() || !head.ok()) {
+        return head.ok() ? info.failure() : head.failure();
+    }
+    return checkStringFile(head.value(), info.value().size);
+}
+
 int check(const Args& args, Io io) {
     const auto parsed = parseArguments(args, "check", {}, io);
     if (!parsed) {
@@ -58,18 +67,14 @@ int check(const Args& args, Io io) {
 
     bool allValid = true;
     for (const std::string& file : files) {
-        const Result<io::FileInfo> info = io::fileInfo(file);
-        const Result<std::string> head = io::readPrefix(file, kCheckReadLimit);
-        if (!info.ok() || !head.ok()) {
-            io.out << file
-                   << ": cannot be read: " << (head.ok() ? info.failure() : head.failure()).text
-                   << '\n';
+        const Result<StringCheckResult> result = checkFile(file);
+        if (!result.ok()) {
+            io.out << file << ": cannot be read: " << result.failure().text << '\n';
             allValid = false;
             continue;
         }
-        const StringCheckResult result = checkStringFile(head.value(), info.value().size);
-        io.out << file << ": " << describe(result) << '\n';
-        allValid = allValid && result.valid;
+        io.out << file << ": " << describe(result.value()) << '\n';
+        allValid = allValid && result.value().valid;
     }
     return allValid ? kExitOk : kExitFailure;
 }

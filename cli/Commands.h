@@ -6,7 +6,9 @@
 // Each subcommand takes its arguments (after its own name) and the output
 // streams, and returns the exit status: 0 done, 1 a failure, 2 bad usage.
 
-#include "formats/Editor.h"
+#include "commands/Services.h"
+#include "core/Document.h"
+#include "formats/StringCheck.h"
 
 #include <initializer_list>
 #include <iosfwd>
@@ -49,30 +51,17 @@ class FixedFileDialog final : public FileDialog {
     std::string path_;
 };
 
-// Message boxes that nobody sees: each message is recorded, every Yes/No
-// question is answered No (so a failed write leaves the old file), every
-// Yes/No/Cancel question Cancel.
-class RecordingBoxes final : public MessageBoxes {
+// Message boxes that nobody sees: every Yes/No question is answered No (so a
+// failed write leaves the old file), every Yes/No/Cancel question Cancel. What
+// went wrong comes back in the commands' outcomes.
+class UnattendedBoxes final : public MessageBoxes {
   public:
-    struct Shown {
-        std::string message;
-        std::string title;
-    };
-
     Answer askYesNoCancel(const std::string& message, const std::string& title) override;
     bool askYesNoCritical(const std::string& message, const std::string& title) override;
     void showError(const std::string& message, const std::string& title) override;
-    // A warning is no failure and is not recorded; the subcommands print what
-    // it says from the command's outcome.
+    // A warning is no failure; the subcommands print what it says from the
+    // command's outcome.
     void showWarning(const std::string& message, const std::string& title) override;
-
-    const std::vector<Shown>& shown() const { return shown_; }
-    // The first message as one line for the terminal: its lines joined, with
-    // the string writer's question left out.
-    std::string firstAsLine() const;
-
-  private:
-    std::vector<Shown> shown_;
 };
 
 // An option that takes a value, given as "-o VALUE", "-oVALUE",
@@ -81,6 +70,12 @@ struct ValueOption {
     const char* shortName; // "-o"
     const char* longName;  // "--output"
     std::optional<std::string>* value;
+};
+
+// An option without a value, given as "--lenient".
+struct FlagOption {
+    const char* longName;
+    bool* value;
 };
 
 // What a subcommand's arguments hold besides its value options.
@@ -92,7 +87,8 @@ struct Arguments {
 // Parses a subcommand's arguments. An unknown option or a missing value is
 // reported (naming the command) and gives nothing: exit with kExitUsage.
 std::optional<Arguments> parseArguments(const Args& args, const std::string& command,
-                                        std::initializer_list<ValueOption> options, Io io);
+                                        std::initializer_list<ValueOption> options, Io io,
+                                        std::initializer_list<FlagOption> flags = {});
 
 // The value of --encoding: "auto" (and no value at all) gives no encoding,
 // "utf-8" UTF-8, "ti85" the calculator's bytes. An unknown name is reported
@@ -100,8 +96,9 @@ std::optional<Arguments> parseArguments(const Args& args, const std::string& com
 bool parseEncoding(const std::optional<std::string>& name, const std::string& command,
                    std::optional<TextEncoding>& encoding, Io io);
 
-// The lines of a message box text (separated by CR LF).
-std::vector<std::string> messageLines(const std::string& message);
+// Reads a string file and checks it strictly (formats/StringCheck.h); the
+// failure when it cannot be read.
+Result<StringCheckResult> checkFile(const std::string& path);
 
 // The program's name, a colon and the line, on the error stream.
 void report(Io io, const std::string& line);

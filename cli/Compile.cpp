@@ -3,8 +3,10 @@
 
 #include "Commands.h"
 
+#include "commands/Clocks.h"
+#include "commands/Editor.h"
+#include "commands/Messages.h"
 #include "core/Document.h"
-#include "formats/Clocks.h"
 #include "formats/StringFile.h"
 #include "formats/TextDocument.h"
 #include "io/ByteFiles.h"
@@ -64,9 +66,9 @@ exactly as the editor's "Compile into TI-85 String" button does.
 
 Each INPUT is read as the editor loads a text document: a path ending in "vlm"
 (any case) is a Vellum document whose first line is the variable name; any
-other file holds the text alone, and its file name up to the first ".",
-lower-cased, is the variable name. Names are cut to 8 characters. A line ends
-at CR LF, at a lone CR or at a lone LF.
+other file holds the text alone, and its file name up to the first "." (the
+whole name when it has none), lower-cased, is the variable name. Names are cut
+to 8 characters. A line ends at CR LF, at a lone CR or at a lone LF.
 
 Options:
   -n, --name NAME     store the string under NAME instead (cut to 8 characters)
@@ -163,26 +165,17 @@ bool sameFile(const std::string& a, const std::string& b) {
     return fs::equivalent(io::pathFromUtf8(a), io::pathFromUtf8(b), error) && !error;
 }
 
-std::string describeWriteFailure(const RecordingBoxes& boxes) {
-    const RecordingBoxes::Shown& box = boxes.shown().front();
-    const std::vector<std::string> lines = messageLines(box.message);
-    const std::string description = lines.size() > 1 ? lines[1] : box.message;
-    // The title is "Error " and the number.
-    std::string number = box.title;
-    if (number.rfind("Error ", 0) == 0) {
-        number = number.substr(6);
-    }
-    return description + " (error " + number + ")";
+std::string describeWriteFailure(const Failure& failure) {
+    return failure.text + " (error " + std::to_string(failure.number) + ")";
 }
 
 // Loads standard input as the editor loads a text file that is no Vellum
 // document; its name is "untitled" unless --name gives one.
-LoadResult loadStandardInput(Document& doc, std::optional<TextEncoding> encoding) {
-    LoadResult result;
+// Gives the characters that had no calculator byte and became "?".
+Result<std::size_t> loadStandardInput(Document& doc, std::optional<TextEncoding> encoding) {
     Result<std::string> read = io::readStandardInput(kLargestStandardInput);
     if (!read.ok()) {
-        result.reason = "standard input: " + read.failure().text;
-        return result;
+        return Failure{read.failure().number, "standard input: " + read.failure().text};
     }
     std::optional<TextDocumentContent> content = parseTextDocument(read.value(), false, encoding);
     doc.setText(content->text);
@@ -191,9 +184,7 @@ LoadResult loadStandardInput(Document& doc, std::optional<TextEncoding> encoding
     doc.DocTitle = Document::kDefaultVarName;
     doc.IsSaved = true;
     doc.RefreshStatus();
-    result.status = LoadResult::Status::Loaded;
-    result.replaced = content->replaced;
-    return result;
+    return content->replaced;
 }
 
 class Compiler {
@@ -212,43 +203,40 @@ class Compiler {
             report(io_, input + ": the output " + output + " is the input itself; nothing written");
             return false;
         }
-        const std::optional<Bytes> title =
-            input == kStandardStream
-                ? std::optional<Bytes>(Document::kDefaultVarName)
-                : Document::TitleFromFileName(io::pathToUtf8(io::pathFromUtf8(input).filename()));
-        if (!title && !options_.name && !isVellumPath(input)) {
-            report(io_, input + ": the file name has no \".\", so it gives no variable name; "
-                                "use --name");
-            return false;
-        }
-
         Document doc;
-        RecordingBoxes boxes;
+        UnattendedBoxes boxes;
         FixedFileDialog dialog(output);
         Editor editor(doc, {&dialog, &dialog, &boxes, &clock_, &files_});
 
-        const LoadResult loaded =
-            input == kStandardStream
-                ? loadStandardInput(doc, options_.encoding)
-                : editor.LoadText(input, title.value_or(Bytes{}), options_.encoding);
-        if (!loaded.ok()) {
-            const std::string reason = !boxes.shown().empty()  ? boxes.firstAsLine()
-                                       : loaded.reason.empty() ? "cannot be read"
-                                                               : loaded.reason;
-            report(io_, input + ": " + reason);
-            return false;
+        std::size_t replaced = 0;
+        if (input == kStandardStream) {
+            const Result<std::size_t> loaded = loadStandardInput(doc, options_.encoding);
+            if (!loaded.ok()) {
+                report(io_, input + ": " + loaded.failure().text);
+                return false;
+            }
+            replaced = loaded.value();
+        } else {
+            const Bytes title =
+                Document::TitleFromFileName(io::pathToUtf8(io::pathFromUtf8(input).filename()));
+            if (const CommandOutcome loaded = editor.LoadText(input, title, options_.encoding);
+                !loaded.ok()) {
+                report(io_, input + ": " + loaded.failure().text);
+                return false;
+            }
+            replaced = editor.replacedByLastLoad();
         }
-        if (loaded.replaced > 0) {
-            report(io_, input + ": " + replacedCharactersMessage(loaded.replaced));
+        if (replaced > 0) {
+            report(io_, input + ": " + messages::replacedCharacters(replaced));
         }
         if (options_.name) {
             doc.VarName = Charset::encodeText(Charset::fromUtf8(*options_.name));
             doc.RefreshStatus(); // cuts the name to 8 characters
         }
 
-        editor.cmdString_Click();
-        if (!boxes.shown().empty()) {
-            report(io_, input + ": cannot write " + output + ": " + describeWriteFailure(boxes));
+        if (const CommandOutcome written = editor.cmdString_Click(); !written.ok()) {
+            report(io_, input + ": cannot write " + output + ": " +
+                            describeWriteFailure(written.failure()));
             return false;
         }
         inputOf_[output] = input;

@@ -3,7 +3,9 @@
 
 #include "Commands.h"
 
+#include "commands/Editor.h"
 #include "core/Document.h"
+#include "formats/StringCheck.h"
 #include "formats/StringReader.h"
 #include "formats/TextDocument.h"
 #include "io/Files.h"
@@ -24,7 +26,7 @@ namespace fs = std::filesystem;
 constexpr std::uint64_t kLargestStandardInput = 64ull << 20;
 
 constexpr const char* kDecompileHelp =
-    R"(Usage: vellum-cli decompile [--encoding ENC] [-o OUT] INPUT.85s
+    R"(Usage: vellum-cli decompile [--lenient] [--encoding ENC] [-o OUT] INPUT.85s
 
 Reads a TI-85 string file exactly as the editor's "Load .85s" button does and
 saves the text as the editor's Save does.
@@ -32,6 +34,9 @@ saves the text as the editor's Save does.
 The string must be in the Scrollet viewer's layout (the byte EF after the
 string's first byte); its variable name becomes lower case, NUL bytes are
 dropped and line ends become CR LF.
+
+A file that "vellum-cli check" finds damaged (truncated, a wrong length or
+checksum) is not decompiled: the damage is named and nothing is written.
 
 Options:
   -o, --output OUT    write OUT instead of INPUT with its extension replaced by
@@ -44,6 +49,8 @@ Options:
                                shows, for every other program to read
                         ti85   each character as its TI-85 code, one byte,
                                as older versions of the editor wrote it
+      --lenient       decompile a damaged file all the same, as the editor
+                      would load it, with a warning on standard error
   -h, --help          show this help and exit
 
 INPUT "-" is standard input; its text goes to standard output unless -o names
@@ -60,14 +67,15 @@ struct Options {
     std::optional<TextEncoding> encoding; // none: as the editor would save
     std::vector<std::string> inputs;
     bool help = false;
+    bool lenient = false;
 };
 
 std::optional<Options> parse(const Args& args, Io io) {
     Options options;
     std::optional<std::string> encoding;
-    const auto parsed =
-        parseArguments(args, "decompile",
-                       {{"-e", "--encoding", &encoding}, {"-o", "--output", &options.output}}, io);
+    const auto parsed = parseArguments(
+        args, "decompile", {{"-e", "--encoding", &encoding}, {"-o", "--output", &options.output}},
+        io, {{"--lenient", &options.lenient}});
     if (!parsed || !parseEncoding(encoding, "decompile", options.encoding, io)) {
         return std::nullopt;
     }
@@ -87,33 +95,34 @@ bool sameFile(const std::string& a, const std::string& b) {
     return fs::equivalent(io::pathFromUtf8(a), io::pathFromUtf8(b), error) && !error;
 }
 
-// Loads a string file from standard input as the editor's Load .85s would
-// from a file.
-LoadResult loadStandardInput(Document& doc, RecordingBoxes& boxes) {
-    LoadResult result;
-    // A longer input is no string file the reader takes; its head decides.
-    Result<std::string> read = io::readStandardInput(kLargestStandardInput);
-    if (!read.ok()) {
-        result.reason = "standard input: " + read.failure().text;
-        return result;
-    }
-    StringDecode decoded = decodeStringFile(read.value());
-    switch (decoded.status) {
-    case StringDecode::Status::Refused:
-        boxes.showError(kNotScrolletMessage, kNotScrolletTitle);
-        result.status = LoadResult::Status::Refused;
-        return result;
-    case StringDecode::Status::Failed:
-        result.reason = decoded.reason;
-        return result;
-    case StringDecode::Status::Accepted:
-        break;
+// Loads a string file read from standard input as the editor's Load .85s
+// would from a file.
+Result<void> loadBytes(Document& doc, const std::string& bytes) {
+    StringDecode decoded = decodeStringFile(bytes);
+    if (!decoded.accepted()) {
+        return Failure{EINVAL, decoded.reason};
     }
     doc.VarName = std::move(decoded.name);
     doc.setText(decoded.text);
     doc.RefreshStatus();
-    result.status = LoadResult::Status::Loaded;
-    return result;
+    return {};
+}
+
+// The editor reads only a few fixed positions; a damaged file would give a
+// text nobody meant. Says so; false when nothing may be written.
+bool acceptDamage(const StringCheckResult& checked, const std::string& input, bool lenient, Io io) {
+    if (checked.valid) {
+        return true;
+    }
+    const std::string damage = "damaged: " + checked.problem;
+    if (!lenient) {
+        report(io, input + ": " + damage +
+                       "; nothing written (--lenient writes what the editor "
+                       "would load)");
+        return false;
+    }
+    report(io, input + ": warning: " + damage + "; writing what the editor would load");
+    return true;
 }
 
 } // namespace
@@ -148,18 +157,40 @@ int decompile(const Args& args, Io io) {
         }
     }
 
+    std::string standardInput;
+    if (fromStandardInput) {
+        Result<std::string> read = io::readStandardInput(kLargestStandardInput);
+        if (!read.ok()) {
+            report(io, "standard input: " + read.failure().text);
+            return kExitFailure;
+        }
+        standardInput = std::move(read.value());
+    }
+    const Result<StringCheckResult> checked =
+        fromStandardInput
+            ? Result<StringCheckResult>(checkStringFile(standardInput, standardInput.size()))
+            : checkFile(input);
+    if (!checked.ok()) {
+        report(io, input + ": " + checked.failure().text);
+        return kExitFailure;
+    }
+    if (!acceptDamage(checked.value(), input, options->lenient, io)) {
+        return kExitFailure;
+    }
+
     Document doc;
-    RecordingBoxes boxes;
+    UnattendedBoxes boxes;
     Editor editor(doc, {nullptr, nullptr, &boxes, nullptr, nullptr});
     const Bytes title =
-        Document::TitleFromFileName(io::pathToUtf8(io::pathFromUtf8(input).filename()))
-            .value_or(Document::kDefaultVarName);
-    const LoadResult loaded =
-        fromStandardInput ? loadStandardInput(doc, boxes) : editor.LoadString(input, title);
+        Document::TitleFromFileName(io::pathToUtf8(io::pathFromUtf8(input).filename()));
+    Result<void> loaded;
+    if (fromStandardInput) {
+        loaded = loadBytes(doc, standardInput);
+    } else if (const CommandOutcome outcome = editor.LoadString(input, title); !outcome.ok()) {
+        loaded = outcome.failure();
+    }
     if (!loaded.ok()) {
-        report(io, input + ": " +
-                       (loaded.status == LoadResult::Status::Refused ? boxes.firstAsLine()
-                                                                     : loaded.reason));
+        report(io, input + ": not a valid Scrollet string: " + loaded.failure().text);
         return kExitFailure;
     }
     const TextEncoding encoding = options->encoding.value_or(doc.Encoding);

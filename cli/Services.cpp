@@ -1,5 +1,6 @@
 #include "Commands.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <ostream>
 
@@ -20,51 +21,21 @@ FileChoice FixedFileDialog::showSave(const DialogSettings& /*settings*/) {
     return choose(path_);
 }
 
-Answer RecordingBoxes::askYesNoCancel(const std::string& message, const std::string& title) {
-    shown_.push_back({message, title});
+Answer UnattendedBoxes::askYesNoCancel(const std::string&, const std::string&) {
     return Answer::Cancel;
 }
 
-bool RecordingBoxes::askYesNoCritical(const std::string& message, const std::string& title) {
-    shown_.push_back({message, title});
+bool UnattendedBoxes::askYesNoCritical(const std::string&, const std::string&) {
     return false;
 }
 
-void RecordingBoxes::showError(const std::string& message, const std::string& title) {
-    shown_.push_back({message, title});
-}
+void UnattendedBoxes::showError(const std::string&, const std::string&) {}
 
-void RecordingBoxes::showWarning(const std::string& /*message*/, const std::string& /*title*/) {}
-
-std::string RecordingBoxes::firstAsLine() const {
-    if (shown_.empty()) {
-        return {};
-    }
-    std::string line;
-    for (const std::string& part : messageLines(shown_.front().message)) {
-        if (!part.empty() && part != "Continue Anyway?") {
-            line += line.empty() ? "" : " ";
-            line += part;
-        }
-    }
-    return line;
-}
-
-std::vector<std::string> messageLines(const std::string& message) {
-    std::vector<std::string> lines;
-    std::string_view rest = message;
-    for (;;) {
-        const auto end = rest.find("\r\n");
-        lines.emplace_back(rest.substr(0, end));
-        if (end == std::string_view::npos) {
-            return lines;
-        }
-        rest = rest.substr(end + 2);
-    }
-}
+void UnattendedBoxes::showWarning(const std::string&, const std::string&) {}
 
 std::optional<Arguments> parseArguments(const Args& args, const std::string& command,
-                                        std::initializer_list<ValueOption> options, Io io) {
+                                        std::initializer_list<ValueOption> options, Io io,
+                                        std::initializer_list<FlagOption> flags) {
     Arguments parsed;
     bool onlyInputs = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -79,6 +50,13 @@ std::optional<Arguments> parseArguments(const Args& args, const std::string& com
         }
         if (arg == "-h" || arg == "--help") {
             parsed.help = true;
+            continue;
+        }
+        if (const auto* flag =
+                std::find_if(flags.begin(), flags.end(),
+                             [&arg](const FlagOption& f) { return arg == f.longName; });
+            flag != flags.end()) {
+            *flag->value = true;
             continue;
         }
         const ValueOption* option = nullptr;

@@ -35,6 +35,17 @@ void Document::setText(const Bytes& text) {
 }
 
 void Document::setNameBox(const Bytes& text, std::size_t caret) {
+    showNameBox(text, caret);
+    nameBoxPending_ = true;
+}
+
+void Document::takeOverNameBox() {
+    if (nameBoxPending_) {
+        txtVarName_LostFocus();
+    }
+}
+
+void Document::showNameBox(const Bytes& text, std::size_t caret) {
     const bool changed = text != nameBox_;
     nameBox_ = text;
     nameBoxCaret_ = std::min(caret, nameBox_.size());
@@ -58,7 +69,8 @@ void Document::RefreshStatus() {
     }
     // Setting the box to VarName is a change whenever the two differ, and the
     // change handler then lower-cases the box.
-    setNameBox(VarName, nameBoxCaret_);
+    showNameBox(VarName, nameBoxCaret_);
+    nameBoxPending_ = false;
     lblFileName_ = DocTitle;
     lblSave_ = IsSaved ? "" : kModified;
     captionsChanged();
@@ -91,29 +103,7 @@ void Document::txtVarName_LostFocus() {
     RefreshStatus();
 }
 
-bool Document::confirmDiscard() {
-    if (IsSaved) {
-        return true;
-    }
-    const Answer answer = question_ ? question_(kUnsavedMessage, kUnsavedTitle) : Answer::Cancel;
-    switch (answer) {
-    case Answer::Cancel:
-        return false;
-    case Answer::No:
-        return true;
-    case Answer::Yes:
-        if (save_) {
-            save_();
-        }
-        return IsSaved;
-    }
-    return false;
-}
-
-void Document::cmdNew_Click() {
-    if (!confirmDiscard()) {
-        return;
-    }
+void Document::resetToNew() {
     setText({});
     DocTitle = kDefaultTitle;
     VarName = kDefaultVarName;
@@ -123,13 +113,9 @@ void Document::cmdNew_Click() {
     RefreshStatus();
 }
 
-void Document::Form_QueryUnload(bool& cancel, int /*reason*/) { cancel = !confirmDiscard(); }
-
-std::optional<Bytes> Document::TitleFromFileName(std::string_view fileTitle) {
+Bytes Document::TitleFromFileName(std::string_view fileTitle) {
+    // A name typed without an extension is used as it is.
     const auto dot = fileTitle.find('.');
-    if (dot == std::string_view::npos) {
-        return std::nullopt;
-    }
     return Charset::toLower(Charset::encodeText(Charset::fromUtf8(fileTitle.substr(0, dot))));
 }
 

@@ -10,15 +10,11 @@
 #include "TextBox.h"
 
 #include <cstddef>
-#include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 
 namespace vellum {
-
-enum class Answer { Yes, No, Cancel };
 
 // How a document's bytes stand in its file: as UTF-8 (each byte as its
 // display character), or as the calculator's codes, one byte each.
@@ -36,16 +32,9 @@ class DocumentObserver {
 
 class Document {
   public:
-    // The question box: message, title; Yes/No/Cancel, question icon, Yes default.
-    using Question = std::function<Answer(const std::string& message, const std::string& title)>;
-    // The Save command, run when the user answers Yes to the unsaved-changes prompt.
-    using SaveCommand = std::function<void()>;
-
     static constexpr std::size_t kMaxNameLength = 8;
     static constexpr const char* kDefaultVarName = "untitled";
     static constexpr const char* kDefaultTitle = "Untitled";
-    static constexpr const char* kUnsavedMessage = "File Unsaved. Save Now?";
-    static constexpr const char* kUnsavedTitle = "Question";
     static constexpr const char* kModified = "MODIFIED";
     static constexpr const char* kSizePrefix = "Data Size: ";
 
@@ -74,9 +63,12 @@ class Document {
     // The name box txtVarName: its text and caret offset.
     const Bytes& nameBox() const { return nameBox_; }
     std::size_t nameBoxCaret() const { return nameBoxCaret_; }
-    // A change of the box, by the user or by the program; runs
-    // txtVarName_Change when the text differs.
+    // A change of the box by the user; runs txtVarName_Change when the text
+    // differs. The edit stays pending until the box is left or redrawn.
     void setNameBox(const Bytes& text, std::size_t caret);
+    // Takes over a name-box edit still pending, as leaving the box would, so
+    // that a command asking about unsaved changes sees it.
+    void takeOverNameBox();
 
     // Status captions.
     const Bytes& lblFileName() const { return lblFileName_; }
@@ -88,36 +80,29 @@ class Document {
     void txtMain_Change();
     void txtVarName_Change();
     void txtVarName_LostFocus();
-    void cmdNew_Click();
-    // Sets cancel to keep the window open. The reason for closing is not used.
-    void Form_QueryUnload(bool& cancel, int reason = 0);
-
-    // The unsaved-changes prompt shared by New, closing and the load
-    // commands. True: go on. False: stop (Cancel, or a Yes whose save did not
-    // leave the document saved, so that the text the user wanted to keep is
-    // never thrown away).
-    bool confirmDiscard();
+    // The empty document of New, without asking: the text emptied, the
+    // default name and title, saved and bound to no file. DocPath stays.
+    void resetToNew();
 
     // The title for a file chosen in a dialog: its name (UTF-8, no folders)
-    // cut before the first "." and lower-cased; none without a ".".
-    static std::optional<Bytes> TitleFromFileName(std::string_view fileTitle);
+    // cut before the first "." and lower-cased. A name without "." is used
+    // whole.
+    static Bytes TitleFromFileName(std::string_view fileTitle);
 
-    void setQuestion(Question question) { question_ = std::move(question); }
-    void setSaveCommand(SaveCommand save) { save_ = std::move(save); }
     void setObserver(DocumentObserver* observer) { observer_ = observer; }
 
   private:
     void captionsChanged();
+    void showNameBox(const Bytes& text, std::size_t caret);
 
     std::shared_ptr<TextBox> textBox_;
     Bytes nameBox_ = kDefaultVarName;
     std::size_t nameBoxCaret_ = 0;
+    bool nameBoxPending_ = false;
     Bytes lblFileName_ = kDefaultTitle;
     std::string lblSave_;
     std::string lblSize_ = kSizePrefix;
 
-    Question question_;
-    SaveCommand save_;
     DocumentObserver* observer_ = nullptr;
 };
 

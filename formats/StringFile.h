@@ -25,9 +25,6 @@
 // file holds at most 32,767 bytes: n + L <= 32,698.
 
 #include "core/Charset.h"
-#include "core/Outcome.h"
-#include "formats/Editor.h"
-#include "io/ByteFiles.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -85,17 +82,11 @@ constexpr std::size_t fileSize(std::size_t n, std::size_t L) {
 
 } // namespace stringfile
 
-// The compile dialog dlgString.
-inline constexpr const char* kCompileDialogTitle = "Save String";
-inline constexpr const char* kCompileDialogFilter = "TI-85 String|*.85s|All Files|*.*";
+// The extension of a string file.
 inline constexpr const char* kStringFileExtension = ".85s";
 
 // The comment starts with this; the time and date follow.
 inline constexpr std::string_view kCommentPrefix = "Created by Vellum on ";
-
-// The failure of a length or position beyond the file limit.
-inline constexpr int kOverflowNumber = 6;
-inline constexpr const char* kOverflowDescription = "Overflow";
 
 // The editor's text with every CR LF pair turned into one LF, scanning from
 // the start; a lone CR or LF stays.
@@ -108,24 +99,5 @@ Bytes buildStringData(std::string_view text);
 // from the clock, each character turned into one calculator byte), cut after
 // 42 bytes or padded with spaces.
 Bytes buildComment(std::string_view timeUtf8, std::string_view dateUtf8);
-
-// The failure box of the writer: text and title.
-std::string writeFailureMessage(const Failure& failure);
-std::string writeFailureTitle(const Failure& failure);
-
-// What the writer uses of its surroundings.
-struct StringWriterServices {
-    io::ByteFiles& files;
-    MessageBoxes& boxes;
-    Clock& clock;
-};
-
-// The writer behind Editor::SaveStr: writes the file for the variable name
-// and Data at path, step by step, into a staging file that a last step puts
-// in path's place. A failing step shows the failure box; Yes goes on with the
-// next step, No deletes the staging file and ends, leaving whatever was at
-// path untouched. Nothing is reported to the caller.
-void writeStringFile(StringWriterServices services, const std::string& path, const Bytes& name,
-                     const Bytes& data);
 
 } // namespace vellum

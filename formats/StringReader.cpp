@@ -1,9 +1,5 @@
 #include "formats/StringReader.h"
 
-#include "formats/Editor.h"
-#include "formats/TextDocument.h"
-#include "io/Files.h"
-
 #include <cstdint>
 
 namespace vellum {
@@ -44,6 +40,8 @@ StringDecode decodeStringFile(std::string_view file) {
     if (byteAt(file, stringfile::markerOffset(n)) != stringfile::kScrolletMarker) {
         StringDecode result;
         result.status = StringDecode::Status::Refused;
+        result.reason =
+            "no Scrollet marker (EF) at offset " + std::to_string(stringfile::markerOffset(n));
         return result;
     }
     if (textOffset(n) > kLastReadableOffset) {
@@ -74,58 +72,6 @@ StringDecode decodeStringFile(std::string_view file) {
         result.text += c;
     }
     return result;
-}
-
-LoadResult Editor::LoadString(const std::string& path, const Bytes& title) {
-    LoadResult result;
-    Result<std::string> read = io::readPrefix(path, kStringReadLimit);
-    // A path that names no file reads as an empty file (and is then refused).
-    if (!read.ok() && !io::isMissing(read.failure())) {
-        result.reason = read.failure().text;
-        return result;
-    }
-    StringDecode decoded = decodeStringFile(read.ok() ? read.value() : std::string());
-    switch (decoded.status) {
-    case StringDecode::Status::Refused:
-        if (services_.boxes != nullptr) {
-            services_.boxes->showError(kNotScrolletMessage, kNotScrolletTitle);
-        }
-        result.status = LoadResult::Status::Refused;
-        return result;
-    case StringDecode::Status::Failed:
-        result.reason = decoded.reason;
-        return result;
-    case StringDecode::Status::Accepted:
-        break;
-    }
-
-    doc_.DocTitle = title;
-    doc_.VarName = std::move(decoded.name);
-    doc_.HasPath = false;
-    doc_.Encoding = TextEncoding::Utf8; // a new document as far as text files go
-    doc_.setText(decoded.text);
-    // A string load always ends modified, even when the text did not change.
-    doc_.IsSaved = false;
-    doc_.RefreshStatus();
-    result.status = LoadResult::Status::Loaded;
-    return result;
-}
-
-void Editor::cmdLoadS_Click() {
-    // Loading replaces the text: unsaved work is offered for saving first.
-    if (!doc_.confirmDiscard() || services_.dlgFile == nullptr) {
-        return;
-    }
-    const FileChoice choice =
-        services_.dlgFile->showOpen({kStringDialogTitle, kStringDialogFilter, ""});
-    if (choice.cancelled()) {
-        return;
-    }
-    const std::optional<Bytes> title = Document::TitleFromFileName(choice.fileTitle);
-    if (!title) {
-        return;
-    }
-    LoadString(choice.path, *title);
 }
 
 } // namespace vellum

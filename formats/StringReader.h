@@ -28,14 +28,10 @@ struct StringDecode {
     Status status = Status::Failed;
     Bytes name;         // lower-cased, as stored otherwise (not cut to 8)
     Bytes text;         // NULs removed, every LF turned into CR LF
-    std::string reason; // for Failed
+    std::string reason; // for Refused and Failed
 
     bool accepted() const { return status == Status::Accepted; }
 };
-
-// The message and title shown when the marker byte is wrong.
-inline constexpr const char* kNotScrolletMessage = "Not a valid 'Scrollet' String.";
-inline constexpr const char* kNotScrolletTitle = kErrorTitle;
 
 // The calculator-side loader counts positions from 1 in a byte, so neither
 // the marker (offset 66 + n) nor the start of the text (67 + n) can lie

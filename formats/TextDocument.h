@@ -11,7 +11,6 @@
 
 #include "core/Charset.h"
 #include "core/Outcome.h"
-#include "formats/Editor.h"
 #include "formats/TextEncoding.h"
 
 #include <cstddef>
@@ -23,22 +22,15 @@
 
 namespace vellum {
 
-// The dialog settings of Load, Save and Save As.
-inline constexpr const char* kTextDialogTitle = "Save Text";
-inline constexpr const char* kTextDialogFilter =
-    "'Vellum' Files (*.vlm)|*.vlm|Regular Text Files|*.txt|All Files|*.*";
-// The dialog settings of Load .85s.
-inline constexpr const char* kStringDialogTitle = "Load String";
-inline constexpr const char* kStringDialogFilter = "TI-85 Strings|*.85s|All Files|*.*";
-// The box shown when a save cannot be written.
-inline constexpr const char* kSaveErrorTitle = kErrorTitle;
-
 // True when the last three characters of the path, upper-cased, are "VLM".
 bool isVellumPath(std::string_view path);
 
 // The lines of a file of calculator bytes, without their terminators. No
 // empty line is produced after the last terminator.
 std::vector<std::string_view> splitLines(std::string_view bytes);
+
+// The longest line of a document's text, in bytes: only CR LF ends a line.
+std::size_t longestLine(std::string_view text);
 
 struct TextDocumentContent {
     std::optional<Bytes> name;                        // the first line, for a Vellum document

@@ -171,9 +171,4 @@ std::string encodeForFile(std::string_view documentBytes, TextEncoding encoding)
     return Charset::toUtf8(chars);
 }
 
-std::string replacedCharactersMessage(std::size_t count) {
-    return count == 1 ? "1 character has no TI-85 equivalent and became ?"
-                      : std::to_string(count) + " characters have no TI-85 equivalent and became ?";
-}
-
 } // namespace vellum

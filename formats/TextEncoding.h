@@ -43,7 +43,4 @@ void forEachDecodedLine(std::string_view file, TextEncoding encoding,
 // display character, so that reading the file gives the same bytes back.
 std::string encodeForFile(std::string_view documentBytes, TextEncoding encoding);
 
-// What the user is told when characters of a load or a paste became "?".
-std::string replacedCharactersMessage(std::size_t count);
-
 } // namespace vellum

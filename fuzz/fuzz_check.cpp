@@ -51,9 +51,9 @@ void checkAcceptedFile(std::string_view file, const StringCheckResult& checked) 
     if (storedText.find('\0') != std::string_view::npos || read.name != checked.name) {
         return; // the reading lost something; the writer cannot give it back
     }
-    fuzz::RecordingBoxes boxes;
+    support::ScriptedBoxes boxes;
     const std::string compiled = fuzz::compileString(read.name, read.text, boxes);
-    require(boxes.titles.empty(), "what the reader read from a valid file compiles");
+    require(boxes.critical.empty(), "what the reader read from a valid file compiles");
     require(compiled.size() == file.size(), "the compiled file has the same size");
     const std::size_t commentEnd = stringfile::kCommentOffset + stringfile::kCommentLength;
     require(compiled.substr(0, stringfile::kCommentOffset) ==

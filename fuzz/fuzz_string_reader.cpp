@@ -27,19 +27,19 @@ bool isReaderText(const Bytes& text) {
 }
 
 void compileAgain(const StringDecode& read) {
-    fuzz::RecordingBoxes boxes;
+    support::ScriptedBoxes boxes;
     const std::string file = fuzz::compileString(read.name, read.text, boxes);
     const std::size_t dataSize = buildStringData(read.text).size();
     if (read.name.size() + dataSize > stringfile::kMaxNamePlusData) {
         // Too long for the calculator: the writer stops with its overflow
         // failure, and the No that the boxes answer leaves no file.
-        require(!boxes.titles.empty() &&
-                    boxes.titles.front() == "Error " + std::to_string(kOverflowNumber),
+        require(!boxes.critical.empty() &&
+                    boxes.critical.front().title == "Error " + std::to_string(kOverflowNumber),
                 "an oversized text is refused with the overflow failure");
         require(file.empty(), "an abandoned write leaves no file");
         return;
     }
-    require(boxes.titles.empty(), "a text within the limits compiles without a failure");
+    require(boxes.critical.empty(), "a text within the limits compiles without a failure");
     require(file.size() == stringfile::fileSize(read.name.size(), dataSize),
             "the compiled file has the layout's size");
 

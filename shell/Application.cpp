@@ -3,6 +3,9 @@
 #include "CommandLine.h"
 #include "Platform.h"
 #include "Startup.h"
+#include "commands/Clocks.h"
+#include "commands/Editor.h"
+#include "io/ByteFiles.h"
 #include "ui/Fonts.h"
 #include "ui/Icon.h"
 #include "ui/MainWindow.h"
@@ -44,27 +47,24 @@ int runEditor(int& argc, char** argv, const std::function<void(QWidget& window)>
     const std::string commandLine = joinArguments(argc, argv);
     const auto registry = platformRegistry();
 
-    ui::MainWindow window({}, [&](ui::MainWindow& w) {
-        ui::QtMessageBoxes boxes(&w);
-        StartupSteps steps;
-        steps.newDocument = [&w] {
-            w.document().IsSaved = true;
-            w.editor().cmdNew_Click();
-        };
-        steps.registry = registry.get();
-        steps.program = currentProgramLocation();
-        steps.associateDesktop = associateDesktop;
-        steps.loadText = [&w](const std::string& path, const Bytes& title) {
-            return w.editor().LoadText(path, title);
-        };
-        steps.loadString = [&w](const std::string& path, const Bytes& title) {
-            return w.editor().LoadString(path, title);
-        };
-        steps.boxes = &boxes;
-        steps.commandLine = commandLine;
-        // The window has made the first document (steps 1 and 2).
-        continueFormLoad(steps);
-    });
+    // The window builds its controls; the services and the commands are
+    // assembled here, and the start-up sequence runs before the first show.
+    ui::MainWindow window;
+    ui::QtFileDialog dlgFile(&window);
+    ui::QtFileDialog dlgString(&window);
+    ui::QtMessageBoxes boxes(&window);
+    LocalClock clock;
+    io::DiskFiles files;
+    Editor editor(window.document(), {&dlgFile, &dlgString, &boxes, &clock, &files});
+    window.wire(editor);
+
+    StartupSteps steps = editorSteps(editor);
+    steps.registry = registry.get();
+    steps.program = currentProgramLocation();
+    steps.associateDesktop = associateDesktop;
+    steps.commandLine = commandLine;
+    Form_Load(steps);
+
     window.show();
     if (shown) {
         shown(window);

@@ -1,6 +1,6 @@
 #pragma once
-// The editor as a program: the application object, the main window with the
-// whole start-up sequence, and the event loop.
+// The editor as a program: the application object, the services and the
+// commands around the main window, the start-up sequence, and the event loop.
 
 #include <functional>
 

@@ -5,12 +5,9 @@
 #include "Display.h"
 #include "Fonts.h"
 #include "Icon.h"
-#include "QtServices.h"
 #include "TextArea.h"
 
-#include "formats/Clocks.h"
-#include "formats/TextEncoding.h"
-#include "io/ByteFiles.h"
+#include "commands/Messages.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -24,18 +21,30 @@ namespace {
 const QString kHeaderCaption =
     QStringLiteral("&Variable Name") + QString(30, QLatin1Char(' ')) + QStringLiteral("Filename");
 
-QLabel* makeLabel(const QString& caption, const QRect& rect, QWidget* parent) {
+// The control's rectangle from the layout table.
+QRect rectOf(std::string_view control) {
+    const layout::Place& place = layout::placeOf(control);
+    return {place.left, place.top, place.width, place.height};
+}
+
+// Names the control and puts it where the layout table says.
+template <typename Control> Control* placed(Control* control, std::string_view name) {
+    control->setObjectName(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
+    control->setGeometry(rectOf(name));
+    return control;
+}
+
+QLabel* makeLabel(const QString& caption, std::string_view name, QWidget* parent) {
     auto* label = new QLabel(caption, parent);
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setAutoFillBackground(true);
-    label->setGeometry(rect);
-    return label;
+    return placed(label, name);
 }
 
 } // namespace
 
-MainWindow::MainWindow(EditorServices services, StartUpSteps moreSteps)
+MainWindow::MainWindow()
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                            Qt::MSWindowsFixedSizeDialogHint) {
@@ -43,54 +52,20 @@ MainWindow::MainWindow(EditorServices services, StartUpSteps moreSteps)
     setWindowIcon(programIcon());
     setFont(controlFont());
     setFixedSize(kClientWidth, kClientHeight);
-    // Where the window will appear, already while Form_Load runs: a box shown
-    // at start-up stands over its owner, so it appears there too.
+    // Where the window will appear, already while shell/ runs the start-up
+    // steps before the first show: a box shown then stands over its owner,
+    // so it appears there too.
     centreOnScreen();
     buildControls();
 
-    if (services.dlgFile == nullptr) {
-        dlgFile_ = std::make_unique<QtFileDialog>(this);
-        services.dlgFile = dlgFile_.get();
-    }
-    if (services.dlgString == nullptr) {
-        dlgString_ = std::make_unique<QtFileDialog>(this);
-        services.dlgString = dlgString_.get();
-    }
-    if (services.boxes == nullptr) {
-        boxes_ = std::make_unique<QtMessageBoxes>(this);
-        services.boxes = boxes_.get();
-    }
-    if (services.clock == nullptr) {
-        clock_ = std::make_unique<LocalClock>();
-        services.clock = clock_.get();
-    }
-    if (services.files == nullptr) {
-        files_ = std::make_unique<io::DiskFiles>();
-        services.files = files_.get();
-    }
-
     doc_ = std::make_unique<Document>(std::make_shared<TextAreaBox>(txtMain_));
     doc_->setObserver(this);
-    editor_ = std::make_unique<Editor>(*doc_, services);
     // Qt lays out and converts the whole text on every load and paste; past a
     // few megabytes the window would stop answering for seconds.
-    editor_->setTextSizeLimit(kMaxTextBytes);
     txtMain_->setSizeLimit(kMaxTextBytes);
-    connect(txtMain_, &TextArea::pasteTooLarge, this,
-            [this, boxes = services.boxes](std::size_t bytes) {
-                boxes->showError(Editor::tooLargeMessage("The pasted text", bytes, kMaxTextBytes),
-                                 kErrorTitle);
-            });
-    editor_->setLineLengthLimit(kMaxLineBytes);
     txtMain_->setLineLengthLimit(kMaxLineBytes);
-    connect(txtMain_, &TextArea::pasteLineTooLong, this,
-            [this, boxes = services.boxes](std::size_t bytes) {
-                boxes->showError(
-                    Editor::lineTooLongMessage("The pasted text", bytes, kMaxLineBytes),
-                    kErrorTitle);
-            });
-    wire();
-    Form_Load(moreSteps);
+    wireControls();
+    txtMain_->setFocus(Qt::OtherFocusReason); // first in the tab order
 }
 
 MainWindow::~MainWindow() {
@@ -103,48 +78,34 @@ MainWindow::~MainWindow() {
 void MainWindow::buildControls() {
     // Created in tab order, which is also the stacking order: the name box
     // lies over the header label, the title label over its bottom edge.
-    txtMain_ = new TextArea(this);
-    txtMain_->setObjectName(QStringLiteral("txtMain"));
-    txtMain_->setGeometry(0, 0, 315, 275);
+    txtMain_ = placed(new TextArea(this), "txtMain");
 
-    auto button = [this](const char* name, const QString& caption, const QRect& rect) {
-        auto* b = new CommandButton(caption, this);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setGeometry(rect);
-        return b;
+    auto button = [this](std::string_view name, const QString& caption) {
+        return placed(new CommandButton(caption, this), name);
     };
-    cmdNew_ = button("cmdNew", QStringLiteral("&New"), {319, 4, 97, 23});
-    cmdSave_ = button("cmdSave", QStringLiteral("&Save"), {319, 27, 45, 23});
-    cmdSaveAs_ = button("cmdSaveAs", QStringLiteral("Save &As"), {365, 27, 51, 23});
-    cmdLoad_ = button("cmdLoad", QStringLiteral("&Load"), {319, 50, 97, 23});
-    cmdLoadS_ = button("cmdLoadS", QStringLiteral("Load .&85s"), {319, 73, 97, 23});
-    cmdString_ =
-        button("cmdString", QStringLiteral("Compile into TI-8&5 String"), {319, 105, 97, 29});
+    cmdNew_ = button("cmdNew", QStringLiteral("&New"));
+    cmdSave_ = button("cmdSave", QStringLiteral("&Save"));
+    cmdSaveAs_ = button("cmdSaveAs", QStringLiteral("Save &As"));
+    cmdLoad_ = button("cmdLoad", QStringLiteral("&Load"));
+    cmdLoadS_ = button("cmdLoadS", QStringLiteral("Load .&85s"));
+    cmdString_ = button("cmdString", QStringLiteral("Compile into TI-8&5 String"));
 
-    lblHeader_ = new WrappingLabel(kHeaderCaption, this);
-    lblHeader_->setObjectName(QStringLiteral("lblHeader"));
-    lblHeader_->setGeometry(316, 144, 100, 35);
+    lblHeader_ = placed(new WrappingLabel(kHeaderCaption, this), "lblHeader");
 
-    txtVarName_ = new NameBox(this);
-    txtVarName_->setObjectName(QStringLiteral("txtVarName"));
+    txtVarName_ = placed(new NameBox(this), "txtVarName");
     txtVarName_->setText(QStringLiteral("XXXXXXXX"));
-    txtVarName_->setGeometry(326, 155, 86, 8);
     lblHeader_->setBuddy(txtVarName_); // Alt+V goes to the name box
 
-    lblFileName_ = makeLabel(QStringLiteral("XXXXXXXX"), {326, 178, 84, 8}, this);
-    lblFileName_->setObjectName(QStringLiteral("lblFileName"));
-    lblSave_ = makeLabel(QStringLiteral("MODIFIED"), {324, 192, 83, 7}, this);
-    lblSave_->setObjectName(QStringLiteral("lblSave"));
+    lblFileName_ = makeLabel(QStringLiteral("XXXXXXXX"), "lblFileName", this);
+    lblSave_ = makeLabel(QStringLiteral("MODIFIED"), "lblSave", this);
     lblSave_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
 
-    cmdCharMap_ = button("cmdCharMap", QStringLiteral("Character Map"), {319, 205, 97, 19});
+    cmdCharMap_ = button("cmdCharMap", QStringLiteral("Character Map"));
 
-    lblSize_ = makeLabel(QString::fromLatin1(Document::kSizePrefix), {318, 226, 66, 8}, this);
-    lblSize_->setObjectName(QStringLiteral("lblSize"));
+    lblSize_ = makeLabel(QString::fromLatin1(Document::kSizePrefix), "lblSize", this);
 
     // In the free corner under the size readout, so the layout stays as it is.
-    lblNote_ = makeLabel(QString(), {318, 237, 98, 36}, this);
-    lblNote_->setObjectName(QStringLiteral("lblNote"));
+    lblNote_ = makeLabel(QString(), "lblNote", this);
     lblNote_->setWordWrap(true);
     lblNote_->hide();
     noteTimer_ = new QTimer(this);
@@ -159,14 +120,40 @@ void MainWindow::buildControls() {
     }
 }
 
-void MainWindow::wire() {
-    connect(cmdNew_, &QPushButton::clicked, this, [this] { editor_->cmdNew_Click(); });
-    connect(cmdSave_, &QPushButton::clicked, this, [this] { editor_->cmdSave_Click(); });
-    connect(cmdSaveAs_, &QPushButton::clicked, this, [this] { editor_->cmdSaveAs_Click(); });
-    connect(cmdLoad_, &QPushButton::clicked, this, [this] { editor_->cmdLoad_Click(); });
-    connect(cmdLoadS_, &QPushButton::clicked, this, [this] { editor_->cmdLoadS_Click(); });
-    connect(cmdString_, &QPushButton::clicked, this, [this] { editor_->cmdString_Click(); });
+template <typename Command> void MainWindow::run(Command command) {
+    if (editor_ != nullptr) {
+        // The command has shown whatever went wrong; the window only follows
+        // the document's captions.
+        (void)command(*editor_);
+    }
+}
+
+void MainWindow::wireControls() {
+    connect(cmdNew_, &QPushButton::clicked, this,
+            [this] { run([](Editor& e) { return e.cmdNew_Click(); }); });
+    connect(cmdSave_, &QPushButton::clicked, this,
+            [this] { run([](Editor& e) { return e.cmdSave_Click(); }); });
+    connect(cmdSaveAs_, &QPushButton::clicked, this,
+            [this] { run([](Editor& e) { return e.cmdSaveAs_Click(); }); });
+    connect(cmdLoad_, &QPushButton::clicked, this,
+            [this] { run([](Editor& e) { return e.cmdLoad_Click(); }); });
+    connect(cmdLoadS_, &QPushButton::clicked, this,
+            [this] { run([](Editor& e) { return e.cmdLoadS_Click(); }); });
+    connect(cmdString_, &QPushButton::clicked, this,
+            [this] { run([](Editor& e) { return e.cmdString_Click(); }); });
     connect(cmdCharMap_, &QPushButton::clicked, this, &MainWindow::cmdCharMap_Click);
+    connect(txtMain_, &TextArea::pasteTooLarge, this, [this](std::size_t bytes) {
+        run([bytes](Editor& e) {
+            e.reportPasteTooLarge(bytes, kMaxTextBytes);
+            return 0;
+        });
+    });
+    connect(txtMain_, &TextArea::pasteLineTooLong, this, [this](std::size_t bytes) {
+        run([bytes](Editor& e) {
+            e.reportPasteLineTooLong(bytes, kMaxLineBytes);
+            return 0;
+        });
+    });
     connect(txtMain_, &TextArea::pasteReplaced, this, &MainWindow::showPasteNote);
     connect(txtMain_, &TextArea::textEdited, lblNote_, &QWidget::hide);
     // txtMain's changes reach the document through its TextBox.
@@ -174,13 +161,10 @@ void MainWindow::wire() {
     connect(txtVarName_, &NameBox::lostFocus, this, [this] { doc_->txtVarName_LostFocus(); });
 }
 
-void MainWindow::Form_Load(const StartUpSteps& moreSteps) {
-    doc_->IsSaved = true;
-    editor_->cmdNew_Click();
-    if (moreSteps) {
-        moreSteps(*this);
-    }
-    txtMain_->setFocus(Qt::OtherFocusReason);
+void MainWindow::wire(Editor& editor) {
+    editor_ = &editor;
+    editor.setTextSizeLimit(kMaxTextBytes);
+    editor.setLineLengthLimit(kMaxLineBytes);
 }
 
 void MainWindow::cmdCharMap_Click() {
@@ -204,15 +188,13 @@ void MainWindow::insertFromCharMap(std::uint8_t code, CharMap::FocusAfter focus)
 
 void MainWindow::showPasteNote(std::size_t replaced) {
     // Told without a box: the paste has happened and the user goes on typing.
-    lblNote_->setText(QString::fromStdString(replacedCharactersMessage(replaced)));
+    lblNote_->setText(QString::fromStdString(messages::replacedCharacters(replaced)));
     lblNote_->show();
     noteTimer_->start();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    bool cancel = false;
-    editor_->Form_QueryUnload(cancel);
-    if (cancel) {
+    if (editor_ != nullptr && !isDone(editor_->Form_QueryUnload())) {
         event->ignore();
         return;
     }

@@ -1,16 +1,18 @@
 #pragma once
-// frmMain: the editor's one window. It owns the document and wires each
-// control event to the document's or the editor's operation of the same
-// name; it holds no logic of its own beyond copying captions.
+// frmMain: the editor's one window. It builds its controls, owns the
+// document over its text area, and wires each control event to the command of
+// the same name; it holds no logic of its own beyond copying captions.
+// shell/ assembles the services and the commands, runs the start-up sequence
+// and then shows the window.
 
 #include "CharMap.h"
+#include "Layout.h"
+#include "commands/Editor.h"
 #include "core/Document.h"
-#include "formats/Editor.h"
 
 #include <QPointer>
 #include <QWidget>
 
-#include <functional>
 #include <memory>
 
 class QLabel;
@@ -20,8 +22,6 @@ namespace vellum::ui {
 
 class CommandButton;
 class NameBox;
-class QtFileDialog;
-class QtMessageBoxes;
 class TextArea;
 class TextAreaBox;
 class WrappingLabel;
@@ -30,8 +30,8 @@ class MainWindow final : public QWidget, private DocumentObserver {
     Q_OBJECT
 
   public:
-    static constexpr int kClientWidth = 419;
-    static constexpr int kClientHeight = 275;
+    static constexpr int kClientWidth = layout::kClientWidth;
+    static constexpr int kClientHeight = layout::kClientHeight;
     static constexpr const char* kTitle = "TI-85 'Scrollet' Text Editor";
     // The largest text the window takes from a file or a paste, in bytes.
     static constexpr std::size_t kMaxTextBytes = 2 * 1024 * 1024;
@@ -39,17 +39,14 @@ class MainWindow final : public QWidget, private DocumentObserver {
     // whole again, and at this length that takes a few milliseconds.
     static constexpr std::size_t kMaxLineBytes = 64 * 1024;
 
-    // Further steps of the start-up sequence, run by Form_Load after the
-    // first document exists and before the window is shown.
-    using StartUpSteps = std::function<void(MainWindow&)>;
-
-    // Services left empty in `services` are the real ones: Qt's file dialogs
-    // and message boxes, the local clock, the file system.
-    explicit MainWindow(EditorServices services = {}, StartUpSteps moreSteps = {});
+    MainWindow();
     ~MainWindow() override;
 
     Document& document() { return *doc_; }
-    Editor& editor() { return *editor_; }
+
+    // Connects the buttons, the close request and the refused pastes to the
+    // commands. Until then the buttons do nothing and closing asks nothing.
+    void wire(Editor& editor);
 
     // The controls, named as in the window's design.
     TextArea* txtMain() const { return txtMain_; }
@@ -82,8 +79,9 @@ class MainWindow final : public QWidget, private DocumentObserver {
   private:
     void buildControls();
     void centreOnScreen();
-    void wire();
-    void Form_Load(const StartUpSteps& moreSteps);
+    void wireControls();
+    // Runs a command of the wired editor, if any.
+    template <typename Command> void run(Command command);
 
     void nameBoxChanged() override;
     void captionsChanged() override;
@@ -107,15 +105,8 @@ class MainWindow final : public QWidget, private DocumentObserver {
     QLabel* lblNote_ = nullptr;
     QTimer* noteTimer_ = nullptr;
 
-    // The real services, for those not given.
-    std::unique_ptr<QtFileDialog> dlgFile_;
-    std::unique_ptr<QtFileDialog> dlgString_;
-    std::unique_ptr<QtMessageBoxes> boxes_;
-    std::unique_ptr<Clock> clock_;
-    std::unique_ptr<io::ByteFiles> files_;
-
     std::unique_ptr<Document> doc_;
-    std::unique_ptr<Editor> editor_;
+    Editor* editor_ = nullptr;
     bool centred_ = false;
     QPointer<CharMap> charMap_;
 };

@@ -2,7 +2,7 @@
 // The Qt side of the commands' interfaces: the common file dialog and the
 // message boxes, modal to the main window.
 
-#include "formats/Editor.h"
+#include "commands/Services.h"
 
 #include <QString>
 #include <QStringList>

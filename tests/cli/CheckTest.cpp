@@ -1,6 +1,7 @@
 // vellum-cli check, run in-process.
 
 #include "ReaderCliFixture.h"
+#include "tests/support/StringFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -8,13 +9,13 @@
 #include <sstream>
 
 using namespace vellum;
-using vellum::testing::CliOutcome;
-using vellum::testing::readBytes;
-using vellum::testing::writeBytes;
+using vellum::support::CliOutcome;
+using vellum::support::readBytes;
+using vellum::support::writeBytes;
 
 namespace {
 
-using CheckTest = vellum::testing::ReaderCliFixture;
+using CheckTest = vellum::support::ReaderCliFixture;
 
 } // namespace
 
@@ -25,7 +26,7 @@ TEST_F(CheckTest, CheckPrintsOneLinePerFile) {
     writeBytes(folder / "bad.85s", bad);
     std::string other = readBytes(good);
     other[70] = 0x01;
-    vellum::testing::fixChecksum(other);
+    vellum::support::fixChecksum(other);
     writeBytes(folder / "other.85s", other);
 
     CliOutcome r = check({good});

@@ -1,6 +1,7 @@
 // vellum-cli decompile, run in-process.
 
 #include "ReaderCliFixture.h"
+#include "tests/support/StringFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -8,13 +9,14 @@
 #include <sstream>
 
 using namespace vellum;
-using vellum::testing::CliOutcome;
-using vellum::testing::readBytes;
-using vellum::testing::writeBytes;
+using vellum::support::CliOutcome;
+using vellum::support::fixChecksum;
+using vellum::support::readBytes;
+using vellum::support::writeBytes;
 
 namespace {
 
-using DecompileTest = vellum::testing::ReaderCliFixture;
+using DecompileTest = vellum::support::ReaderCliFixture;
 
 void expectOneLine(const std::string& text, const std::string& contains) {
     EXPECT_NE(text.find(contains), std::string::npos) << text;
@@ -52,8 +54,9 @@ TEST_F(DecompileTest, DecompileReadsAsTheEditorDoes) {
     std::string file = readBytes(stringFile("odd.85s", "ab", "x"));
     file[61] = 'A';
     file[71] = '\n';
+    fixChecksum(file);
     writeBytes(folder / "odd.85s", file);
-    ASSERT_TRUE(editor.LoadString(folder / "odd.85s", "odd").ok());
+    ASSERT_TRUE(isDone(editor.LoadString(folder / "odd.85s", "odd")));
     ASSERT_EQ(decompile({folder / "odd.85s"}).status, 0);
     EXPECT_EQ(doc.VarName, "ab");
     EXPECT_EQ(doc.text(), "x\r\n");
@@ -63,20 +66,17 @@ TEST_F(DecompileTest, DecompileReadsAsTheEditorDoes) {
 TEST_F(DecompileTest, DecompileFailuresLeaveEarlierOutputAlone) {
     const std::string out = folder / "out.vlm";
     writeBytes(out, "earlier\r\nwork\r\n");
-    const std::string notScrollet = folder / "plain.85s";
-    writeBytes(notScrollet, "this is not a string file");
-    std::string zeroLength = readBytes(stringFile("zero.85s", "z", ""));
-    zeroLength[63 + 1] = zeroLength[64 + 1] = '\0';
-    writeBytes(folder / "zero.85s", zeroLength);
+    // A sound file whose string is not in the viewer's layout.
+    std::string notScrollet = readBytes(stringFile("plain.85s", "p", "text"));
+    notScrollet[65 + 1 + 1] = 0x01;
+    fixChecksum(notScrollet);
+    writeBytes(folder / "plain.85s", notScrollet);
     const std::string sound = stringFile("sound.85s", "s", "text");
     const std::string soundBytes = readBytes(sound);
 
-    CliOutcome r = decompile({"-o", out, notScrollet});
+    CliOutcome r = decompile({"-o", out, folder / "plain.85s"});
     EXPECT_EQ(r.status, 1);
-    expectOneLine(r.err, "Not a valid 'Scrollet' String.");
-    r = decompile({"-o", out, folder / "zero.85s"});
-    EXPECT_EQ(r.status, 1);
-    expectOneLine(r.err, "string length 0 is below 2");
+    expectOneLine(r.err, "not a valid Scrollet string: no Scrollet marker (EF) at offset 67");
     r = decompile({"-o", out, folder / "missing.85s"});
     EXPECT_EQ(r.status, 1);
     expectOneLine(r.err, "No such file or directory");
@@ -95,6 +95,51 @@ TEST_F(DecompileTest, DecompileFailuresLeaveEarlierOutputAlone) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(readBytes(sound), soundBytes);
     EXPECT_FALSE(std::filesystem::exists(folder / "sound.vlm"));
+}
+
+// A file that check finds damaged is not decompiled unless asked: the damage
+// is named and nothing is written. With --lenient the text the editor would
+// load is written, with a warning.
+TEST_F(DecompileTest, DamagedFilesAreDecompiledOnlyWhenLenient) {
+    const std::string good = readBytes(stringFile("good.85s", "note", "one\r\ntwo"));
+    std::string badSum = good;
+    badSum.back() ^= 1;
+    std::string zeroLength = good;
+    zeroLength[63 + 4] = zeroLength[64 + 4] = '\0';
+    fixChecksum(zeroLength);
+    const struct {
+        const char* what;
+        std::string bytes;
+        const char* lenientText; // null: the editor cannot load it either
+    } cases[] = {
+        {"truncated", good.substr(0, good.size() - 5), "note\r\none\r\ntw\r\n"},
+        {"wrong checksum", badSum, "note\r\none\r\ntwo\r\n"},
+        {"string length 0", zeroLength, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string in = folder / "damaged.85s";
+        const std::string out = folder / "damaged.vlm";
+        std::filesystem::remove(out);
+        writeBytes(in, c.bytes);
+        ASSERT_EQ(check({in}).status, 1);
+
+        CliOutcome r = decompile({in});
+        EXPECT_EQ(r.status, 1);
+        expectOneLine(r.err, "damaged: ");
+        EXPECT_NE(r.err.find("nothing written"), std::string::npos);
+        EXPECT_FALSE(std::filesystem::exists(out));
+
+        r = decompile({"--lenient", in});
+        EXPECT_NE(r.err.find("warning: damaged: "), std::string::npos) << r.err;
+        if (c.lenientText != nullptr) {
+            EXPECT_EQ(r.status, 0) << r.err;
+            EXPECT_EQ(readBytes(out), c.lenientText);
+        } else {
+            EXPECT_EQ(r.status, 1);
+            EXPECT_FALSE(std::filesystem::exists(out));
+        }
+    }
 }
 
 TEST_F(DecompileTest, DecompileUsage) {

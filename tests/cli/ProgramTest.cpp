@@ -1,6 +1,6 @@
 // vellum-cli as a user runs it: the dispatcher, and a real write failure.
 
-#include "tests/formats/ReaderFakes.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <sys/wait.h>
 
-using vellum::testing::readBytes;
-using vellum::testing::ScratchFolder;
-using vellum::testing::writeBytes;
+using vellum::support::readBytes;
+using vellum::support::ScratchFolder;
+using vellum::support::writeBytes;
 
 namespace {
 

@@ -4,14 +4,14 @@
 
 #include "cli/Commands.h"
 
-#include "tests/formats/ReaderFakes.h"
+#include "tests/support/EditorFixture.h"
 
 #include <gtest/gtest.h>
 
 #include <sstream>
 #include <string>
 
-namespace vellum::testing {
+namespace vellum::support {
 
 struct CliOutcome {
     int status;
@@ -36,4 +36,4 @@ struct ReaderCliFixture : EditorFixture {
     }
 };
 
-} // namespace vellum::testing
+} // namespace vellum::support

@@ -2,45 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include <vector>
-
-using vellum::Answer;
 using vellum::Bytes;
 using vellum::Document;
 
 namespace {
 
-// A document as start-up leaves it, with a scripted question box and a Save
-// command that records its runs.
+// A document as start-up leaves it.
 struct DocumentTest : ::testing::Test {
     Document doc;
-    std::vector<Answer> answers;
-    int questions = 0;
-    int saves = 0;
-    bool saveSucceeds = true;
 
-    void SetUp() override {
-        doc.setQuestion([this](const std::string& message, const std::string& title) {
-            EXPECT_EQ(message, "File Unsaved. Save Now?");
-            EXPECT_EQ(title, "Question");
-            ++questions;
-            Answer a = answers.empty() ? Answer::Cancel : answers.front();
-            if (!answers.empty()) {
-                answers.erase(answers.begin());
-            }
-            return a;
-        });
-        doc.setSaveCommand([this] {
-            ++saves;
-            if (saveSucceeds) {
-                doc.IsSaved = true;
-                doc.RefreshStatus();
-            }
-        });
-        doc.IsSaved = true;
-        doc.cmdNew_Click();
-    }
-
+    void SetUp() override { doc.resetToNew(); }
     void type(const Bytes& text) { doc.setText(text); }
 };
 
@@ -53,7 +24,6 @@ TEST_F(DocumentTest, StartsAsAnEmptyUntitledDocument) {
     EXPECT_EQ(doc.lblSize(), "Data Size: ");
     EXPECT_TRUE(doc.IsSaved);
     EXPECT_FALSE(doc.HasPath);
-    EXPECT_EQ(questions, 0);
 }
 
 TEST_F(DocumentTest, SizeReadoutCountsCrLfAsOneCharacterPlusTheLeadIn) {
@@ -124,72 +94,39 @@ TEST_F(DocumentTest, LongNamesAreCutAtTheRefreshAndUpperCaseKeptUntilAdopted) {
     EXPECT_FALSE(doc.IsSaved);
 }
 
-TEST_F(DocumentTest, NewAsksOnlyAboutUnsavedText) {
-    doc.cmdNew_Click();
-    EXPECT_EQ(questions, 0);
-
-    type("keep me");
-    answers = {Answer::Cancel};
-    doc.cmdNew_Click();
-    EXPECT_EQ(questions, 1);
-    EXPECT_EQ(doc.text(), "keep me");
-
-    answers = {Answer::No};
-    doc.cmdNew_Click();
-    EXPECT_EQ(doc.text(), "");
-    EXPECT_TRUE(doc.IsSaved);
-    EXPECT_EQ(doc.lblSize(), "Data Size: 2");
-    EXPECT_EQ(doc.lblSave(), "");
-    doc.cmdNew_Click();
-    EXPECT_EQ(questions, 2);
-}
-
-TEST_F(DocumentTest, NewResetsTheDocumentButKeepsItsPath) {
+TEST_F(DocumentTest, ResetToNewEmptiesTheDocumentButKeepsItsPath) {
+    type("text");
     doc.DocPath = "/tmp/a.vlm";
     doc.HasPath = true;
     doc.VarName = "prog";
     doc.DocTitle = "a";
-    doc.cmdNew_Click();
+    doc.resetToNew();
+    EXPECT_EQ(doc.text(), "");
+    EXPECT_TRUE(doc.IsSaved);
+    EXPECT_EQ(doc.lblSave(), "");
+    EXPECT_EQ(doc.lblSize(), "Data Size: 2");
     EXPECT_EQ(doc.DocPath, "/tmp/a.vlm");
     EXPECT_FALSE(doc.HasPath);
     EXPECT_EQ(doc.VarName, "untitled");
     EXPECT_EQ(doc.lblFileName(), "Untitled");
 }
 
-TEST_F(DocumentTest, YesSavesThenGoesOnOnlyWhenTheSaveSucceeded) {
-    type("work");
-    answers = {Answer::Yes};
-    doc.cmdNew_Click();
-    EXPECT_EQ(saves, 1);
-    EXPECT_EQ(doc.text(), "");
+// Only an edit the user made is taken over; a box the refresh filled (which
+// lower-cased an upper-case name) is no edit.
+TEST_F(DocumentTest, OnlyAPendingNameBoxEditIsTakenOver) {
+    doc.VarName = "NOTES";
+    doc.RefreshStatus();
+    doc.takeOverNameBox();
+    EXPECT_EQ(doc.VarName, "NOTES");
+    EXPECT_TRUE(doc.IsSaved);
 
-    // A cancelled or failed save keeps the text the user wanted to keep.
-    type("more work");
-    saveSucceeds = false;
-    answers = {Answer::Yes};
-    doc.cmdNew_Click();
-    EXPECT_EQ(saves, 2);
-    EXPECT_EQ(doc.text(), "more work");
-
-    bool cancel = false;
-    answers = {Answer::Yes};
-    doc.Form_QueryUnload(cancel);
-    EXPECT_TRUE(cancel);
-}
-
-TEST_F(DocumentTest, ClosingAsksAndCanBeCancelled) {
-    bool cancel = true;
-    doc.Form_QueryUnload(cancel);
-    EXPECT_FALSE(cancel);
-    EXPECT_EQ(questions, 0);
-
-    type("x");
-    answers = {Answer::Cancel};
-    doc.Form_QueryUnload(cancel);
-    EXPECT_TRUE(cancel);
-    answers = {Answer::No};
-    doc.Form_QueryUnload(cancel);
-    EXPECT_FALSE(cancel);
+    doc.setNameBox("Draft", 5);
+    doc.takeOverNameBox();
+    EXPECT_EQ(doc.VarName, "draft");
+    EXPECT_FALSE(doc.IsSaved);
+    doc.IsSaved = true;
+    doc.takeOverNameBox(); // taken over once only
+    EXPECT_TRUE(doc.IsSaved);
 }
 
 TEST_F(DocumentTest, ChangesNestInsideOperations) {
@@ -210,10 +147,11 @@ TEST_F(DocumentTest, ChangesNestInsideOperations) {
 }
 
 TEST(TitleFromFileName, CutsBeforeTheFirstDotAndLowerCases) {
+    // A name without a dot is used whole.
+    EXPECT_EQ(Document::TitleFromFileName("README"), Bytes("readme"));
     EXPECT_EQ(Document::TitleFromFileName("Notes.VLM"), Bytes("notes"));
     EXPECT_EQ(Document::TitleFromFileName("my.notes.txt"), Bytes("my"));
     EXPECT_EQ(Document::TitleFromFileName("Story 1.txt"), Bytes("story 1"));
     EXPECT_EQ(Document::TitleFromFileName(".vlm"), Bytes(""));
-    EXPECT_EQ(Document::TitleFromFileName("README"), std::nullopt);
     EXPECT_EQ(Document::TitleFromFileName("\xC3\x89t\xC3\xA9.txt"), Bytes("\x96t\x96")); // Été
 }

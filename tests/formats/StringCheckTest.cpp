@@ -1,15 +1,16 @@
 #include "formats/StringCheck.h"
 #include "formats/StringReader.h"
 
-#include "ReaderFakes.h"
+#include "tests/support/EditorFixture.h"
+#include "tests/support/StringFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 
 using namespace vellum;
-using vellum::testing::EditorFixture;
-using vellum::testing::fixChecksum;
+using vellum::support::EditorFixture;
+using vellum::support::fixChecksum;
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include "formats/StringReader.h"
 
-#include "ReaderFakes.h"
 #include "Tifiles.h"
+#include "tests/support/EditorFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +13,8 @@
 #include <random>
 
 using namespace vellum;
-using vellum::testing::EditorFixture;
-using vellum::testing::readBytes;
+using vellum::support::EditorFixture;
+using vellum::support::readBytes;
 
 namespace {
 
@@ -60,8 +60,8 @@ struct RoundTripTest : EditorFixture {
         const std::string path = folder / "trip.85s";
         compile(name, text, path);
         ASSERT_TRUE(boxes.critical.empty()) << boxes.critical.front().message;
-        const LoadResult r = editor.LoadString(path, "trip");
-        ASSERT_TRUE(r.ok()) << r.reason;
+        const CommandOutcome r = editor.LoadString(path, "trip");
+        ASSERT_TRUE(isDone(r)) << r.failure().text;
         EXPECT_EQ(doc.VarName, Charset::toLower(name));
         EXPECT_EQ(doc.text(), expectedAfterRoundTrip(text)) << ::testing::PrintToString(text);
     }
@@ -149,8 +149,8 @@ TEST_F(TifilesTest, FilesWrittenByLibtifilesReadBack) {
         SCOPED_TRACE(name);
         const std::string path = folder / (name + ".85s");
         writeWithTifiles(path, name, lfText);
-        const LoadResult r = editor.LoadString(path, name);
-        ASSERT_TRUE(r.ok()) << r.reason;
+        const CommandOutcome r = editor.LoadString(path, name);
+        ASSERT_TRUE(isDone(r)) << r.failure().text;
         EXPECT_EQ(doc.VarName, name);
         Bytes expected;
         for (const char c : lfText) {

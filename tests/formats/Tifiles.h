@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-namespace vellum::testing {
+namespace vellum::support {
 
 struct TifilesRead {
     int error = -1; // 0 when libtifiles read the file
@@ -79,4 +79,4 @@ inline void expectTifilesReads(const std::string& path, const Bytes& name, const
     EXPECT_TRUE(read.messages.empty()) << read.messages.front();
 }
 
-} // namespace vellum::testing
+} // namespace vellum::support

@@ -1,8 +1,9 @@
 // Faults users meet, through the real window: a 100 MB text document, a 10 MB
 // paste (both refused with a message, since the window takes at most a few
 // megabytes), and saves onto a file system that will not take the file.
-#include "tests/FileSizeLimit.h"
-#include "tests/ui/Fakes.h"
+#include "tests/support/FileSizeLimit.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/ScriptedWindow.h"
 
 #include "core/Document.h"
 #include "ui/Controls.h"
@@ -17,70 +18,30 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sys/mount.h>
 #include <unistd.h>
 
 using namespace vellum;
 using namespace vellum::ui;
-using vellum::test::FakeBoxes;
-using vellum::test::FakeDialog;
-using vellum::test::FileSizeLimit;
+using vellum::support::FileSizeLimit;
+using vellum::support::readBytes;
+using vellum::support::ScratchFolder;
+using vellum::support::writeBytes;
 namespace fs = std::filesystem;
 
 namespace {
 
 constexpr std::size_t kMegabyte = 1024 * 1024;
 
-struct Window {
-    FakeDialog dlgFile;
-    FakeDialog dlgString;
-    FakeBoxes boxes;
-    MainWindow window{EditorServices{&dlgFile, &dlgString, &boxes, nullptr, nullptr}};
-
+struct Window : support::ScriptedWindow {
     Window() {
         window.show();
         window.activateWindow();
         [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(&window);
     }
-    Document& doc() { return window.document(); }
     void click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
     QString size() const { return window.lblSize()->text(); }
 };
-
-class ScratchFolder {
-  public:
-    ScratchFolder() {
-        std::string pattern = (fs::temp_directory_path() / "vellum-hardening-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-    const fs::path& path() const { return path_; }
-    std::vector<std::string> entries() const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(path_)) {
-            names.push_back(entry.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-  private:
-    fs::path path_;
-};
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeFile(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
 
 // Lines of calculator text (every byte but NUL, CR and LF), CR LF after each,
 // up to at least `size` bytes.
@@ -118,29 +79,28 @@ class WindowFaultTest : public QObject {
     void hugeDocuments() {
         ScratchFolder folder;
         const std::string hugePath = folder / "huge.txt";
-        writeFile(hugePath, calculatorLines(100 * kMegabyte));
+        writeBytes(hugePath, calculatorLines(100 * kMegabyte));
 
         Window w;
         w.window.txtMain()->setFocus();
         QTest::keyClicks(w.window.txtMain(), "mine");
         w.doc().IsSaved = true;
-        w.dlgFile.choose(hugePath, "huge.txt");
+        w.dlgFile.choose(hugePath);
         w.click(w.window.cmdLoad());
-        QCOMPARE(w.boxes.shown.size(), std::size_t(1));
-        QCOMPARE(w.boxes.shown[0].kind, std::string("error"));
-        QCOMPARE(w.boxes.shown[0].title, std::string("Error"));
-        QVERIFY(w.boxes.shown[0].message.find("too large") != std::string::npos);
+        QCOMPARE(w.boxes.errors.size(), std::size_t(1));
+        QCOMPARE(w.boxes.errors[0].title, std::string("Error"));
+        QVERIFY(w.boxes.errors[0].message.find("too large") != std::string::npos);
         QCOMPARE(w.doc().text(), Bytes("mine"));
         QCOMPARE(w.window.lblFileName()->text(), QStringLiteral("Untitled"));
         QVERIFY(!w.doc().HasPath);
-        w.boxes.shown.clear();
+        w.boxes.errors.clear();
 
         const std::string path = folder / "big.txt";
         std::string content = calculatorLines(MainWindow::kMaxTextBytes - 200);
-        writeFile(path, content);
-        w.dlgFile.choose(path, "big.txt");
+        writeBytes(path, content);
+        w.dlgFile.choose(path);
         w.click(w.window.cmdLoad());
-        QVERIFY(w.boxes.shown.empty());
+        QVERIFY(w.boxes.errors.empty());
         QCOMPARE(w.window.lblFileName()->text(), QStringLiteral("big"));
         QCOMPARE(w.window.lblSave()->text(), QString());
         QCOMPARE(w.size(), QString("Data Size: %1").arg(countCharacters(content) + 2));
@@ -153,22 +113,21 @@ class WindowFaultTest : public QObject {
         QCOMPARE(w.size(), QString("Data Size: %1").arg(countCharacters(content) + 3));
 
         w.click(w.window.cmdSave());
-        QVERIFY(w.boxes.shown.empty());
+        QVERIFY(w.boxes.errors.empty());
         QVERIFY(w.doc().IsSaved);
         QCOMPARE(w.window.lblSave()->text(), QString());
-        const std::string saved = readFile(path);
+        const std::string saved = readBytes(path);
         QCOMPARE(saved.size(), content.size() + 3);
         QVERIFY(saved == content + "x\r\n");
 
         // Far beyond what a string file holds: the writer's overflow box, and
         // No leaves no file.
         const std::string compiled = folder / "big.85s";
-        w.dlgString.choose(compiled, "big.85s");
+        w.dlgString.choose(compiled);
         w.boxes.answers.push_back(Answer::No);
         w.click(w.window.cmdString());
-        QCOMPARE(w.boxes.shown.size(), std::size_t(1));
-        QCOMPARE(w.boxes.shown[0].kind, std::string("critical"));
-        QCOMPARE(w.boxes.shown[0].title, std::string("Error 6"));
+        QCOMPARE(w.boxes.critical.size(), std::size_t(1));
+        QCOMPARE(w.boxes.critical[0].title, std::string("Error 6"));
         QVERIFY(!fs::exists(compiled));
     }
 
@@ -183,12 +142,12 @@ class WindowFaultTest : public QObject {
             {std::string(limit, 'a') + "\r\nx", true}};
         for (const auto& [content, loads] : rows) {
             Window w;
-            writeFile(folder / "a.txt", content);
-            w.dlgFile.choose(folder / "a.txt", "a.txt");
+            writeBytes(folder / "a.txt", content);
+            w.dlgFile.choose(folder / "a.txt");
             w.click(w.window.cmdLoad());
             QCOMPARE(w.doc().text().size() >= limit, loads);
-            QCOMPARE(w.boxes.shown.size(), std::size_t(loads ? 0 : 1));
-            QVERIFY(loads || w.boxes.shown[0].message.find("line of 65 KB") != std::string::npos);
+            QCOMPARE(w.boxes.errors.size(), std::size_t(loads ? 0 : 1));
+            QVERIFY(loads || w.boxes.errors[0].message.find("line of 65 KB") != std::string::npos);
         }
     }
 
@@ -211,17 +170,16 @@ class WindowFaultTest : public QObject {
         };
         QApplication::clipboard()->setText(linesOf(10 * kMegabyte));
         QTest::keyClick(w.window.txtMain(), Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(w.boxes.shown.size(), std::size_t(1));
-        QCOMPARE(w.boxes.shown[0].kind, std::string("error"));
-        QVERIFY(w.boxes.shown[0].message.find("too large") != std::string::npos);
+        QCOMPARE(w.boxes.errors.size(), std::size_t(1));
+        QVERIFY(w.boxes.errors[0].message.find("too large") != std::string::npos);
         QCOMPARE(w.doc().text(), Bytes("head "));
-        w.boxes.shown.clear();
+        w.boxes.errors.clear();
 
         const QString pasted = linesOf(MainWindow::kMaxTextBytes * 3 / 4);
         QApplication::clipboard()->setText(pasted);
         QTest::keyClick(w.window.txtMain(), Qt::Key_V, Qt::ControlModifier);
         QTest::keyClicks(w.window.txtMain(), " tail");
-        QVERIFY(w.boxes.shown.empty());
+        QVERIFY(w.boxes.errors.empty());
 
         const Bytes text = w.doc().text();
         QVERIFY(text.starts_with("head "));
@@ -231,12 +189,12 @@ class WindowFaultTest : public QObject {
         QCOMPARE(w.size(), QString("Data Size: %1").arg(countCharacters(text) + 2));
 
         const std::string path = folder / "pasted.vlm";
-        w.dlgFile.choose(path, "pasted.vlm");
+        w.dlgFile.choose(path);
         w.click(w.window.cmdSaveAs());
-        QVERIFY(w.boxes.shown.empty());
+        QVERIFY(w.boxes.errors.empty());
 
         Window again;
-        again.dlgFile.choose(path, "pasted.vlm");
+        again.dlgFile.choose(path);
         again.click(again.window.cmdLoad());
         QCOMPARE(again.doc().text(), text + "\r\n");
     }
@@ -247,10 +205,10 @@ class WindowFaultTest : public QObject {
     void saveOntoAFileThatCannotGrow() {
         ScratchFolder folder;
         const std::string path = folder / "story.txt";
-        writeFile(path, "the old story\r\n");
+        writeBytes(path, "the old story\r\n");
 
         Window w;
-        w.dlgFile.choose(path, "story.txt");
+        w.dlgFile.choose(path);
         w.click(w.window.cmdLoad());
         w.window.txtMain()->setFocus();
         QTest::keyClicks(w.window.txtMain(), QString(3000, QLatin1Char('y')));
@@ -258,17 +216,16 @@ class WindowFaultTest : public QObject {
             FileSizeLimit limit(1000);
             w.click(w.window.cmdSave());
         }
-        QCOMPARE(readFile(path), std::string("the old story\r\n"));
+        QCOMPARE(readBytes(path), std::string("the old story\r\n"));
         QCOMPARE(folder.entries(), std::vector<std::string>{"story.txt"});
-        QCOMPARE(w.boxes.shown.size(), std::size_t(1));
-        QCOMPARE(w.boxes.shown[0].kind, std::string("error"));
-        QVERIFY(w.boxes.shown[0].message.find(path) != std::string::npos);
+        QCOMPARE(w.boxes.errors.size(), std::size_t(1));
+        QVERIFY(w.boxes.errors[0].message.find(path) != std::string::npos);
         QVERIFY(!w.doc().IsSaved); // and the caption is not refreshed
 
         // Once the file system has room again, the same Save writes it.
         w.click(w.window.cmdSave());
-        QCOMPARE(w.boxes.shown.size(), std::size_t(1));
-        QCOMPARE(readFile(path), std::string(3000, 'y') + "the old story\r\n");
+        QCOMPARE(w.boxes.errors.size(), std::size_t(1));
+        QCOMPARE(readBytes(path), std::string(3000, 'y') + "the old story\r\n");
         QVERIFY(w.doc().IsSaved);
         QCOMPARE(w.window.lblSave()->text(), QString());
     }
@@ -289,11 +246,11 @@ class WindowFaultTest : public QObject {
         } unmount{mountPoint};
 
         const std::string path = mountPoint + "/story.vlm";
-        writeFile(path, "note\r\nthe old story\r\n");
-        writeFile(mountPoint + "/filler", std::string(40 * 1024, 'f'));
+        writeBytes(path, "note\r\nthe old story\r\n");
+        writeBytes(mountPoint + "/filler", std::string(40 * 1024, 'f'));
 
         Window w;
-        w.dlgFile.choose(path, "story.vlm");
+        w.dlgFile.choose(path);
         w.click(w.window.cmdLoad());
         w.window.txtMain()->setFocus();
         QTest::keyClick(w.window.txtMain(), Qt::Key_End, Qt::ControlModifier);
@@ -301,9 +258,8 @@ class WindowFaultTest : public QObject {
         QTest::keyClick(w.window.txtMain(), Qt::Key_V, Qt::ControlModifier);
         w.click(w.window.cmdSave());
 
-        QCOMPARE(readFile(path), std::string("note\r\nthe old story\r\n"));
-        QCOMPARE(w.boxes.shown.size(), std::size_t(1));
-        QCOMPARE(w.boxes.shown[0].kind, std::string("error"));
+        QCOMPARE(readBytes(path), std::string("note\r\nthe old story\r\n"));
+        QCOMPARE(w.boxes.errors.size(), std::size_t(1));
         QVERIFY(!w.doc().IsSaved);
         std::vector<std::string> left;
         for (const auto& entry : fs::directory_iterator(mountPoint)) {
@@ -315,12 +271,11 @@ class WindowFaultTest : public QObject {
         // A compile onto the full disk: the writer's Yes/No box names the
         // failure; No leaves no partial file.
         const std::string compiled = mountPoint + "/story.85s";
-        w.dlgString.choose(compiled, "story.85s");
+        w.dlgString.choose(compiled);
         w.boxes.answers.push_back(Answer::No);
         w.click(w.window.cmdString());
-        QCOMPARE(w.boxes.shown.size(), std::size_t(2));
-        QCOMPARE(w.boxes.shown[1].kind, std::string("critical"));
-        QVERIFY(w.boxes.shown[1].message.find("No space left on device") != std::string::npos);
+        QCOMPARE(w.boxes.critical.size(), std::size_t(1));
+        QVERIFY(w.boxes.critical[0].message.find("No space left on device") != std::string::npos);
         QVERIFY(!fs::exists(compiled));
     }
 };

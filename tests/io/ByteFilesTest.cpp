@@ -1,8 +1,8 @@
 // The writer's byte files on disk, and the test aid that breaks them.
 
 #include "io/ByteFiles.h"
-#include "tests/formats/ReaderFakes.h"
 #include "tests/support/FailingFiles.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -10,10 +10,10 @@
 #include <sys/stat.h>
 
 using namespace vellum;
-using vellum::test::FailingFiles;
-using vellum::testing::readBytes;
-using vellum::testing::ScratchFolder;
-using vellum::testing::writeBytes;
+using vellum::support::FailingFiles;
+using vellum::support::readBytes;
+using vellum::support::ScratchFolder;
+using vellum::support::writeBytes;
 using Handle = io::ByteFiles::Handle;
 
 TEST(DiskFiles, WritesAndReadsAtOffsetsWithZerosPastTheEnd) {

@@ -3,12 +3,15 @@
 // mode, no staging file is left, and the failure is reported.
 
 #include "cli/Commands.h"
+#include "commands/Clocks.h"
+#include "commands/Editor.h"
 #include "formats/StringFile.h"
 #include "formats/TextDocument.h"
 #include "io/ByteFiles.h"
 #include "shell/Files.h"
-#include "tests/FileSizeLimit.h"
-#include "tests/formats/ReaderFakes.h"
+#include "tests/support/FileSizeLimit.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/Scripted.h"
 
 #include <gtest/gtest.h>
 
@@ -23,11 +26,11 @@
 #include <unistd.h>
 
 using namespace vellum;
-using vellum::testing::readBytes;
-using vellum::testing::RecordingBoxes;
-using vellum::testing::ScratchFolder;
-using vellum::testing::ScriptedDialog;
-using vellum::testing::writeBytes;
+using vellum::support::readBytes;
+using vellum::support::ScratchFolder;
+using vellum::support::ScriptedBoxes;
+using vellum::support::ScriptedDialog;
+using vellum::support::writeBytes;
 
 namespace {
 
@@ -37,7 +40,7 @@ namespace fs = std::filesystem;
 using Fault = std::function<std::shared_ptr<void>(const fs::path& folder)>;
 
 std::shared_ptr<void> fileSizeLimit(const fs::path&) {
-    return std::make_shared<test::FileSizeLimit>(16);
+    return std::make_shared<support::FileSizeLimit>(16);
 }
 
 // No file descriptor left: the next open fails with EMFILE.
@@ -81,27 +84,27 @@ using Operation = std::function<bool(const std::string& target, const std::strin
 bool editorSave(const std::string& target, bool saveAs) {
     Document doc;
     ScriptedDialog dialog;
-    RecordingBoxes boxes;
+    ScriptedBoxes boxes;
     Editor editor(doc, {&dialog, &dialog, &boxes, nullptr, nullptr});
     doc.setText("a new text that is longer than the fault allows\r\n");
     doc.HasPath = !saveAs;
     doc.DocPath = target;
     dialog.choose(target);
-    saveAs ? editor.cmdSaveAs_Click() : editor.cmdSave_Click();
-    return boxes.errors.size() == 1;
+    const CommandOutcome saved = saveAs ? editor.cmdSaveAs_Click() : editor.cmdSave_Click();
+    return !saved.ok() && boxes.errors.size() == 1;
 }
 
 bool editorCompile(const std::string& target, const std::string&) {
     Document doc;
     ScriptedDialog dialog;
-    RecordingBoxes boxes; // answers No
+    ScriptedBoxes boxes; // answers No
     FixedUtcClock clock{0};
     io::DiskFiles files;
     Editor editor(doc, {nullptr, &dialog, &boxes, &clock, &files});
     doc.setText("a new text");
     dialog.choose(target);
-    editor.cmdString_Click();
-    return !boxes.critical.empty();
+    const CommandOutcome written = editor.cmdString_Click();
+    return !written.ok() && !boxes.critical.empty();
 }
 
 bool cliDecompile(const std::string& target, const std::string& input85s) {

@@ -2,17 +2,18 @@
 
 #include "io/Files.h"
 #include "io/Staging.h"
-#include "tests/formats/ReaderFakes.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <fstream>
 #include <sys/stat.h>
 
 using namespace vellum;
-using vellum::testing::readBytes;
-using vellum::testing::ScratchFolder;
-using vellum::testing::writeBytes;
+using vellum::support::readBytes;
+using vellum::support::ScratchFolder;
+using vellum::support::writeBytes;
 
 namespace fs = std::filesystem;
 

@@ -1,5 +1,5 @@
 #include "shell/DesktopAssociation.h"
-#include "TempDir.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -11,11 +11,11 @@
 namespace vellum {
 namespace {
 
+using support::readBytes;
+using support::ScratchFolder;
+using support::writeBytes;
 using ::testing::HasSubstr;
 using ::testing::Not;
-using testing::readFile;
-using testing::TempDir;
-using testing::writeFile;
 
 namespace fs = std::filesystem;
 
@@ -23,7 +23,7 @@ const DesktopIcons kIcons{"<svg program/>", "p16", "p32", "<svg document/>", "d1
 
 class DesktopAssociationTest : public ::testing::Test {
   protected:
-    TempDir dir;
+    ScratchFolder dir;
     XdgFolders folders{dir / "data", dir / "config"};
     ProgramLocation program{"/opt/vellum/bin", "vellum", '/'};
     std::vector<std::string> ran;
@@ -33,9 +33,9 @@ class DesktopAssociationTest : public ::testing::Test {
                                          const std::vector<std::string>& arguments) {
             ran.push_back(tool + " " + arguments.at(0));
             // Stand in for the tools: leave the caches they make.
-            writeFile(fs::path(arguments.at(0)) /
-                          (tool == "update-mime-database" ? "mime.cache" : "mimeinfo.cache"),
-                      "cache");
+            writeBytes(fs::path(arguments.at(0)) /
+                           (tool == "update-mime-database" ? "mime.cache" : "mimeinfo.cache"),
+                       "cache");
             return true;
         };
         return associateWithDesktop(program, associationEntries(program), folders, kIcons, runner);
@@ -75,7 +75,7 @@ TEST_F(DesktopAssociationTest, FirstStartWritesTheTypeTheEntryTheIconsAndTheDefa
     EXPECT_EQ(report.failures, 0);
     EXPECT_EQ(report.filesWritten, 9);
 
-    const std::string mime = readFile(mimeFile());
+    const std::string mime = readBytes(mimeFile());
     EXPECT_THAT(mime, HasSubstr("<mime-type type=\"application/x-vellum\">\n"
                                 "    <comment>Vellum File</comment>\n"
                                 "    <sub-class-of type=\"text/plain\"/>\n"
@@ -85,7 +85,7 @@ TEST_F(DesktopAssociationTest, FirstStartWritesTheTypeTheEntryTheIconsAndTheDefa
     EXPECT_THAT(mime, HasSubstr("<match type=\"string\" offset=\"0\" value=\"**TI85**\">"));
     EXPECT_THAT(mime, HasSubstr("<glob pattern=\"*.85s\"/>"));
 
-    const std::string entry = readFile(desktopFile());
+    const std::string entry = readBytes(desktopFile());
     EXPECT_THAT(entry, HasSubstr("\nExec=/opt/vellum/bin/vellum %f\n"));
     EXPECT_THAT(entry, HasSubstr("\nMimeType=application/x-vellum;application/x-ti85-string;\n"));
     EXPECT_THAT(entry, HasSubstr("\nIcon=org.vellum.Vellum\n"));
@@ -93,15 +93,16 @@ TEST_F(DesktopAssociationTest, FirstStartWritesTheTypeTheEntryTheIconsAndTheDefa
                 HasSubstr("\n[Desktop Action Edit]\nName=Edit\nExec=/opt/vellum/bin/vellum %f\n"));
 
     const fs::path hicolor = folders.dataHome / "icons/hicolor";
-    EXPECT_EQ(readFile(hicolor / "scalable/apps/org.vellum.Vellum.svg"), "<svg program/>");
-    EXPECT_EQ(readFile(hicolor / "16x16/apps/org.vellum.Vellum.png"), "p16");
-    EXPECT_EQ(readFile(hicolor / "32x32/apps/org.vellum.Vellum.png"), "p32");
-    EXPECT_EQ(readFile(hicolor / "scalable/mimetypes/application-x-vellum.svg"), "<svg document/>");
-    EXPECT_EQ(readFile(hicolor / "16x16/mimetypes/application-x-vellum.png"), "d16");
-    EXPECT_EQ(readFile(hicolor / "32x32/mimetypes/application-x-vellum.png"), "d32");
+    EXPECT_EQ(readBytes(hicolor / "scalable/apps/org.vellum.Vellum.svg"), "<svg program/>");
+    EXPECT_EQ(readBytes(hicolor / "16x16/apps/org.vellum.Vellum.png"), "p16");
+    EXPECT_EQ(readBytes(hicolor / "32x32/apps/org.vellum.Vellum.png"), "p32");
+    EXPECT_EQ(readBytes(hicolor / "scalable/mimetypes/application-x-vellum.svg"),
+              "<svg document/>");
+    EXPECT_EQ(readBytes(hicolor / "16x16/mimetypes/application-x-vellum.png"), "d16");
+    EXPECT_EQ(readBytes(hicolor / "32x32/mimetypes/application-x-vellum.png"), "d32");
 
     // Only the document type becomes ours by default; strings are merely offered.
-    EXPECT_EQ(readFile(mimeapps()),
+    EXPECT_EQ(readBytes(mimeapps()),
               "[Default Applications]\napplication/x-vellum=org.vellum.Vellum.desktop;\n");
 
     EXPECT_TRUE(report.mimeDatabaseRebuilt);
@@ -128,7 +129,7 @@ TEST_F(DesktopAssociationTest, AMovedProgramRewritesOnlyWhatNamesItsPath) {
     program.folder = "/home/ann/vellum";
     const auto report = associate();
     EXPECT_EQ(report.filesWritten, 1);
-    EXPECT_THAT(readFile(desktopFile()), HasSubstr("Exec=/home/ann/vellum/vellum %f"));
+    EXPECT_THAT(readBytes(desktopFile()), HasSubstr("Exec=/home/ann/vellum/vellum %f"));
     EXPECT_EQ(ran, (std::vector<std::string>{"update-desktop-database " +
                                              (folders.dataHome / "applications").string()}));
 }
@@ -145,14 +146,14 @@ TEST_F(DesktopAssociationTest, ADatabaseOlderThanItsSourceIsRebuiltEvenWhenTheSo
 }
 
 TEST_F(DesktopAssociationTest, TheUsersOtherDefaultsAreKept) {
-    writeFile(
+    writeBytes(
         mimeapps(),
         "[Added Associations]\ntext/plain=gedit.desktop;\n\n"
         "[Default Applications]\ntext/plain=gedit.desktop;\napplication/x-vellum=other.desktop;\n"
         "image/png=eog.desktop;\n\n[Removed Associations]\n");
-    const std::string before = readFile(mimeapps());
+    const std::string before = readBytes(mimeapps());
     associate();
-    EXPECT_EQ(readFile(mimeapps()), before); // .vlm's too: the user chose another
+    EXPECT_EQ(readBytes(mimeapps()), before); // .vlm's too: the user chose another
 }
 
 TEST(WithDefaultApplication, AddsTheLineToTheRightSection) {
@@ -206,7 +207,7 @@ TEST_F(DesktopAssociationTest, AProgramPathThatIsNotUtf8GetsNoDesktopEntry) {
 }
 
 TEST_F(DesktopAssociationTest, AnUnwritableDataFolderFailsQuietlyAndTouchesNoDefault) {
-    writeFile(dir / "data", "a file where the data folder should be");
+    writeBytes(dir / "data", "a file where the data folder should be");
     const auto report = associate();
     EXPECT_EQ(report.filesWritten, 0);
     EXPECT_GT(report.failures, 0);
@@ -248,8 +249,8 @@ TEST(InstalledData, MatchesWhatTheEditorWrites) {
     const ProgramLocation onPath{"", "vellum", '/'};
     const auto entries = associationEntries(onPath);
     const std::filesystem::path data = std::filesystem::path(VELLUM_SOURCE_DIR) / "data";
-    EXPECT_EQ(testing::readFile(data / "org.vellum.Vellum.desktop"), desktopEntry(onPath, entries));
-    EXPECT_EQ(testing::readFile(data / "org.vellum.Vellum.xml"), mimePackage(entries));
+    EXPECT_EQ(readBytes(data / "org.vellum.Vellum.desktop"), desktopEntry(onPath, entries));
+    EXPECT_EQ(readBytes(data / "org.vellum.Vellum.xml"), mimePackage(entries));
 }
 
 } // namespace

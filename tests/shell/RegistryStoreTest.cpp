@@ -1,6 +1,6 @@
-#include "TempDir.h"
 #include "shell/Association.h"
 #include "shell/Registry.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -9,9 +9,9 @@
 namespace vellum {
 namespace {
 
-using testing::readFile;
-using testing::TempDir;
-using testing::writeFile;
+using support::readBytes;
+using support::ScratchFolder;
+using support::writeBytes;
 
 constexpr std::string_view kHeader =
     "; Vellum's registry store: the keys and values the editor sets at start-up\n"
@@ -19,7 +19,7 @@ constexpr std::string_view kHeader =
 
 class RegistryStoreTest : public ::testing::Test {
   protected:
-    TempDir dir;
+    ScratchFolder dir;
     std::filesystem::path file = dir / "data/vellum/registry.txt";
     RegistryStore store{file};
 };
@@ -29,21 +29,21 @@ TEST_F(RegistryStoreTest, AssociationEntriesCreateEveryLevelInOrder) {
     EXPECT_EQ(writeAssociationEntries(store, associationEntries(program)), 4);
 
     // "Shell" is created on the way to "Open", with no value of its own.
-    EXPECT_EQ(readFile(file), std::string(kHeader) +
-                                  "\n[HKEY_CLASSES_ROOT\\.vlm]\n"
-                                  "@=\"Vellum File\"\n"
-                                  "\n[HKEY_CLASSES_ROOT\\.vlm\\DefaultIcon]\n"
-                                  "@=\"/opt/vellum/bin/vellum,1\"\n"
-                                  "\n[HKEY_CLASSES_ROOT\\.vlm\\Shell]\n"
-                                  "\n[HKEY_CLASSES_ROOT\\.vlm\\Shell\\Open]\n"
-                                  "@=\"Edit\"\n"
-                                  "\n[HKEY_CLASSES_ROOT\\.vlm\\Shell\\Open\\Command]\n"
-                                  "@=\"/opt/vellum/bin/vellum %1\"\n");
+    EXPECT_EQ(readBytes(file), std::string(kHeader) +
+                                   "\n[HKEY_CLASSES_ROOT\\.vlm]\n"
+                                   "@=\"Vellum File\"\n"
+                                   "\n[HKEY_CLASSES_ROOT\\.vlm\\DefaultIcon]\n"
+                                   "@=\"/opt/vellum/bin/vellum,1\"\n"
+                                   "\n[HKEY_CLASSES_ROOT\\.vlm\\Shell]\n"
+                                   "\n[HKEY_CLASSES_ROOT\\.vlm\\Shell\\Open]\n"
+                                   "@=\"Edit\"\n"
+                                   "\n[HKEY_CLASSES_ROOT\\.vlm\\Shell\\Open\\Command]\n"
+                                   "@=\"/opt/vellum/bin/vellum %1\"\n");
 }
 
 TEST_F(RegistryStoreTest, EmptyValueIsStoredAsOneSpace) {
     ASSERT_TRUE(store.SaveRegString(RegistryRoot::ClassesRoot, ".vlm", "", ""));
-    EXPECT_NE(readFile(file).find("[HKEY_CLASSES_ROOT\\.vlm]\n@=\" \"\n"), std::string::npos);
+    EXPECT_NE(readBytes(file).find("[HKEY_CLASSES_ROOT\\.vlm]\n@=\" \"\n"), std::string::npos);
 }
 
 TEST_F(RegistryStoreTest, RewritingAValueReplacesItAndKeyNamesIgnoreCase) {
@@ -53,7 +53,7 @@ TEST_F(RegistryStoreTest, RewritingAValueReplacesItAndKeyNamesIgnoreCase) {
     ASSERT_TRUE(
         store.SaveRegString(RegistryRoot::ClassesRoot, ".VLM\\defaulticon", "", "/new/vellum,1"));
 
-    const std::string text = readFile(file);
+    const std::string text = readBytes(file);
     EXPECT_EQ(text.find("/old/"), std::string::npos);
     EXPECT_NE(text.find("[HKEY_CLASSES_ROOT\\.vlm\\DefaultIcon]\n@=\"/new/vellum,1\"\n"),
               std::string::npos);
@@ -66,14 +66,14 @@ TEST_F(RegistryStoreTest, RewritingAValueReplacesItAndKeyNamesIgnoreCase) {
 TEST_F(RegistryStoreTest, QuotesBackslashesAndControlCharactersSurviveLaterWrites) {
     const std::string odd = "C:\\Program Files\\\"x\"\tline\nnext\x01";
     ASSERT_TRUE(store.SaveRegString(RegistryRoot::ClassesRoot, ".vlm", "odd \"name\"", odd));
-    const std::string once = readFile(file);
+    const std::string once = readBytes(file);
     EXPECT_NE(
         once.find("\"odd \\\"name\\\"\"=\"C:\\\\Program Files\\\\\\\"x\\\"\\tline\\nnext\\x01\"\n"),
         std::string::npos)
         << once;
     // The next write reads the file back into the same keys and values.
     ASSERT_TRUE(store.SaveRegString(RegistryRoot::ClassesRoot, ".vlm", "", "Vellum File"));
-    const std::string twice = readFile(file);
+    const std::string twice = readBytes(file);
     EXPECT_NE(twice.find(
                   "\"odd \\\"name\\\"\"=\"C:\\\\Program Files\\\\\\\"x\\\"\\tline\\nnext\\x01\"\n"),
               std::string::npos)
@@ -84,7 +84,7 @@ TEST_F(RegistryStoreTest, QuotesBackslashesAndControlCharactersSurviveLaterWrite
              {"\xC3\xA9\xC3/\xE2\x82", "@=\"\xC3\xA9\\xC3/\\xE2\\x82\""}}) {
         ASSERT_TRUE(store.SaveRegString(RegistryRoot::ClassesRoot, ".vlm", "", value));
         ASSERT_TRUE(store.SaveRegString(RegistryRoot::ClassesRoot, ".vlm", "n", value));
-        EXPECT_NE(readFile(file).find(line), std::string::npos) << readFile(file);
+        EXPECT_NE(readBytes(file).find(line), std::string::npos) << readBytes(file);
     }
 }
 
@@ -99,9 +99,9 @@ TEST_F(RegistryStoreTest, SameValueAgainLeavesTheFileUntouched) {
 }
 
 TEST_F(RegistryStoreTest, KeepsWhatAnotherHandAddedAndFailsOnWhatItCannotRead) {
-    writeFile(file, "; mine\r\n[HKEY_LOCAL_MACHINE\\Software\\X]\r\n\"Path\"=\"/x\"\r\n");
+    writeBytes(file, "; mine\r\n[HKEY_LOCAL_MACHINE\\Software\\X]\r\n\"Path\"=\"/x\"\r\n");
     ASSERT_TRUE(store.SaveRegString(RegistryRoot::ClassesRoot, ".vlm", "", "Vellum File"));
-    EXPECT_NE(readFile(file).find("[HKEY_LOCAL_MACHINE\\Software\\X]\n\"Path\"=\"/x\"\n"),
+    EXPECT_NE(readBytes(file).find("[HKEY_LOCAL_MACHINE\\Software\\X]\n\"Path\"=\"/x\"\n"),
               std::string::npos);
     // Comment and blank lines stay where they were; a new key goes last.
     const std::string vlm = "[HKEY_CLASSES_ROOT\\.vlm]\n@=\"Vellum File\"\n";
@@ -111,19 +111,19 @@ TEST_F(RegistryStoreTest, KeepsWhatAnotherHandAddedAndFailsOnWhatItCannotRead) {
              {"; a\n", "; a\n\n" + vlm},
              {"[HKEY_USERS\\x]\n; a\n[HKEY_USERS\\x]\n@=\"1\"\n",
               "[HKEY_USERS\\x]\n; a\n@=\"1\"\n\n" + vlm}}) {
-        writeFile(file, before);
+        writeBytes(file, before);
         ASSERT_TRUE(store.SaveRegString(RegistryRoot::ClassesRoot, ".vlm", "", "Vellum File"));
-        EXPECT_EQ(readFile(file), after) << before;
+        EXPECT_EQ(readBytes(file), after) << before;
     }
 
     // A file that is not a store of ours is never overwritten.
     for (const std::string foreign :
          {"hello\n", "[NOT_A_ROOT\\x]\n", "[HKEY_USERS\\x]\n@=unquoted\n",
           "@=\"value before any key\"\n", "[HKEY_USERS\\x]\n@=\"open\n"}) {
-        writeFile(file, foreign);
+        writeBytes(file, foreign);
         EXPECT_FALSE(store.SaveRegString(RegistryRoot::ClassesRoot, ".vlm", "", "Vellum File"))
             << foreign;
-        EXPECT_EQ(readFile(file), foreign);
+        EXPECT_EQ(readBytes(file), foreign);
     }
 }
 
@@ -137,12 +137,12 @@ TEST_F(RegistryStoreTest, MalformedKeyPathsAreRefusedWithoutWriting) {
 }
 
 TEST(RegistryStoreFailure, AStoreThatCannotBeWrittenSaysNoAndLeavesNoTrace) {
-    TempDir dir;
+    ScratchFolder dir;
     // The data folder is a file.
-    writeFile(dir / "data", "not a folder");
+    writeBytes(dir / "data", "not a folder");
     RegistryStore underFile(dir / "data/vellum/registry.txt");
     EXPECT_FALSE(underFile.SaveRegString(RegistryRoot::ClassesRoot, ".vlm", "", "Vellum File"));
-    EXPECT_EQ(readFile(dir / "data"), "not a folder");
+    EXPECT_EQ(readBytes(dir / "data"), "not a folder");
 
     // The store's own name is taken by a folder.
     std::filesystem::create_directories(dir / "taken/registry.txt");

@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-namespace vellum::test {
+namespace vellum::support {
 
 void FailingFiles::failCall(Op op, int nth, Failure failure) {
     rules_.push_back({op, nth, false, std::move(failure)});
@@ -79,4 +79,4 @@ Result<void> FailingFiles::replace(const std::string& staging, const std::string
     return inner_.replace(staging, target);
 }
 
-} // namespace vellum::test
+} // namespace vellum::support

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace vellum::test {
+namespace vellum::support {
 
 class FailingFiles final : public io::ByteFiles {
   public:
@@ -58,4 +58,4 @@ class FailingFiles final : public io::ByteFiles {
     std::vector<Call> calls_;
 };
 
-} // namespace vellum::test
+} // namespace vellum::support

@@ -1,5 +1,5 @@
 // The character map: its grid, its clicks, and its one window.
-#include "Fakes.h"
+#include "tests/support/ScriptedWindow.h"
 
 #include "ui/CharMap.h"
 #include "ui/Display.h"
@@ -16,11 +16,8 @@ using namespace vellum::ui;
 
 namespace {
 
-struct Fixture {
-    test::FakeDialog dlgFile;
-    test::FakeBoxes boxes;
-    MainWindow window{EditorServices{&dlgFile, &dlgFile, &boxes, nullptr, nullptr}};
-
+// The window as shell/ assembles it, with a way to the map holding the focus.
+struct Fixture : support::ScriptedWindow {
     // The map, shown and holding the keyboard focus.
     CharMap* activeMap() {
         window.show();

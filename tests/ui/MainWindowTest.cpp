@@ -1,8 +1,10 @@
 // The main window: layout, captions, keys, and every event wired to its command.
-#include "Fakes.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/ScriptedWindow.h"
+#include "tests/support/StringFiles.h"
 
 #include "cli/Commands.h"
-#include "formats/TextEncoding.h"
+#include "commands/Messages.h"
 #include "ui/CharMap.h"
 #include "ui/Controls.h"
 #include "ui/Fonts.h"
@@ -19,34 +21,23 @@
 #include <QTest>
 #include <QTimer>
 
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 
 using namespace vellum;
 using namespace vellum::ui;
-using vellum::test::FakeBoxes;
-using vellum::test::FakeDialog;
+using vellum::support::readBytes;
+using vellum::support::ScratchFolder;
+using vellum::support::writeBytes;
 
 namespace {
 
-struct Fixture {
-    FakeDialog dlgFile;
-    FakeDialog dlgString;
-    FakeBoxes boxes;
-    MainWindow window{EditorServices{&dlgFile, &dlgString, &boxes, nullptr, nullptr}};
-
+struct Fixture : support::ScriptedWindow {
     void showActive() {
         window.show();
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));
     }
 };
-
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 } // namespace
 
@@ -55,20 +46,21 @@ class MainWindowTest : public QObject {
 
   private slots:
     void startUpBoxStandsWhereTheWindowWillAppear() {
-        // A box shown while the window is being made (a file named on the
-        // command line that cannot be opened) is owned by the hidden window.
+        // A box shown before the window first appears (start-up's load of a
+        // file named on the command line that cannot be opened) is owned by
+        // the hidden window, as shell/ assembles it.
         QRect box;
-        FakeDialog dlgFile;
-        MainWindow window(EditorServices{&dlgFile, &dlgFile, nullptr, nullptr, nullptr},
-                          [&box](MainWindow& hidden) {
-                              QTimer::singleShot(50, [&box] {
-                                  QWidget* shown = QApplication::activeModalWidget();
-                                  QVERIFY(shown != nullptr);
-                                  box = shown->frameGeometry();
-                                  shown->close();
-                              });
-                              QtMessageBoxes(&hidden).showError("x.vlm: No such file", "Error");
-                          });
+        MainWindow window;
+        QtMessageBoxes boxes(&window);
+        Editor editor(window.document(), {nullptr, nullptr, &boxes, nullptr, nullptr});
+        window.wire(editor);
+        QTimer::singleShot(50, [&box] {
+            QWidget* shown = QApplication::activeModalWidget();
+            QVERIFY(shown != nullptr);
+            box = shown->frameGeometry();
+            shown->close();
+        });
+        QVERIFY(!editor.LoadText("/nonexistent/x.vlm", "x").ok());
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         const QPoint screenCentre = window.screen()->availableGeometry().center();
@@ -85,7 +77,7 @@ class MainWindowTest : public QObject {
     void windowProperties() {
         Fixture f;
         QCOMPARE(f.window.windowTitle(), QStringLiteral("TI-85 'Scrollet' Text Editor"));
-        QCOMPARE(f.window.size(), QSize(419, 275));
+        QCOMPARE(f.window.size(), QSize(layout::kClientWidth, layout::kClientHeight));
         QCOMPARE(f.window.minimumSize(), f.window.maximumSize());
         const Qt::WindowFlags flags = f.window.windowFlags();
         QVERIFY(flags & Qt::WindowCloseButtonHint);
@@ -99,26 +91,38 @@ class MainWindowTest : public QObject {
     void controlsAtTheirRectanglesWithCaptions() {
         Fixture f;
         MainWindow& w = f.window;
+        // Every control stands where the layout table says; the size label's
+        // width follows its caption.
+        for (const layout::Place& place : layout::kPlaces) {
+            const QString name = QString::fromLatin1(place.control.data(),
+                                                     static_cast<qsizetype>(place.control.size()));
+            const QWidget* control = w.findChild<QWidget*>(name);
+            QVERIFY2(control != nullptr, qPrintable(name));
+            const QRect rect(place.left, place.top, place.width, place.height);
+            if (name == QStringLiteral("lblSize")) {
+                QCOMPARE(control->pos(), rect.topLeft());
+            } else {
+                QCOMPARE(control->geometry(), rect);
+            }
+        }
         struct Expected {
             QWidget* control;
-            QRect rect;
             QString caption;
         };
         const Expected expected[] = {
-            {w.cmdNew(), {319, 4, 97, 23}, "&New"},
-            {w.cmdSave(), {319, 27, 45, 23}, "&Save"},
-            {w.cmdSaveAs(), {365, 27, 51, 23}, "Save &As"},
-            {w.cmdLoad(), {319, 50, 97, 23}, "&Load"},
-            {w.cmdLoadS(), {319, 73, 97, 23}, "Load .&85s"},
-            {w.cmdString(), {319, 105, 97, 29}, "Compile into TI-8&5 String"},
-            {w.lblHeader(), {316, 144, 100, 35}, "&Variable Name" + QString(30, ' ') + "Filename"},
-            {w.txtVarName(), {326, 155, 86, 8}, "untitled"},
-            {w.lblFileName(), {326, 178, 84, 8}, "Untitled"},
-            {w.lblSave(), {324, 192, 83, 7}, ""},
-            {w.cmdCharMap(), {319, 205, 97, 19}, "Character Map"},
+            {w.cmdNew(), "&New"},
+            {w.cmdSave(), "&Save"},
+            {w.cmdSaveAs(), "Save &As"},
+            {w.cmdLoad(), "&Load"},
+            {w.cmdLoadS(), "Load .&85s"},
+            {w.cmdString(), "Compile into TI-8&5 String"},
+            {w.lblHeader(), "&Variable Name" + QString(30, ' ') + "Filename"},
+            {w.txtVarName(), "untitled"},
+            {w.lblFileName(), "Untitled"},
+            {w.lblSave(), ""},
+            {w.cmdCharMap(), "Character Map"},
         };
         for (const Expected& e : expected) {
-            QCOMPARE(e.control->geometry(), e.rect);
             QString caption;
             if (auto* b = qobject_cast<QPushButton*>(e.control)) {
                 caption = b->text();
@@ -129,8 +133,6 @@ class MainWindowTest : public QObject {
             }
             QCOMPARE(caption, e.caption);
         }
-        QCOMPARE(w.txtMain()->geometry(), QRect(0, 0, 315, 275));
-        QCOMPARE(w.lblSize()->pos(), QPoint(318, 226));
         QCOMPARE(w.lblSize()->text(), QStringLiteral("Data Size: "));
         QCOMPARE(w.lblHeader()->buddy(), static_cast<QWidget*>(w.txtVarName()));
         QCOMPARE(w.txtVarName()->maxLength(), 8);
@@ -173,7 +175,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(f.window.lblSize()->text(), QStringLiteral("Data Size: "));
         QVERIFY(doc.IsSaved);
         QVERIFY(!doc.HasPath);
-        QVERIFY(f.boxes.shown.empty());
+        QVERIFY(f.boxes.questions.empty());
     }
 
     void accessKeysRunTheirCommands() {
@@ -211,9 +213,9 @@ class MainWindowTest : public QObject {
         w.txtMain()->setFocus();
         QTest::keyClicks(w.txtMain(), "x");
         QTest::keyClick(&w, Qt::Key_N, Qt::AltModifier);
-        QTRY_COMPARE(f.boxes.shown.size(), std::size_t(1));
-        QCOMPARE(f.boxes.shown[0].message, std::string("File Unsaved. Save Now?"));
-        QCOMPARE(f.boxes.shown[0].title, std::string("Question"));
+        QTRY_COMPARE(f.boxes.questions.size(), std::size_t(1));
+        QCOMPARE(f.boxes.questions[0].message, std::string("File Unsaved. Save Now?"));
+        QCOMPARE(f.boxes.questions[0].title, std::string("Question"));
     }
 
     void accessKeyTakesTheNameBeforeCompiling() {
@@ -266,7 +268,7 @@ class MainWindowTest : public QObject {
         QTest::mouseClick(w.cmdCharMap(), Qt::LeftButton);
         QVERIFY(w.charMap() != nullptr);
         QVERIFY(w.charMap()->isVisible());
-        QVERIFY(f.boxes.shown.empty()); // nothing was unsaved
+        QVERIFY(f.boxes.questions.empty()); // nothing was unsaved
     }
 
     void enterClicksTheFocusedButtonAndEscapeNone() {
@@ -288,29 +290,26 @@ class MainWindowTest : public QObject {
         // The compile button, through the real writer and files, stores the
         // bytes the window shows.
         Fixture f;
-        const auto dir = std::filesystem::temp_directory_path() / "vellum-ui-compile";
-        std::filesystem::create_directories(dir);
+        ScratchFolder dir;
         const auto path = dir / "untitled.85s";
         f.window.document().setText("AB\r\nC");
-        f.dlgString.choose(path.string(), "untitled.85s");
+        f.dlgString.choose(path);
         QTest::mouseClick(f.window.cmdString(), Qt::LeftButton);
-        const std::string file = readFile(path);
+        const std::string file = readBytes(path);
         QCOMPARE(file.size(), std::size_t(83));
         QCOMPARE(file.substr(65 + 8, 7), std::string("\x00\xef"
                                                      "AB\nC\x00",
                                                      7));
-        std::filesystem::remove_all(dir);
     }
 
     void compilingAUtf8FileGivesWhatTypingAndPastingGive() {
         const QString chars = QString::fromUtf8("θπ→≠≤≥√Σ€\n");
-        const auto dir = std::filesystem::temp_directory_path() / "vellum-ui-typed";
-        std::filesystem::create_directories(dir);
-        std::ofstream(dir / "untitled.txt", std::ios::binary) << chars.toStdString();
+        ScratchFolder dir;
+        writeBytes(dir / "untitled.txt", chars.toStdString());
         std::ostringstream out, err;
-        QCOMPARE(cli::compile({(dir / "untitled.txt").string()}, {out, err}), 0);
-        QVERIFY(err.str().ends_with(replacedCharactersMessage(1) + "\n"));
-        const std::string fromFile = readFile(dir / "untitled.85s").substr(53);
+        QCOMPARE(cli::compile({dir / "untitled.txt"}, {out, err}), 0);
+        QVERIFY(err.str().ends_with(messages::replacedCharacters(1) + "\n"));
+        const std::string fromFile = readBytes(dir / "untitled.85s").substr(53);
         for (const bool typed : {true, false}) {
             Fixture f;
             f.showActive();
@@ -325,15 +324,14 @@ class MainWindowTest : public QObject {
                 QApplication::clipboard()->setText(chars);
                 f.window.txtMain()->paste();
                 QVERIFY(f.window.lblNote()->isVisible());
-                QCOMPARE(f.window.lblNote()->text().toStdString(), replacedCharactersMessage(1));
+                QCOMPARE(f.window.lblNote()->text().toStdString(), messages::replacedCharacters(1));
             }
-            f.dlgString.choose((dir / "window.85s").string(), "window.85s");
-            f.window.editor().cmdString_Click();
-            QCOMPARE(readFile(dir / "window.85s").substr(53), fromFile);
+            f.dlgString.choose(dir / "window.85s");
+            QTest::mouseClick(f.window.cmdString(), Qt::LeftButton);
+            QCOMPARE(readBytes(dir / "window.85s").substr(53), fromFile);
             QTest::keyClicks(f.window.txtMain(), "x"); // the next change hides a note
             QVERIFY(!f.window.lblNote()->isVisible());
         }
-        std::filesystem::remove_all(dir);
     }
 
     void textChangesRunTheChangeHandler() {
@@ -412,90 +410,90 @@ class MainWindowTest : public QObject {
         QCOMPARE(w.txtVarName()->text(), QStringLiteral("untitled"));
     }
 
-    void newAsksAboutUnsavedText() {
+    // The buttons and the close request run the unsaved-changes prompt of
+    // the commands (its cases are the commands' table); a name typed into
+    // the box and not yet left counts, also when the window is closed with
+    // the focus still in the box.
+    void unsavedChangesPromptIsWired() {
         Fixture f;
         f.showActive();
         MainWindow& w = f.window;
         QTest::mouseClick(w.cmdNew(), Qt::LeftButton);
-        QVERIFY(f.boxes.shown.empty()); // saved: no question
+        QVERIFY(f.boxes.questions.empty()); // saved: no question
 
-        w.document().setText("keep me");
+        w.txtMain()->setFocus();
+        QTest::keyClicks(w.txtMain(), "draft");
         f.boxes.answers = {Answer::Cancel};
         QTest::mouseClick(w.cmdNew(), Qt::LeftButton);
-        QCOMPARE(f.boxes.shown.size(), std::size_t(1));
-        QCOMPARE(w.document().text(), Bytes("keep me"));
+        QCOMPARE(f.boxes.questions.size(), std::size_t(1));
+        QCOMPARE(w.document().text(), Bytes("draft"));
 
-        // Yes with a cancelled save dialog: the text stays (nothing was saved).
-        f.boxes.answers = {Answer::Yes};
-        QTest::mouseClick(w.cmdNew(), Qt::LeftButton);
-        QCOMPARE(f.dlgFile.shown.size(), std::size_t(1));
-        QVERIFY(f.dlgFile.shown[0].save);
-        QCOMPARE(w.document().text(), Bytes("keep me"));
+        f.boxes.answers = {Answer::Cancel};
+        QVERIFY(!w.close());
+        QVERIFY(w.isVisible());
+        QCOMPARE(f.boxes.questions.size(), std::size_t(2));
 
         f.boxes.answers = {Answer::No};
         QTest::mouseClick(w.cmdNew(), Qt::LeftButton);
-        QCOMPARE(w.document().text(), Bytes());
-        QVERIFY(w.document().IsSaved);
         QCOMPARE(w.txtMain()->toPlainText(), QString());
         QCOMPARE(w.lblSize()->text(), QStringLiteral("Data Size: 2"));
 
-        // Yes with a save that succeeds: saved, then emptied.
-        const auto dir = std::filesystem::temp_directory_path() / "vellum-ui-new";
-        std::filesystem::create_directories(dir);
-        w.document().setText("saved text");
-        f.boxes.answers = {Answer::Yes};
-        f.dlgFile.choose((dir / "a.txt").string(), "a.txt");
-        QTest::mouseClick(w.cmdNew(), Qt::LeftButton);
-        QCOMPARE(readFile(dir / "a.txt"), std::string("saved text\r\n"));
-        QCOMPARE(w.document().text(), Bytes());
-        std::filesystem::remove_all(dir);
-    }
-
-    void closingAsksAboutUnsavedText() {
-        Fixture f;
-        f.showActive();
-        MainWindow& w = f.window;
-        w.txtMain()->setFocus();
-        QTest::keyClicks(w.txtMain(), "draft");
-
-        f.boxes.answers = {Answer::Cancel};
-        QVERIFY(!w.close());
-        QVERIFY(w.isVisible());
-        QCOMPARE(w.document().text(), Bytes("draft"));
-
-        f.boxes.answers = {Answer::Yes}; // and the save dialog is cancelled
-        QVERIFY(!w.close());
-        QVERIFY(w.isVisible());
-
+        // Saved, then only a new name typed: closing asks and the name is kept.
+        w.txtVarName()->setFocus();
+        w.txtVarName()->selectAll();
+        QTest::keyClicks(w.txtVarName(), "Renamed");
         w.cmdCharMap_Click();
         QPointer<CharMap> map = w.charMap();
-        QVERIFY(map->isVisible());
+        f.boxes.answers = {Answer::Cancel};
+        QVERIFY(!w.close());
+        QCOMPARE(f.boxes.questions.size(), std::size_t(4));
+        QCOMPARE(w.document().VarName, Bytes("renamed"));
+        QCOMPARE(w.lblSave()->text(), QStringLiteral("MODIFIED"));
+
         f.boxes.answers = {Answer::No};
         QVERIFY(w.close());
         QVERIFY(!w.isVisible());
         QVERIFY(map == nullptr || !map->isVisible()); // closes with the window
-        QCOMPARE(f.boxes.shown.size(), std::size_t(3));
-        for (const auto& shown : f.boxes.shown) {
-            QCOMPARE(shown.message, std::string("File Unsaved. Save Now?"));
-        }
+    }
+
+    // A name typed without an extension is saved under that name, and the
+    // title shows it.
+    void aNameWithoutADotIsSavedAsTyped() {
+        Fixture f;
+        ScratchFolder dir;
+        f.window.document().setText("kept");
+        f.dlgFile.choose(dir / "notes");
+        QTest::mouseClick(f.window.cmdSave(), Qt::LeftButton);
+        QCOMPARE(readBytes(dir / "notes"), std::string("kept\r\n"));
+        QCOMPARE(f.window.lblFileName()->text(), QStringLiteral("notes"));
+        QCOMPARE(f.window.lblSave()->text(), QString());
+    }
+
+    // Whatever Load .85s refuses, the window shows the one message and keeps
+    // what it showed.
+    void aRefusedStringFileShowsTheMessage() {
+        Fixture f;
+        ScratchFolder dir;
+        writeBytes(dir / "long.85s", support::scrollet(Bytes(190, 'n'), "x"));
+        f.dlgFile.choose(dir / "long.85s");
+        QTest::mouseClick(f.window.cmdLoadS(), Qt::LeftButton);
+        QCOMPARE(f.boxes.errors.size(), std::size_t(1));
+        QCOMPARE(f.boxes.errors[0].message, std::string("Not a valid 'Scrollet' String."));
+        QCOMPARE(f.window.lblFileName()->text(), QStringLiteral("Untitled"));
+        QCOMPARE(f.window.txtVarName()->text(), QStringLiteral("untitled"));
     }
 
     void loadedTextShowsInTheWindow() {
         Fixture f;
-        const auto dir = std::filesystem::temp_directory_path() / "vellum-ui-load";
-        std::filesystem::create_directories(dir);
-        {
-            std::ofstream out(dir / "Notes.vlm", std::ios::binary);
-            out << "NOTES\r\nHello\r\nWorld\r\n";
-        }
-        f.dlgFile.choose((dir / "Notes.vlm").string(), "Notes.vlm");
+        ScratchFolder dir;
+        writeBytes(dir / "Notes.vlm", "NOTES\r\nHello\r\nWorld\r\n");
+        f.dlgFile.choose(dir / "Notes.vlm");
         QTest::mouseClick(f.window.cmdLoad(), Qt::LeftButton);
         QCOMPARE(f.window.txtMain()->toPlainText(), QStringLiteral("Hello\nWorld\n"));
         QCOMPARE(f.window.txtVarName()->text(), QStringLiteral("notes"));
         QCOMPARE(f.window.lblFileName()->text(), QStringLiteral("notes"));
         QCOMPARE(f.window.lblSave()->text(), QString());
         QCOMPARE(f.window.lblSize()->text(), QStringLiteral("Data Size: 14"));
-        std::filesystem::remove_all(dir);
     }
 };
 

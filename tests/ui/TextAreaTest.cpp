@@ -1,6 +1,8 @@
 // txtMain: what it shows, what it gives back, and what pasting does to it.
-#include "Fakes.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/ScriptedWindow.h"
 
+#include "ui/Controls.h"
 #include "ui/Display.h"
 #include "ui/MainWindow.h"
 #include "ui/TextArea.h"
@@ -71,49 +73,34 @@ class TextAreaTest : public QObject {
     void everyByteSavesByteIdentical() {
         // Through the window's real commands: the text set into the widget is
         // what the save writes (plus the closing line end).
-        vellum::test::FakeDialog dlgFile;
-        vellum::test::FakeBoxes boxes;
-        MainWindow window(EditorServices{&dlgFile, nullptr, &boxes, nullptr, nullptr});
-        const auto dir = std::filesystem::temp_directory_path() / "vellum-ui-bytes";
-        std::filesystem::create_directories(dir);
+        support::ScriptedWindow w;
+        support::ScratchFolder dir;
         const Bytes bytes = everyByte(7) + "x";
-        window.document().setText(bytes);
-        window.document().Encoding = TextEncoding::Calculator; // one byte each, as held
-        dlgFile.choose((dir / "all.txt").string(), "all.txt");
-        window.editor().cmdSaveAs_Click();
-        std::ifstream in(dir / "all.txt", std::ios::binary);
-        const std::string file{std::istreambuf_iterator<char>(in), {}};
-        QCOMPARE(file, bytes + "\r\n");
-        std::filesystem::remove_all(dir);
+        w.doc().setText(bytes);
+        w.doc().Encoding = TextEncoding::Calculator; // one byte each, as held
+        w.dlgFile.choose(dir / "all.txt");
+        QTest::mouseClick(w.window.cmdSaveAs(), Qt::LeftButton);
+        QCOMPARE(support::readBytes(dir / "all.txt"), bytes + "\r\n");
     }
 
     void everyByteLoadsAndSavesBackFromATextFile() {
         // A file of calculator bytes, every byte with CR LF line ends (a lone
         // CR or LF ends a line in a text file), loads into the widget and
         // saves back unchanged.
-        vellum::test::FakeDialog dlgFile;
-        vellum::test::FakeBoxes boxes;
-        MainWindow window(EditorServices{&dlgFile, nullptr, &boxes, nullptr, nullptr});
-        const auto dir = std::filesystem::temp_directory_path() / "vellum-ui-load-bytes";
-        std::filesystem::create_directories(dir);
+        support::ScriptedWindow w;
+        support::ScratchFolder dir;
         Bytes content;
         for (char c : everyByte(11)) {
             content += c == '\r' || c == '\n' ? Bytes("\r\n") : Bytes(1, c);
         }
         content += "\r\n";
-        {
-            std::ofstream out(dir / "in.txt", std::ios::binary);
-            out << content;
-        }
-        dlgFile.choose((dir / "in.txt").string(), "in.txt");
-        window.editor().cmdLoad_Click();
-        QCOMPARE(window.txtMain()->toPlainText(), displayText(content));
-        dlgFile.choose((dir / "out.txt").string(), "out.txt");
-        window.editor().cmdSaveAs_Click();
-        std::ifstream in(dir / "out.txt", std::ios::binary);
-        const std::string file{std::istreambuf_iterator<char>(in), {}};
-        QCOMPARE(file, content);
-        std::filesystem::remove_all(dir);
+        support::writeBytes(dir / "in.txt", content);
+        w.dlgFile.choose(dir / "in.txt");
+        QTest::mouseClick(w.window.cmdLoad(), Qt::LeftButton);
+        QCOMPARE(w.window.txtMain()->toPlainText(), displayText(content));
+        w.dlgFile.choose(dir / "out.txt");
+        QTest::mouseClick(w.window.cmdSaveAs(), Qt::LeftButton);
+        QCOMPARE(support::readBytes(dir / "out.txt"), content);
     }
 
     void oneSignalPerChange() {

@@ -1,7 +1,7 @@
 #pragma once
 // Clocks for the comment of a string file.
 
-#include "formats/Editor.h"
+#include "commands/Services.h"
 
 #include <cstdint>
 #include <ctime>
@@ -16,8 +16,7 @@ namespace vellum {
 // 12/06/2026). Texts are UTF-8.
 class LocalClock final : public Clock {
   public:
-    std::string timeText() override;
-    std::string dateText() override;
+    Result<ClockReading> now() override;
 };
 
 // One fixed moment, in UTC and in the formats of the "C" locale (22:15:30 and
@@ -26,8 +25,7 @@ class LocalClock final : public Clock {
 class FixedUtcClock final : public Clock {
   public:
     explicit FixedUtcClock(std::time_t secondsSinceEpoch) : seconds_(secondsSinceEpoch) {}
-    std::string timeText() override;
-    std::string dateText() override;
+    Result<ClockReading> now() override;
 
   private:
     std::time_t seconds_;

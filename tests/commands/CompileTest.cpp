@@ -1,12 +1,14 @@
 // The string file writer and the compile command: the bytes they lay out, the
 // limits, and what a failing step leaves behind.
 
+#include "commands/Editor.h"
 #include "formats/StringFile.h"
+#include "io/ByteFiles.h"
 #include "tests/support/FailingFiles.h"
 
-#include "ReaderFakes.h"
-#include "Tifiles.h"
-#include "WriterFakes.h"
+#include "tests/formats/Tifiles.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/Scripted.h"
 
 #include <gtest/gtest.h>
 
@@ -15,18 +17,19 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <optional>
+#include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
 
 using namespace vellum;
-using vellum::test::FailingFiles;
-using vellum::testing::AnsweringBoxes;
-using vellum::testing::expectTifilesReads;
-using vellum::testing::FixedClock;
-using vellum::testing::readBytes;
-using vellum::testing::ScratchFolder;
-using vellum::testing::ScriptedDialog;
-using vellum::testing::writeBytes;
+using vellum::support::expectTifilesReads;
+using vellum::support::FailingFiles;
+using vellum::support::FixedClock;
+using vellum::support::readBytes;
+using vellum::support::ScratchFolder;
+using vellum::support::ScriptedBoxes;
+using vellum::support::ScriptedDialog;
+using vellum::support::writeBytes;
 using Op = FailingFiles::Op;
 
 namespace {
@@ -52,7 +55,7 @@ const Bytes kComment = "Created by Vellum on 10:15:30 PM 12/6/2026";
 struct CompileTest : ::testing::Test {
     ScratchFolder folder;
     ScriptedDialog dlgString;
-    AnsweringBoxes boxes;
+    ScriptedBoxes boxes;
     FixedClock clock;
     io::DiskFiles disk;
     FailingFiles files{disk};
@@ -60,16 +63,15 @@ struct CompileTest : ::testing::Test {
     Editor editor{doc, EditorServices{nullptr, &dlgString, &boxes, &clock, &files}};
     std::string target = folder / "out.85s";
 
-    CompileTest() {
-        doc.IsSaved = true;
-        doc.cmdNew_Click();
-    }
+    CommandOutcome outcome = Completion::Cancelled; // of the last compile
+
+    CompileTest() { doc.resetToNew(); }
 
     // Compiles text to the target under the document's current name.
     std::string compile(const Bytes& text) {
         doc.setText(text);
         dlgString.choose(target);
-        editor.cmdString_Click();
+        outcome = editor.cmdString_Click();
         return readBytes(target);
     }
 
@@ -99,6 +101,7 @@ TEST_P(WorkedExampleTest, LaysOutTheFileByteForByte) {
     EXPECT_EQ(file.substr(11, 42), kComment);
     EXPECT_EQ(file.substr(53), hex(example.tail));
     EXPECT_TRUE(boxes.critical.empty());
+    EXPECT_TRUE(isDone(outcome));
     expectTifilesReads(target, "untitled", buildStringData(example.text));
 
     ASSERT_EQ(dlgString.shown.size(), 1u);
@@ -153,6 +156,8 @@ TEST_F(CompileTest, FillsTheFileUpToTheLimitAndNoFurther) {
     EXPECT_EQ(boxes.critical[0].message,
               "Error 6 has occured while writing String.\r\nOverflow\r\nContinue Anyway?");
     EXPECT_EQ(boxes.critical[0].title, "Error 6");
+    ASSERT_FALSE(outcome.ok());
+    EXPECT_EQ(outcome.failure().number, 6);
 }
 
 TEST_F(CompileTest, YesAfterAnOverflowKeepsAllButTheChecksum) {
@@ -231,40 +236,6 @@ TEST_F(CompileTest, EveryByteFromOneTo255IsStoredUnchanged) {
     expectTifilesReads(target, "untitled", buildStringData(text));
 }
 
-TEST(LfLineEnds, TurnsCrLfPairsIntoLfFromTheStart) {
-    const std::pair<Bytes, Bytes> cases[] = {
-        {"", ""},           {"a\r\nb", "a\nb"},         {"\r", "\r"},
-        {"\n", "\n"},       {"\n\r", "\n\r"},           {"\r\r\n", "\r\n"},
-        {"\r\n\n", "\n\n"}, {"\r\n\r\n", "\n\n"},       {"a\r", "a\r"},
-        {"\r\n", "\n"},     {"\r\r\n\n\r", "\r\n\n\r"}, {"\n\r\n\r", "\n\n\r"},
-    };
-    for (const auto& [text, converted] : cases) {
-        EXPECT_EQ(toLfLineEnds(text), converted) << ::testing::PrintToString(text);
-    }
-}
-
-// The data-size readout promises the length of what a compile writes: for
-// every mix of CR, LF and a letter up to seven long, the two agree.
-TEST(LfLineEnds, AgreesWithTheDataSizeReadout) {
-    const char alphabet[] = {'\r', '\n', 'a'};
-    Document doc;
-    std::vector<Bytes> layer{""};
-    for (int length = 1; length <= 7; ++length) {
-        std::vector<Bytes> next;
-        for (const Bytes& prefix : layer) {
-            for (const char c : alphabet) {
-                next.push_back(prefix + c);
-            }
-        }
-        for (const Bytes& text : next) {
-            doc.setText(text);
-            ASSERT_EQ(doc.lblSize(), "Data Size: " + std::to_string(buildStringData(text).size()))
-                << ::testing::PrintToString(text);
-        }
-        layer = std::move(next);
-    }
-}
-
 TEST_F(CompileTest, ReplacesAnOlderLongerFileWithoutItsTail) {
     writeBytes(target, Bytes(5000, 'x'));
     const std::string file = compile("short");
@@ -277,7 +248,9 @@ TEST_F(CompileTest, CancelledDialogWritesNothing) {
     writeBytes(target, "keep me");
     doc.setText("text");
     dlgString.cancel();
-    editor.cmdString_Click();
+    const CommandOutcome cancelled = editor.cmdString_Click();
+    ASSERT_TRUE(cancelled.ok());
+    EXPECT_EQ(cancelled.value(), Completion::Cancelled);
     EXPECT_EQ(readBytes(target), "keep me");
     EXPECT_TRUE(files.calls().empty());
     EXPECT_TRUE(boxes.critical.empty());
@@ -366,6 +339,8 @@ TEST_P(FailingStepTest, NoLeavesThePreviousFileAndNoStagingFile) {
               "Error 5 has occured while writing String.\r\nInput/output error\r\n"
               "Continue Anyway?");
     EXPECT_EQ(boxes.critical[0].title, "Error 5");
+    ASSERT_FALSE(outcome.ok());
+    EXPECT_EQ(outcome.failure().text, "Input/output error");
     // Nothing after the clean-up: the last call removed the staging file, or
     // found none to remove after a failed open or replace.
     ASSERT_FALSE(files.calls().empty());
@@ -436,7 +411,7 @@ TEST_F(CompileTest, FailedClockLeavesTheCommentOut) {
     EXPECT_EQ(file.substr(11, 42), Bytes(42, '\0'));
     expectTifilesReads(target, "untitled", buildStringData("AB\r\nC"));
 
-    boxes.yesNo.clear();
+    boxes.answers.clear();
     clock.set("11:00:00 PM", "12/6/2026");
     EXPECT_EQ(compile("AB\r\nC"), file); // No: the earlier file stays
     EXPECT_EQ(boxes.critical.size(), 2u);
@@ -497,7 +472,7 @@ TEST_F(CompileTest, PlatformFailuresCarryTheSystemsNumber) {
     std::filesystem::create_directory(target);
     boxes.answerYes();
     dlgString.choose(target);
-    editor.cmdString_Click();
+    (void)editor.cmdString_Click();
     ASSERT_GE(boxes.critical.size(), 2u);
     EXPECT_EQ(boxes.critical[1].title, "Error 21"); // EISDIR
     EXPECT_TRUE(std::filesystem::is_directory(target));
@@ -507,10 +482,10 @@ TEST_F(CompileTest, PlatformFailuresCarryTheSystemsNumber) {
     ASSERT_EQ(::mkfifo(target.c_str(), 0600), 0);
     const int reader = ::open(target.c_str(), O_RDONLY | O_NONBLOCK);
     ASSERT_GE(reader, 0);
-    boxes.yesNo.clear();
+    boxes.answers.clear();
     const std::size_t before = boxes.critical.size();
     dlgString.choose(target);
-    editor.cmdString_Click();
+    EXPECT_TRUE(isDone(editor.cmdString_Click()));
     EXPECT_EQ(boxes.critical.size(), before);
     char piped[100];
     EXPECT_EQ(::read(reader, piped, sizeof piped), 83);
@@ -521,7 +496,25 @@ TEST_F(CompileTest, PlatformFailuresCarryTheSystemsNumber) {
 TEST_F(CompileTest, EditorWithoutFileAccessWritesNothing) {
     Editor bare{doc, EditorServices{nullptr, &dlgString, &boxes, nullptr, nullptr}};
     dlgString.choose(target);
-    bare.cmdString_Click();
+    EXPECT_FALSE(bare.cmdString_Click().ok());
     EXPECT_FALSE(targetExists());
     EXPECT_TRUE(boxes.critical.empty());
+}
+
+// A compile that fails before its first write (here the dialog throws, as
+// running out of memory would) says so instead of ending silently.
+TEST_F(CompileTest, AFailureBeforeTheFirstWriteIsShown) {
+    struct ThrowingDialog final : FileDialog {
+        FileChoice showOpen(const DialogSettings&) override {
+            throw std::runtime_error("no dialog");
+        }
+        FileChoice showSave(const DialogSettings& s) override { return showOpen(s); }
+    } dialog;
+    Editor throwing{doc, EditorServices{nullptr, &dialog, &boxes, &clock, &files}};
+    const CommandOutcome failed = throwing.cmdString_Click();
+    ASSERT_FALSE(failed.ok());
+    ASSERT_EQ(boxes.errors.size(), 1u);
+    EXPECT_EQ(boxes.errors[0].message, "Cannot compile: no dialog");
+    EXPECT_EQ(boxes.errors[0].title, "Error");
+    EXPECT_FALSE(targetExists());
 }

@@ -1,5 +1,6 @@
 #include "Clocks.h"
 
+#include <cerrno>
 #include <charconv>
 #include <iomanip>
 #include <locale>
@@ -39,28 +40,30 @@ std::tm localNow() {
     return moment;
 }
 
-std::tm utc(std::time_t seconds) {
+Result<std::tm> utc(std::time_t seconds) {
     std::tm moment{};
     if (gmtime_r(&seconds, &moment) == nullptr) {
-        throw std::range_error("the moment lies outside the calendar");
+        return Failure{EOVERFLOW, "the moment lies outside the calendar"};
     }
     return moment;
 }
 
+ClockReading read(const std::tm& moment, const std::locale& locale) {
+    return {format(moment, "%X", locale), format(moment, "%x", locale)};
+}
+
 } // namespace
 
-std::string LocalClock::timeText() {
-    return format(localNow(), "%X", userLocale());
-}
-std::string LocalClock::dateText() {
-    return format(localNow(), "%x", userLocale());
+Result<ClockReading> LocalClock::now() {
+    return read(localNow(), userLocale());
 }
 
-std::string FixedUtcClock::timeText() {
-    return format(utc(seconds_), "%X", std::locale::classic());
-}
-std::string FixedUtcClock::dateText() {
-    return format(utc(seconds_), "%x", std::locale::classic());
+Result<ClockReading> FixedUtcClock::now() {
+    const Result<std::tm> moment = utc(seconds_);
+    if (!moment.ok()) {
+        return moment.failure();
+    }
+    return read(moment.value(), std::locale::classic());
 }
 
 std::optional<std::time_t> parseSourceDateEpoch(std::string_view value) {

@@ -1,15 +1,16 @@
 // Text files from the rest of the desktop (UTF-8, LF) and from older versions
 // of the editor (calculator bytes, CR LF): what a load holds, what a save
 // writes, and that a second load gives the same bytes.
+#include "commands/Messages.h"
 #include "formats/TextDocument.h"
 
-#include "ReaderFakes.h"
+#include "tests/support/EditorFixture.h"
 
 #include <gtest/gtest.h>
 
 using namespace vellum;
-using vellum::testing::readBytes;
-using vellum::testing::writeBytes;
+using vellum::support::readBytes;
+using vellum::support::writeBytes;
 
 namespace {
 
@@ -50,10 +51,10 @@ const FileCase kFiles[] = {
     {"tab.txt", "a\tb\x10\n", "a\tb\x10\r\n", "a\tb\x10\r\n", kCalc, 0},
 };
 
-struct TextEncodingTest : vellum::testing::EditorFixture {
+struct TextEncodingTest : vellum::support::EditorFixture {
     Bytes loadHeld(const std::string& path) {
         dlgFile.choose(path);
-        editor.cmdLoad_Click();
+        (void)editor.cmdLoad_Click();
         return (isVellumPath(path) ? doc.VarName + "\r\n" : "") + doc.text();
     }
 };
@@ -65,14 +66,17 @@ TEST_F(TextEncodingTest, FilesLoadSaveAndLoadAgain) {
         SCOPED_TRACE(c.name);
         const std::string path = folder / c.name;
         writeBytes(path, c.file);
-        boxes.errors.clear();
+        boxes.warnings.clear();
         EXPECT_EQ(loadHeld(path), c.held);
         EXPECT_EQ(doc.Encoding, c.encoding);
-        ASSERT_EQ(boxes.errors.size(), c.replaced > 0 ? 1u : 0u);
+        EXPECT_TRUE(boxes.errors.empty());
+        EXPECT_EQ(editor.replacedByLastLoad(), c.replaced);
+        ASSERT_EQ(boxes.warnings.size(), c.replaced > 0 ? 1u : 0u);
         if (c.replaced > 0) {
-            EXPECT_EQ(boxes.errors[0].message, replacedCharactersMessage(c.replaced));
+            EXPECT_EQ(boxes.warnings[0].message, messages::replacedCharacters(c.replaced));
+            EXPECT_EQ(boxes.warnings[0].title, messages::kReplacedTitle);
         }
-        editor.cmdSave_Click();
+        (void)editor.cmdSave_Click();
         EXPECT_EQ(readBytes(path), c.saved);
         EXPECT_EQ(loadHeld(path), c.held);
         EXPECT_EQ(doc.Encoding, c.encoding);
@@ -92,7 +96,7 @@ TEST_F(TextEncodingTest, EveryByteComesBackInBothEncodings) {
         doc.setText(text + "\r\n");
         doc.Encoding = encoding;
         dlgFile.choose(folder / "every.txt");
-        editor.cmdSaveAs_Click();
+        (void)editor.cmdSaveAs_Click();
         ASSERT_TRUE(editor.LoadText(folder / "every.txt", "every").ok());
         EXPECT_EQ(doc.text(), text + "\r\n");
         EXPECT_EQ(doc.Encoding, encoding);

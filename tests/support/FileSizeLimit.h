@@ -6,7 +6,7 @@
 #include <csignal>
 #include <sys/resource.h>
 
-namespace vellum::test {
+namespace vellum::support {
 
 class FileSizeLimit {
   public:
@@ -29,4 +29,4 @@ class FileSizeLimit {
     void (*oldHandler_)(int);
 };
 
-} // namespace vellum::test
+} // namespace vellum::support

@@ -1,0 +1,49 @@
+// Compile: the text into a TI-85 string file, through the writer.
+
+#include "Editor.h"
+
+#include "Messages.h"
+#include "StringWriter.h"
+#include "formats/StringFile.h"
+
+#include <cerrno>
+#include <exception>
+#include <new>
+
+namespace vellum {
+
+CommandOutcome Editor::SaveStr(const std::string& FName, const Bytes& Data) {
+    if (services_.files == nullptr || services_.boxes == nullptr || services_.clock == nullptr) {
+        return Failure{ENOSYS, messages::kNoFileAccess};
+    }
+    return writeStringFile({*services_.files, *services_.boxes, *services_.clock}, FName,
+                           doc_.VarName, Data);
+}
+
+CommandOutcome Editor::cmdString_Click() {
+    if (services_.dlgString == nullptr) {
+        return Completion::Cancelled;
+    }
+    std::string path;
+    Bytes data;
+    // The dialog, the text and Data come before anything is written. Running
+    // out of memory for a huge text is said, not swallowed.
+    try {
+        const DialogSettings settings{messages::kCompileDialogTitle, messages::kCompileDialogFilter,
+                                      Charset::toUtf8(Charset::decodeText(doc_.VarName)) +
+                                          kStringFileExtension};
+        path = services_.dlgString->showSave(settings).path;
+        if (path.empty()) {
+            return Completion::Cancelled;
+        }
+        data = buildStringData(doc_.text());
+    } catch (const std::bad_alloc&) {
+        const Failure failure = Failure::fromErrno(ENOMEM);
+        return fail(failure, messages::cannotCompile(failure.text));
+    } catch (const std::exception& e) {
+        return fail(Failure{EIO, e.what()}, messages::cannotCompile(e.what()));
+    }
+    return SaveStr(path, data);
+}
+
+} // namespace vellum

@@ -1,0 +1,84 @@
+#pragma once
+// The editor's commands: the buttons of the main window, the unsaved-changes
+// prompt, and the loaders and the writer they call. They talk to their
+// surroundings only through the services (commands/Services.h), change the
+// document, show what went wrong in a box, and return an outcome: Done,
+// Cancelled, or the Failure with its reason. Nothing learns what happened
+// from a caption or a message text.
+//
+// One file per family: UnsavedChanges.cpp (the prompt, New, closing),
+// TextCommands.cpp (Load, Save, Save As), LoadString.cpp (Load .85s),
+// Compile.cpp (Compile and the writer, StringWriter.cpp).
+
+#include "commands/Services.h"
+#include "core/Document.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+namespace vellum {
+
+class Editor {
+  public:
+    Editor(Document& document, EditorServices services);
+
+    Document& document() { return doc_; }
+
+    // The unsaved-changes prompt shared by New, closing and the load
+    // commands. Done: go on. Cancelled: stop. A Yes whose save fails or is
+    // cancelled stops too, so the text the user wanted to keep is never
+    // thrown away. A name-box edit still pending is taken over first.
+    CommandOutcome confirmDiscard();
+
+    // Buttons of the main window.
+    CommandOutcome cmdNew_Click();
+    CommandOutcome cmdSave_Click();
+    CommandOutcome cmdSaveAs_Click();
+    CommandOutcome cmdLoad_Click();
+    CommandOutcome cmdLoadS_Click();
+    CommandOutcome cmdString_Click();
+    // A close request: Done lets the window close, anything else keeps it.
+    CommandOutcome Form_QueryUnload() { return confirmDiscard(); }
+
+    // Loaders, also used at start-up for a file named on the command line.
+    // Every refusal and failure is shown in a box before it is returned.
+    // The text file is read in the encoding given, else in the one its bytes
+    // look like; characters without a calculator byte become "?", and a box
+    // says how many.
+    CommandOutcome LoadText(const std::string& path, const Bytes& title,
+                            std::optional<TextEncoding> encoding = std::nullopt);
+    // The characters the last successful LoadText turned into "?".
+    std::size_t replacedByLastLoad() const { return replacedByLastLoad_; }
+    CommandOutcome LoadString(const std::string& path, const Bytes& title);
+
+    // The string-file writer: a failing step asks whether to go on; the
+    // outcome carries the first failure, if any.
+    CommandOutcome SaveStr(const std::string& FName, const Bytes& Data);
+
+    // The largest text document LoadText takes, in bytes. The window sets
+    // one so that a huge file cannot freeze it; without a window there is none.
+    void setTextSizeLimit(std::size_t bytes) { textSizeLimit_ = bytes; }
+    // Likewise for the longest line (bytes between two line breaks), which the
+    // window lays out whole at every change of it.
+    void setLineLengthLimit(std::size_t bytes) { lineLengthLimit_ = bytes; }
+    // A paste of this many bytes was refused by the window.
+    void reportPasteTooLarge(std::size_t bytes, std::size_t limit);
+    // A paste with a line of this many bytes was refused by the window.
+    void reportPasteLineTooLong(std::size_t bytes, std::size_t limit);
+
+  private:
+    // Save and Save As: writes the document, asking for a file when the
+    // document has none or when alwaysAsk is set.
+    CommandOutcome saveText(bool alwaysAsk);
+    // Shows the error box and returns the failure.
+    Failure fail(Failure failure, const std::string& message);
+
+    Document& doc_;
+    EditorServices services_;
+    std::size_t textSizeLimit_ = static_cast<std::size_t>(-1);
+    std::size_t lineLengthLimit_ = static_cast<std::size_t>(-1);
+    std::size_t replacedByLastLoad_ = 0;
+};
+
+} // namespace vellum

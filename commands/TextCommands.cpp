@@ -1,0 +1,156 @@
+// The text-document commands: Load, Save and Save As, and the loader LoadText.
+
+#include "Editor.h"
+
+#include "Messages.h"
+#include "formats/TextDocument.h"
+#include "io/Files.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <optional>
+
+namespace vellum {
+
+namespace {
+
+// Without a window's limit a text document is still read only up to this
+// size: far beyond what a string file holds, and no threat to memory.
+constexpr std::uint64_t kLargestTextFile = 64ull << 20;
+// A UTF-8 file spends at most three bytes on a character the document holds
+// in one (the stand-ins of the Private Use Area), and may open with a mark.
+constexpr std::uint64_t kUtf8BytesPerByte = 3;
+constexpr std::uint64_t kUtf8BomBytes = 3;
+
+std::size_t clampToSize(std::uint64_t size) {
+    return static_cast<std::size_t>(std::min<std::uint64_t>(size, SIZE_MAX));
+}
+
+} // namespace
+
+CommandOutcome Editor::LoadText(const std::string& path, const Bytes& title,
+                                std::optional<TextEncoding> encoding) {
+    const auto refuse = [&](const std::string& message) {
+        return fail(Failure{EFBIG, message}, message);
+    };
+    // The limit is on the text the window would hold; a UTF-8 file takes up to
+    // three bytes for a character that is one byte in the document (and a
+    // byte-order mark), so the file itself may be that much larger.
+    const std::uint64_t fileLimit = textSizeLimit_ >= kLargestTextFile / kUtf8BytesPerByte
+                                        ? kLargestTextFile
+                                        : textSizeLimit_ * kUtf8BytesPerByte + kUtf8BomBytes;
+    Result<std::string> read = io::readFile(path, fileLimit);
+    if (!read.ok() && read.failure().number == EFBIG) {
+        const Result<io::FileInfo> info = io::fileInfo(path);
+        const std::uint64_t size = info.ok() ? info.value().size : fileLimit + 1;
+        return refuse(
+            messages::tooLarge(path, clampToSize(size),
+                               clampToSize(std::min<std::uint64_t>(textSizeLimit_, fileLimit))));
+    }
+    if (!read.ok()) {
+        return fail(read.failure(), messages::cannotOpen(path, read.failure().text));
+    }
+    const bool vellum = isVellumPath(path);
+    std::optional<TextDocumentContent> content = parseTextDocument(read.value(), vellum, encoding);
+    if (!content) {
+        return fail(Failure{EINVAL, messages::kNoNameLine},
+                    messages::cannotOpen(path, messages::kNoNameLine));
+    }
+    if (content->text.size() > textSizeLimit_) {
+        return refuse(messages::tooLarge(path, content->text.size(), textSizeLimit_));
+    }
+    if (const std::size_t line = longestLine(content->text); line > lineLengthLimit_) {
+        return refuse(messages::lineTooLong(path, line, lineLengthLimit_));
+    }
+    // Nothing changes before the file has been read whole, so a failed load
+    // leaves the document as it was.
+    doc_.setText(content->text);
+    doc_.VarName = vellum ? std::move(*content->name) : title;
+    doc_.DocPath = path;
+    doc_.DocTitle = title;
+    doc_.Encoding = content->encoding;
+    doc_.IsSaved = true;
+    doc_.RefreshStatus();
+    replacedByLastLoad_ = content->replaced;
+    if (replacedByLastLoad_ > 0 && services_.boxes != nullptr) {
+        services_.boxes->showWarning(messages::replacedCharacters(replacedByLastLoad_),
+                                     messages::kReplacedTitle);
+    }
+    return Completion::Done;
+}
+
+namespace {
+
+DialogSettings textDialogSettings() {
+    return {messages::kTextDialogTitle, messages::kTextDialogFilter, ""};
+}
+
+} // namespace
+
+CommandOutcome Editor::cmdLoad_Click() {
+    // Loading replaces the text: unsaved work is offered for saving first.
+    if (CommandOutcome go = confirmDiscard(); !isDone(go)) {
+        return go;
+    }
+    if (services_.dlgFile == nullptr) {
+        return Completion::Cancelled;
+    }
+    const FileChoice choice = services_.dlgFile->showOpen(textDialogSettings());
+    if (choice.cancelled()) {
+        return Completion::Cancelled;
+    }
+    // The document is bound to the file only once it holds the file's text,
+    // so a failed load never points the next Save at a file it did not load.
+    CommandOutcome loaded = LoadText(choice.path, Document::TitleFromFileName(choice.fileTitle));
+    if (isDone(loaded)) {
+        doc_.HasPath = true;
+    }
+    return loaded;
+}
+
+CommandOutcome Editor::saveText(bool alwaysAsk) {
+    std::string target;
+    std::optional<Bytes> title;
+    if (doc_.HasPath && !alwaysAsk) {
+        target = doc_.DocPath;
+    } else {
+        if (services_.dlgFile == nullptr) {
+            return Completion::Cancelled;
+        }
+        const FileChoice choice = services_.dlgFile->showSave(textDialogSettings());
+        if (choice.cancelled()) {
+            return Completion::Cancelled;
+        }
+        title = Document::TitleFromFileName(choice.fileTitle);
+        target = choice.path;
+    }
+
+    const Result<void> saved = saveTextDocument(target, doc_.VarName, doc_.text(), doc_.Encoding);
+    if (!saved.ok()) {
+        // Nothing of the document changes: it still counts as unsaved and
+        // stays bound to the file it was bound to.
+        return fail(saved.failure(), messages::cannotSave(target, saved.failure().text));
+    }
+    if (title) {
+        doc_.DocTitle = *title;
+        // Save binds the document to the chosen file; Save As leaves the binding.
+        if (!alwaysAsk) {
+            doc_.HasPath = true;
+        }
+    }
+    doc_.DocPath = target;
+    doc_.IsSaved = true;
+    doc_.RefreshStatus();
+    return Completion::Done;
+}
+
+CommandOutcome Editor::cmdSave_Click() {
+    return saveText(false);
+}
+
+CommandOutcome Editor::cmdSaveAs_Click() {
+    return saveText(true);
+}
+
+} // namespace vellum
