@@ -84,7 +84,7 @@ Result<void> DiskFiles::replace(const std::string& staging, const std::string& t
                           : Result<void>(bytes.failure());
     }
     // Only a staging file that was written replaces the target; none is made here.
-    Result<Handle> opened = platform::openInPlace(stagingPath);
+    Result<Handle> opened = platform::openInPlace(stagingPath, true);
     if (!opened.ok()) {
         (void)platform::remove(stagingPath);
         return opened.failure();

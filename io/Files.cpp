@@ -3,6 +3,7 @@
 #include "io/Staging.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <set>
 
@@ -221,6 +222,18 @@ Result<void> writeStandardOutput(std::string_view bytes) {
 
 void ignoreFileSizeSignal() {
     platform::ignoreFileSizeSignal();
+}
+
+namespace {
+std::atomic<bool> fifoWritesWaitForReader{true};
+} // namespace
+
+void setFifoWritesWait(bool wait) {
+    fifoWritesWaitForReader = wait;
+}
+
+bool fifoWritesWait() {
+    return fifoWritesWaitForReader;
 }
 
 } // namespace vellum::io

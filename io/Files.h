@@ -90,4 +90,10 @@ Result<void> writeStandardOutput(std::string_view bytes);
 // large" instead of killing the process.
 void ignoreFileSizeSignal();
 
+// Whether writing into a FIFO waits for a program to read from it, as
+// `cat > fifo` does (the default), or fails at once. A window must never wait
+// on a file: the editor turns waiting off before anything else.
+void setFifoWritesWait(bool wait);
+bool fifoWritesWait();
+
 } // namespace vellum::io

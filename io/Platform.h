@@ -61,8 +61,10 @@ Result<NativeHandle> openForUpdate(const std::filesystem::path& path);
 // Creates a new file for writing; EEXIST when anything stands at path.
 Result<NativeHandle> createExclusive(const std::filesystem::path& path);
 // Opens an existing file for writing, without creating or truncating it: a
-// character device or FIFO written in place, a staging file to flush.
-Result<NativeHandle> openInPlace(const std::filesystem::path& path);
+// character device or FIFO written in place, a staging file to flush. A FIFO
+// that no program reads from is waited for when waitForReader is set (as
+// `cat > fifo` waits), else refused at once.
+Result<NativeHandle> openInPlace(const std::filesystem::path& path, bool waitForReader);
 
 // Reads up to size bytes at offset (positional) or at the current position
 // (sequential); 0 at the end of the file.

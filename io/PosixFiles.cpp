@@ -165,8 +165,26 @@ Result<NativeHandle> createExclusive(const std::filesystem::path& path) {
     return openRetrying(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
 }
 
-Result<NativeHandle> openInPlace(const std::filesystem::path& path) {
-    return openRetrying(path.c_str(), O_WRONLY | O_NOCTTY);
+Result<NativeHandle> openInPlace(const std::filesystem::path& path, bool waitForReader) {
+    if (waitForReader) {
+        return openRetrying(path.c_str(), O_WRONLY | O_NOCTTY);
+    }
+    // Opened non-blocking, a FIFO without a reader fails with ENXIO instead of
+    // waiting; once open, the writes block again as usual.
+    Result<NativeHandle> opened = openRetrying(path.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK);
+    if (!opened.ok()) {
+        if (opened.failure().number == ENXIO) {
+            return Failure{ENXIO, "no program is reading from this FIFO"};
+        }
+        return opened;
+    }
+    const int flags = ::fcntl(fd(opened.value()), F_GETFL);
+    if (flags < 0 || ::fcntl(fd(opened.value()), F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        const Failure failure = Failure::fromErrno(errno);
+        ::close(fd(opened.value()));
+        return failure;
+    }
+    return opened;
 }
 
 Result<std::size_t> readAt(NativeHandle handle, std::uint64_t offset, char* buffer,

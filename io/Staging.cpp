@@ -1,5 +1,7 @@
 #include "io/Staging.h"
 
+#include "io/Files.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <random>
@@ -139,7 +141,7 @@ Result<void> settle(NativeHandle handle, const fs::path& stagingPath, const Targ
 }
 
 Result<void> writeInPlace(const fs::path& target, std::string_view bytes) {
-    Result<NativeHandle> opened = platform::openInPlace(target);
+    Result<NativeHandle> opened = platform::openInPlace(target, fifoWritesWait());
     if (!opened.ok()) {
         return opened.failure();
     }

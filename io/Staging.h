@@ -36,7 +36,8 @@ Result<NativeHandle> createStaging(const std::filesystem::path& target,
 Result<void> settle(NativeHandle handle, const std::filesystem::path& stagingPath,
                     const Target& target, bool flushNow, bool renameLater = false);
 
-// Writes bytes into a device or FIFO, as `cat > target` would.
+// Writes bytes into a device or FIFO, as `cat > target` would (unless FIFO
+// writes are set not to wait for a reader).
 Result<void> writeInPlace(const std::filesystem::path& target, std::string_view bytes);
 
 } // namespace vellum::io::staging

@@ -7,5 +7,8 @@ int main(int argc, char* argv[]) {
     // A save beyond the file-size limit then fails with a message instead of
     // killing the editor and the edit with it.
     vellum::io::ignoreFileSizeSignal();
+    // Saving into a FIFO that nobody reads fails with a message instead of
+    // freezing the window.
+    vellum::io::setFifoWritesWait(false);
     return vellum::runEditor(argc, argv);
 }

@@ -91,3 +91,18 @@ TEST(StagingPath, FitsWhereverTheTargetFits) {
     EXPECT_EQ(readBytes(longest), "new");
     EXPECT_EQ(folder.entries().size(), 1u);
 }
+
+// A FIFO that nobody reads: the command-line tool waits, as `cat > fifo`
+// does, but the window must not, so with waiting off the write fails at once
+// and the FIFO stays.
+TEST(ReplaceFile, AFifoWithoutAReaderFailsAtOnceWhenWritesMustNotWait) {
+    ScratchFolder folder;
+    ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
+    io::setFifoWritesWait(false);
+    const Result<void> written = io::replaceFile(folder / "fifo", "text");
+    io::setFifoWritesWait(true);
+    ASSERT_FALSE(written.ok());
+    EXPECT_EQ(written.failure().number, ENXIO);
+    EXPECT_EQ(written.failure().text, "no program is reading from this FIFO");
+    EXPECT_EQ(fs::status(folder / "fifo").type(), fs::file_type::fifo);
+}
