@@ -18,13 +18,24 @@ using vellum::testing::readBytes;
 using vellum::testing::ScratchFolder;
 using vellum::testing::writeBytes;
 
-TEST(FixedUtcClock, ShowsTheMomentInUtcWithTheCLocaleFormats) {
-    FixedUtcClock clock(1796595330); // 2026-12-06 22:15:30 UTC
-    EXPECT_EQ(clock.timeText(), "22:15:30");
-    EXPECT_EQ(clock.dateText(), "12/06/26");
-    FixedUtcClock epoch(0);
-    EXPECT_EQ(epoch.timeText(), "00:00:00");
-    EXPECT_EQ(epoch.dateText(), "01/01/70");
+TEST(FixedUtcClock, ShowsTheMomentInUtcWithTheCLocaleFormatsInEveryYear) {
+    const struct {
+        std::time_t seconds;
+        const char* time;
+        const char* date;
+    } moments[] = {
+        {0, "00:00:00", "01/01/70"},
+        {951782400, "00:00:00", "02/29/00"}, // a leap day
+        {1796595330, "22:15:30", "12/06/26"},
+        {2147483648, "03:14:08", "01/19/38"},   // past 32-bit seconds
+        {32503680000, "00:00:00", "01/01/00"},  // 3000, past the Windows runtime's range
+        {253402300799, "23:59:59", "12/31/99"}, // the last second of 9999
+    };
+    for (const auto& moment : moments) {
+        FixedUtcClock clock(moment.seconds);
+        EXPECT_EQ(clock.timeText(), moment.time) << moment.seconds;
+        EXPECT_EQ(clock.dateText(), moment.date) << moment.seconds;
+    }
 }
 
 TEST(SourceDateEpoch, TakesPlainDecimalSecondsOnly) {
