@@ -65,6 +65,11 @@ for row in "${cases[@]}"; do
     [ "$linux_status$windows_status" = 00 ] ||
       fail "$label: decompile exits $linux_status on Linux, $windows_status on Windows"
     cmp -s "$linux/back.vlm" "$windows/back.vlm" || fail "$label: the decompiled files differ"
+    # Standard output is binary too: no LF grows a CR, no 0x1A ends the text.
+    "$wine" "$windows_cli" decompile -o - "$(backslashed "$windows/out.85s")" >"$windows/stdout" ||
+      fail "$label: decompile -o - fails"
+    (cd "$linux" && "$linux_cli" decompile -o - out.85s >stdout)
+    cmp -s "$linux/stdout" "$windows/stdout" || fail "$label: the decompiled standard outputs differ"
   fi
   echo "$label: $(stat -c %s "$linux/out.85s") bytes, exit $linux_status"
 done
