@@ -112,20 +112,3 @@ TEST_F(WindowsFiles, FailuresCarryTheGenericNumbersAndTexts) {
             << c.what << ": " << c.failure.text;
     }
 }
-
-TEST_F(WindowsFiles, WritesAndReadsAtOffsetsWithZerosBetween) {
-    const Result<io::NativeHandle> opened =
-        io::platform::openForUpdate(io::pathFromUtf8(pathBelow({"f"}, '\\')));
-    ASSERT_TRUE(opened.ok()) << opened.failure().text;
-    const io::NativeHandle handle = opened.value();
-    ASSERT_TRUE(io::platform::writeAt(handle, 4, "\x1Atail").ok());
-    ASSERT_TRUE(io::platform::writeAt(handle, 0, "he").ok());
-    char buffer[16] = {};
-    const Result<std::size_t> read = io::platform::readAt(handle, 1, buffer, sizeof buffer);
-    ASSERT_TRUE(read.ok());
-    EXPECT_EQ(std::string(buffer, read.value()), std::string("e\0\0\x1Atail", 8));
-    const Result<std::size_t> end = io::platform::readAt(handle, 100, buffer, sizeof buffer);
-    ASSERT_TRUE(end.ok());
-    EXPECT_EQ(end.value(), 0u);
-    EXPECT_TRUE(io::platform::close(handle).ok());
-}
