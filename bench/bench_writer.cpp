@@ -5,9 +5,9 @@
 //   ./run.sh bench   or   build/bench/vellum-bench --benchmark_filter=Compile
 
 #include "core/Document.h"
-#include "formats/ByteFiles.h"
 #include "formats/Editor.h"
 #include "formats/StringFile.h"
+#include "io/ByteFiles.h"
 
 #include <benchmark/benchmark.h>
 
@@ -70,7 +70,7 @@ void BM_CompileAtLimit(benchmark::State& state) {
                       .string();
     CountingBoxes boxes;
     SteadyClock clock;
-    PosixFiles files;
+    io::DiskFiles files;
     Editor editor(doc, {nullptr, &dialog, &boxes, &clock, &files});
 
     for (auto _ : state) {

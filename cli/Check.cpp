@@ -4,11 +4,9 @@
 #include "Commands.h"
 
 #include "formats/StringCheck.h"
-#include "formats/TextDocument.h"
+#include "io/Files.h"
 
-#include <filesystem>
 #include <ostream>
-#include <system_error>
 
 namespace vellum::cli {
 
@@ -60,17 +58,16 @@ int check(const Args& args, Io io) {
 
     bool allValid = true;
     for (const std::string& file : files) {
-        std::string head;
-        const FileResult read = readFile(file, head, kCheckReadLimit);
-        std::error_code error;
-        const auto size = std::filesystem::file_size(file, error);
-        if (!read.ok || error) {
-            io.out << file << ": cannot be read: " << (read.ok ? error.message() : read.reason)
+        const Result<io::FileInfo> info = io::fileInfo(file);
+        const Result<std::string> head = io::readPrefix(file, kCheckReadLimit);
+        if (!info.ok() || !head.ok()) {
+            io.out << file
+                   << ": cannot be read: " << (head.ok() ? info.failure() : head.failure()).text
                    << '\n';
             allValid = false;
             continue;
         }
-        const StringCheckResult result = checkStringFile(head, size);
+        const StringCheckResult result = checkStringFile(head.value(), info.value().size);
         io.out << file << ": " << describe(result) << '\n';
         allValid = allValid && result.valid;
     }

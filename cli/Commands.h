@@ -12,6 +12,7 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vellum::cli {
@@ -27,6 +28,8 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
 inline constexpr const char* kProgram = "vellum-cli";
+// "-" as an input is standard input, as an output standard output.
+inline constexpr std::string_view kStandardStream = "-";
 
 // cli/Compile.cpp
 int compile(const Args& args, Io io);

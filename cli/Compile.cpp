@@ -4,13 +4,16 @@
 #include "Commands.h"
 
 #include "core/Document.h"
-#include "formats/ByteFiles.h"
 #include "formats/Clocks.h"
 #include "formats/StringFile.h"
 #include "formats/TextDocument.h"
+#include "io/ByteFiles.h"
+#include "io/Files.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -22,6 +25,20 @@ namespace vellum::cli {
 namespace {
 
 namespace fs = std::filesystem;
+
+// Text documents larger than this never fit a string file.
+constexpr std::uint64_t kLargestStandardInput = 64ull << 20;
+
+// Two spellings of one output path give one key.
+std::string outputKey(const std::string& output) {
+    std::error_code error;
+    const fs::path path = io::pathFromUtf8(output);
+    fs::path key = fs::weakly_canonical(path, error);
+    if (error) {
+        key = fs::absolute(path, error).lexically_normal();
+    }
+    return io::pathToUtf8(key);
+}
 
 constexpr const char* kCompileHelp = R"(Usage: vellum-cli compile [--name NAME] [-o OUT] INPUT...
 
@@ -47,9 +64,15 @@ Environment:
                       same file. Otherwise the comment holds the local time in
                       the user's formats.
 
-An existing file at the output is replaced. On any failure the output is
-removed, one line on standard error names the input and the reason, and the
-other inputs are still compiled.
+INPUT "-" is standard input (a plain text, named "untitled" unless --name
+says otherwise); its file goes to standard output unless -o names one.
+OUT "-" is standard output (a single input only).
+
+An existing file at the output is replaced only by a complete new one, and
+keeps its permissions. On any failure the output is left as it was, one line
+on standard error names the input and the reason, and the other inputs are
+still compiled. A device or FIFO output is written in place; an input that is
+not a regular file (a folder, FIFO or device) is refused at once.
 
 Exit status: 0 when every file was written, 1 when any failed, 2 on bad usage.
 )";
@@ -76,24 +99,37 @@ std::optional<Options> parse(const Args& args, Io io) {
         report(io, "compile: no input file (see vellum-cli compile --help)");
         return std::nullopt;
     }
+    if (std::count(options.inputs.begin(), options.inputs.end(), kStandardStream) > 1) {
+        report(io, "compile: standard input (-) can be read only once");
+        return std::nullopt;
+    }
+    if (options.output == kStandardStream && options.inputs.size() > 1) {
+        report(io, "compile: -o - (standard output) takes a single input");
+        return std::nullopt;
+    }
     return options;
 }
 
-fs::path outputFor(const Options& options, const fs::path& input) {
+// The output of one input: "-" for standard output.
+std::string outputFor(const Options& options, const std::string& input) {
     if (!options.output) {
-        return fs::path(input).replace_extension(kStringFileExtension);
+        return input == kStandardStream ? std::string(kStandardStream)
+                                        : io::pathToUtf8(io::pathFromUtf8(input).replace_extension(
+                                              kStringFileExtension));
     }
     if (options.inputs.size() == 1) {
         return *options.output;
     }
-    return fs::path(*options.output) /
-           fs::path(input.filename()).replace_extension(kStringFileExtension);
+    const fs::path name = input == kStandardStream ? fs::path(Document::kDefaultVarName)
+                                                   : io::pathFromUtf8(input).filename();
+    return io::pathToUtf8(io::pathFromUtf8(*options.output) /
+                          fs::path(name).replace_extension(kStringFileExtension));
 }
 
 // True when both paths name the same existing file.
-bool sameFile(const fs::path& a, const fs::path& b) {
+bool sameFile(const std::string& a, const std::string& b) {
     std::error_code error;
-    return fs::equivalent(a, b, error) && !error;
+    return fs::equivalent(io::pathFromUtf8(a), io::pathFromUtf8(b), error) && !error;
 }
 
 std::string describeWriteFailure(const RecordingBoxes& boxes) {
@@ -108,20 +144,45 @@ std::string describeWriteFailure(const RecordingBoxes& boxes) {
     return description + " (error " + number + ")";
 }
 
+// Loads standard input as the editor loads a text file that is no Vellum
+// document; its name is "untitled" unless --name gives one.
+LoadResult loadStandardInput(Document& doc) {
+    LoadResult result;
+    Result<std::string> read = io::readStandardInput(kLargestStandardInput);
+    if (!read.ok()) {
+        result.reason = "standard input: " + read.failure().text;
+        return result;
+    }
+    std::optional<TextDocumentContent> content = parseTextDocument(read.value(), false);
+    doc.setText(content->text);
+    doc.VarName = Document::kDefaultVarName;
+    doc.DocTitle = Document::kDefaultVarName;
+    doc.IsSaved = true;
+    doc.RefreshStatus();
+    result.status = LoadResult::Status::Loaded;
+    return result;
+}
+
 class Compiler {
   public:
     Compiler(const Options& options, Clock& clock, Io io)
-        : options_(options), clock_(clock), io_(io) {}
+        : options_(options), clock_(clock), io_(io),
+          files_([this](const std::string& target, std::string bytes) {
+              return target == kStandardStream ? io::writeStandardOutput(bytes)
+                                               : batch_.add(target, bytes);
+          }) {}
 
-    // Compiles one input; false after a failure, which has been reported.
-    bool run(const std::string& input, const fs::path& output) {
-        const std::string out = output.string();
-        if (sameFile(input, output)) {
-            report(io_, input + ": the output " + out + " is the input itself; nothing written");
+    // Compiles one input; false after a failure, which has been reported. The
+    // file itself is written by finish.
+    bool run(const std::string& input, const std::string& output) {
+        if (input != kStandardStream && sameFile(input, output)) {
+            report(io_, input + ": the output " + output + " is the input itself; nothing written");
             return false;
         }
         const std::optional<Bytes> title =
-            Document::TitleFromFileName(fs::path(input).filename().string());
+            input == kStandardStream
+                ? std::optional<Bytes>(Document::kDefaultVarName)
+                : Document::TitleFromFileName(io::pathToUtf8(io::pathFromUtf8(input).filename()));
         if (!title && !options_.name && !isVellumPath(input)) {
             report(io_, input + ": the file name has no \".\", so it gives no variable name; "
                                 "use --name");
@@ -130,11 +191,12 @@ class Compiler {
 
         Document doc;
         RecordingBoxes boxes;
-        FixedFileDialog dialog(out);
-        PosixFiles files;
-        Editor editor(doc, {&dialog, &dialog, &boxes, &clock_, &files});
+        FixedFileDialog dialog(output);
+        Editor editor(doc, {&dialog, &dialog, &boxes, &clock_, &files_});
 
-        const LoadResult loaded = editor.LoadText(input, title.value_or(Bytes{}));
+        const LoadResult loaded = input == kStandardStream
+                                      ? loadStandardInput(doc)
+                                      : editor.LoadText(input, title.value_or(Bytes{}));
         if (!loaded.ok()) {
             const std::string reason = !boxes.shown().empty()  ? boxes.firstAsLine()
                                        : loaded.reason.empty() ? "cannot be read"
@@ -148,22 +210,34 @@ class Compiler {
         }
 
         editor.cmdString_Click();
-        if (boxes.shown().empty()) {
-            return true;
+        if (!boxes.shown().empty()) {
+            report(io_, input + ": cannot write " + output + ": " + describeWriteFailure(boxes));
+            return false;
         }
-        std::string line = input + ": cannot write " + out + ": " + describeWriteFailure(boxes);
-        bool left = false;
-        if (files.exists(out, left).ok() && left) {
-            line += "; the incomplete file could not be removed";
+        inputOf_[output] = input;
+        return true;
+    }
+
+    // Puts every compiled file in its place; false when any could not be.
+    bool finish() {
+        bool allOk = true;
+        for (const io::ReplaceBatch::Outcome& outcome : batch_.finish()) {
+            if (!outcome.result.ok()) {
+                report(io_, inputOf_[outcome.target] + ": cannot write " + outcome.target + ": " +
+                                outcome.result.failure().text);
+                allOk = false;
+            }
         }
-        report(io_, line);
-        return false;
+        return allOk;
     }
 
   private:
     const Options& options_;
     Clock& clock_;
     Io io_;
+    io::ReplaceBatch batch_;
+    io::BufferedFiles files_;
+    std::map<std::string, std::string> inputOf_; // output to input
 };
 
 } // namespace
@@ -192,8 +266,8 @@ int compile(const Args& args, Io io) {
     }
 
     if (options->output && options->inputs.size() > 1) {
-        std::error_code error;
-        if (!fs::is_directory(*options->output, error)) {
+        const Result<io::FileInfo> info = io::fileInfo(*options->output);
+        if (!info.ok() || info.value().kind != io::FileKind::Folder) {
             report(io, *options->output + ": not a folder; with several inputs -o names the "
                                           "folder that receives the files");
             return kExitFailure;
@@ -201,24 +275,19 @@ int compile(const Args& args, Io io) {
     }
 
     Compiler compiler(*options, *clock, io);
-    std::set<fs::path> written;
+    std::set<std::string> written;
     bool allOk = true;
     for (const std::string& input : options->inputs) {
-        const fs::path output = outputFor(*options, input);
-        std::error_code error;
-        fs::path key = fs::weakly_canonical(output, error);
-        if (error) {
-            key = fs::absolute(output, error).lexically_normal();
-        }
-        if (!written.insert(key).second) {
-            report(io, input + ": its output " + output.string() +
+        const std::string output = outputFor(*options, input);
+        if (output != kStandardStream && !written.insert(outputKey(output)).second) {
+            report(io, input + ": its output " + output +
                            " is also the output of an earlier input; nothing written");
             allOk = false;
             continue;
         }
         allOk = compiler.run(input, output) && allOk;
     }
-    return allOk ? kExitOk : kExitFailure;
+    return compiler.finish() && allOk ? kExitOk : kExitFailure;
 }
 
 } // namespace vellum::cli

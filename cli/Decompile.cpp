@@ -6,6 +6,9 @@
 #include "core/Document.h"
 #include "formats/StringReader.h"
 #include "formats/TextDocument.h"
+#include "io/Files.h"
+
+#include <cerrno>
 
 #include <filesystem>
 #include <optional>
@@ -17,6 +20,8 @@ namespace vellum::cli {
 namespace {
 
 namespace fs = std::filesystem;
+
+constexpr std::uint64_t kLargestStandardInput = 64ull << 20;
 
 constexpr const char* kDecompileHelp = R"(Usage: vellum-cli decompile [-o OUT] INPUT.85s
 
@@ -30,7 +35,11 @@ dropped and line ends become CR LF.
 Options:
   -o, --output OUT    write OUT instead of INPUT with its extension replaced by
                       .vlm; a name ending in "vlm" (any case) gets the variable
-                      name as its first line, any other holds the text alone
+                      name as its first line, any other holds the text alone;
+                      "-" is standard output (the text alone)
+
+INPUT "-" is standard input; its text goes to standard output unless -o names
+a file. A device or FIFO output is written in place.
   -h, --help          show this help and exit
 
 An existing OUT is replaced only once the new file is complete; on any failure
@@ -63,9 +72,38 @@ std::optional<Options> parse(const Args& args, Io io) {
     return options;
 }
 
-bool sameFile(const fs::path& a, const fs::path& b) {
+bool sameFile(const std::string& a, const std::string& b) {
     std::error_code error;
-    return fs::equivalent(a, b, error) && !error;
+    return fs::equivalent(io::pathFromUtf8(a), io::pathFromUtf8(b), error) && !error;
+}
+
+// Loads a string file from standard input as the editor's Load .85s would
+// from a file.
+LoadResult loadStandardInput(Document& doc, RecordingBoxes& boxes) {
+    LoadResult result;
+    // A longer input is no string file the reader takes; its head decides.
+    Result<std::string> read = io::readStandardInput(kLargestStandardInput);
+    if (!read.ok()) {
+        result.reason = "standard input: " + read.failure().text;
+        return result;
+    }
+    StringDecode decoded = decodeStringFile(read.value());
+    switch (decoded.status) {
+    case StringDecode::Status::Refused:
+        boxes.showError(kNotScrolletMessage, kNotScrolletTitle);
+        result.status = LoadResult::Status::Refused;
+        return result;
+    case StringDecode::Status::Failed:
+        result.reason = decoded.reason;
+        return result;
+    case StringDecode::Status::Accepted:
+        break;
+    }
+    doc.VarName = std::move(decoded.name);
+    doc.setText(decoded.text);
+    doc.RefreshStatus();
+    result.status = LoadResult::Status::Loaded;
+    return result;
 }
 
 } // namespace
@@ -80,37 +118,46 @@ int decompile(const Args& args, Io io) {
         return kExitOk;
     }
     const std::string& input = options->inputs.front();
-    const std::string output =
-        options->output.value_or(fs::path(input).replace_extension(".vlm").string());
-    if (sameFile(input, output)) {
+    const bool fromStandardInput = input == kStandardStream;
+    const std::string output = options->output.value_or(
+        fromStandardInput ? std::string(kStandardStream)
+                          : io::pathToUtf8(io::pathFromUtf8(input).replace_extension(".vlm")));
+    if (!fromStandardInput && sameFile(input, output)) {
         report(io, input + ": the output " + output + " is the input itself; nothing written");
         return kExitFailure;
     }
 
     // The editor reads a missing file as an empty one and refuses it; here the
     // plain reason is more use.
-    std::error_code error;
-    if (!fs::exists(input, error)) {
-        report(io,
-               input + ": " + std::make_error_code(std::errc::no_such_file_or_directory).message());
-        return kExitFailure;
+    if (!fromStandardInput) {
+        const Result<io::FileInfo> info = io::fileInfo(input);
+        if (!info.ok() || info.value().kind == io::FileKind::Missing) {
+            report(io,
+                   input + ": " + (info.ok() ? Failure::fromErrno(ENOENT) : info.failure()).text);
+            return kExitFailure;
+        }
     }
 
     Document doc;
     RecordingBoxes boxes;
     Editor editor(doc, {nullptr, nullptr, &boxes, nullptr, nullptr});
-    const Bytes title = Document::TitleFromFileName(fs::path(input).filename().string())
-                            .value_or(Document::kDefaultVarName);
-    const LoadResult loaded = editor.LoadString(input, title);
+    const Bytes title =
+        Document::TitleFromFileName(io::pathToUtf8(io::pathFromUtf8(input).filename()))
+            .value_or(Document::kDefaultVarName);
+    const LoadResult loaded =
+        fromStandardInput ? loadStandardInput(doc, boxes) : editor.LoadString(input, title);
     if (!loaded.ok()) {
         report(io, input + ": " +
                        (loaded.status == LoadResult::Status::Refused ? boxes.firstAsLine()
                                                                      : loaded.reason));
         return kExitFailure;
     }
-    const FileResult saved = saveTextDocument(output, doc.VarName, doc.text());
-    if (!saved.ok) {
-        report(io, input + ": cannot write " + output + ": " + saved.reason);
+    const Result<void> saved =
+        output == kStandardStream
+            ? io::writeStandardOutput(formatTextDocument(doc.VarName, doc.text(), false))
+            : saveTextDocument(output, doc.VarName, doc.text());
+    if (!saved.ok()) {
+        report(io, input + ": cannot write " + output + ": " + saved.failure().text);
         return kExitFailure;
     }
     return kExitOk;

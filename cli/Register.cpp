@@ -4,6 +4,7 @@
 
 #include "Commands.h"
 
+#include "io/Files.h"
 #include "shell/Association.h"
 #include "shell/DesktopAssociation.h"
 #include "shell/EmbeddedIcons.h"
@@ -62,8 +63,7 @@ int associateDesktop([[maybe_unused]] const ProgramLocation& program,
     const DesktopAssociationReport desktop =
         associateWithDesktop(program, entries, *folders, embeddedIcons(), processToolRunner());
     for (const std::filesystem::path& file : desktop.failedFiles) {
-        const std::u8string name = file.u8string();
-        report(io, "register: cannot write " + std::string(name.begin(), name.end()));
+        report(io, "register: cannot write " + io::pathToUtf8(file));
     }
     return desktop.failures;
 #endif

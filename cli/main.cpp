@@ -2,6 +2,7 @@
 
 #include "Commands.h"
 
+#include "io/Files.h"
 #include "shell/ProgramPath.h"
 
 #include <exception>
@@ -72,6 +73,8 @@ int dispatch(const Args& all, Io io) {
 int main(int argc, char** argv) {
     const Args args = vellum::utf8Arguments(argc, argv);
     Io io{std::cout, std::cerr};
+    // A write beyond the file-size limit fails like any other write.
+    vellum::io::ignoreFileSizeSignal();
     try {
         return dispatch(args, io);
     } catch (const std::exception& e) {

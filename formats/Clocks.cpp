@@ -45,12 +45,19 @@ std::string toUtf8(const wchar_t* wide) {
 
 #else
 
-std::locale userLocale() {
+std::locale loadUserLocale() {
     try {
         return std::locale("");
     } catch (const std::runtime_error&) {
         return std::locale::classic(); // LANG names a locale that is not installed
     }
+}
+
+// Loaded once: loading a locale reads its files, and a batch would do that
+// for every document.
+const std::locale& userLocale() {
+    static const std::locale locale = loadUserLocale();
+    return locale;
 }
 
 std::string format(const std::tm& moment, const char* pattern, const std::locale& locale) {
@@ -99,8 +106,7 @@ ClockTexts localNowTexts() {
         throw std::system_error(errno != 0 ? errno : EOVERFLOW, std::generic_category(),
                                 "the clock cannot be read");
     }
-    const std::locale locale = userLocale();
-    return {format(moment, "%X", locale), format(moment, "%x", locale)};
+    return {format(moment, "%X", userLocale()), format(moment, "%x", userLocale())};
 #endif
 }
 

@@ -12,7 +12,9 @@
 
 namespace vellum {
 
-class ByteFiles; // file operations of the string writer (formats/ByteFiles.h)
+namespace io {
+class ByteFiles; // file operations of the string writer (io/ByteFiles.h)
+}
 
 // The title of the editor's error boxes.
 inline constexpr const char* kErrorTitle = "Error";
@@ -81,7 +83,7 @@ struct EditorServices {
     FileDialog* dlgString = nullptr;
     MessageBoxes* boxes = nullptr;
     Clock* clock = nullptr;
-    ByteFiles* files = nullptr;
+    io::ByteFiles* files = nullptr;
 };
 
 class Editor {

@@ -38,19 +38,21 @@ Bytes buildComment(std::string_view timeUtf8, std::string_view dateUtf8) {
     return comment;
 }
 
-std::string writeFailureMessage(const FileStatus& failure) {
+std::string writeFailureMessage(const Failure& failure) {
     return "Error " + std::to_string(failure.number) + " has occured while writing String.\r\n" +
-           failure.description + "\r\nContinue Anyway?";
+           failure.text + "\r\nContinue Anyway?";
 }
 
-std::string writeFailureTitle(const FileStatus& failure) {
+std::string writeFailureTitle(const Failure& failure) {
     return "Error " + std::to_string(failure.number);
 }
 
 namespace {
 
-FileStatus overflow() {
-    return {kOverflowNumber, kOverflowDescription};
+using Status = Result<void>;
+
+Status overflow() {
+    return Failure{kOverflowNumber, kOverflowDescription};
 }
 
 std::string le16(std::uint64_t value) {
@@ -58,40 +60,48 @@ std::string le16(std::uint64_t value) {
 }
 
 // One run of the writer. Each step returns its status; the run loop asks the
-// user about every failure.
+// user about every failure. The steps work on a staging file beside the
+// target; the last one puts it in the target's place, so that the file that
+// was there survives any failure the user answers with No.
+using io::ByteFiles;
+
 class StringWriter {
   public:
     StringWriter(StringWriterServices services, const std::string& path, const Bytes& name,
                  const Bytes& data)
         : files_(services.files), boxes_(services.boxes), clock_(services.clock), path_(path),
-          name_(name), data_(data), n_(name.size()), L_(data.size()) {}
+          staging_(files_.stagingPathFor(path)), name_(name), data_(data), n_(name.size()),
+          L_(data.size()) {}
 
     void run() {
-        const std::function<FileStatus()> steps[] = {
-            [this] { return buildTheComment(); },                           // 1
-            [this] { return deleteOldFile(); },                             // 2
-            [this] { return openFile(); },                                  // 3
-            [this] { return writeSignature(); },                            // 4
-            [this] { return put(kCommentOffset, comment_); },               // 5
-            [this] { return put16(kSectionLengthOffset, n_ + L_ + 12); },   // 6
-            [this] { return put16(kEntryHeaderLengthOffset, n_ + 4); },     // 7
-            [this] { return put16(kDataLengthOffset, L_ + 4); },            // 8
-            [this] { return writeTypeAndNameLength(); },                    // 9
-            [this] { return put(kNameOffset, name_); },                     // 10
-            [this] { return put16(repeatedDataLengthOffset(n_), L_ + 4); }, // 11
-            [this] { return put16(stringLengthOffset(n_), L_ + 2); },       // 12
-            [this] { return writeData(); },                                 // 13
-            [this] { return closeFile(); },                                 // 14
-            [this] { return addUpSection(); },                              // 15
+        const std::function<Status()> steps[] = {
+            [this] { return buildTheComment(); },                               // 1
+            [this] { return deleteOldFile(); },                                 // 2
+            [this] { return openFile(); },                                      // 3
+            [this] { return writeSignature(); },                                // 4
+            [this] { return put(kCommentOffset, comment_); },                   // 5
+            [this] { return put16(kSectionLengthOffset, n_ + L_ + 12); },       // 6
+            [this] { return put16(kEntryHeaderLengthOffset, n_ + 4); },         // 7
+            [this] { return put16(kDataLengthOffset, L_ + 4); },                // 8
+            [this] { return writeTypeAndNameLength(); },                        // 9
+            [this] { return put(kNameOffset, name_); },                         // 10
+            [this] { return put16(repeatedDataLengthOffset(n_), L_ + 4); },     // 11
+            [this] { return put16(stringLengthOffset(n_), L_ + 2); },           // 12
+            [this] { return writeData(); },                                     // 13
+            [this] { return closeFile(); },                                     // 14
+            [this] { return addUpSection(); },                                  // 15
             [this] { return put(checksumOffset(n_, L_), le16(sum_ % 65536)); }, // 16
-            [this] { return closeFile(); },                                 // 17
+            [this] { return closeFile(); },                                     // 17
+            [this] { return files_.replace(staging_, path_); },                 // into place
         };
         for (const auto& step : steps) {
-            const FileStatus status = step();
+            const Status status = step();
             if (status.ok()) {
                 continue;
             }
-            if (!boxes_.askYesNoCritical(writeFailureMessage(status), writeFailureTitle(status))) {
+            const Failure& failure = status.failure();
+            if (!boxes_.askYesNoCritical(writeFailureMessage(failure),
+                                         writeFailureTitle(failure))) {
                 abandon();
                 return;
             }
@@ -99,38 +109,43 @@ class StringWriter {
     }
 
   private:
-    FileStatus buildTheComment() {
+    Status buildTheComment() {
         try {
             const std::string time = clock_.timeText();
             const std::string date = clock_.dateText();
             comment_ = buildComment(time, date);
         } catch (const std::system_error& e) {
-            return e.code().value() != 0 ? FileStatus{e.code().value(), e.code().message()}
-                                         : FileStatus::fromErrno(EIO);
+            return e.code().value() != 0 ? Failure{e.code().value(), e.code().message()}
+                                         : Failure::fromErrno(EIO);
         } catch (const std::exception& e) {
-            return {EIO, e.what()};
+            return Failure{EIO, e.what()};
         }
-        return FileStatus::done();
+        return {};
     }
 
-    FileStatus deleteOldFile() {
-        bool found = false;
-        if (FileStatus status = files_.exists(path_, found); !status.ok() || !found) {
-            return status;
+    // A staging file left at the staging path (by nobody, normally) goes first.
+    Status deleteOldFile() {
+        Result<bool> found = files_.exists(staging_);
+        if (!found.ok()) {
+            return found.failure();
         }
-        return files_.remove(path_);
+        return found.value() ? files_.remove(staging_) : Status{};
     }
 
-    FileStatus openFile() {
-        FileStatus status = files_.open(path_, handle_);
-        isOpen_ = status.ok();
-        return status;
+    Status openFile() {
+        Result<ByteFiles::Handle> opened = files_.open(staging_);
+        isOpen_ = opened.ok();
+        if (!opened.ok()) {
+            return opened.failure();
+        }
+        handle_ = opened.value();
+        return {};
     }
 
     // Closing a file that is not open is no failure.
-    FileStatus closeFile() {
+    Status closeFile() {
         if (!isOpen_) {
-            return FileStatus::done();
+            return {};
         }
         isOpen_ = false;
         return files_.close(handle_);
@@ -138,7 +153,7 @@ class StringWriter {
 
     // Writes bytes at an absolute offset; the end of the write must stay
     // within the file limit.
-    FileStatus put(std::uint64_t offset, std::string_view bytes) {
+    Status put(std::uint64_t offset, std::string_view bytes) {
         if (offset + bytes.size() > kMaxFileSize) {
             return overflow();
         }
@@ -147,22 +162,22 @@ class StringWriter {
 
     // A length or position field: its value, too, must fit the calculator's
     // signed 16 bits. (The checksum is unsigned and written with put.)
-    FileStatus put16(std::uint64_t offset, std::uint64_t value) {
+    Status put16(std::uint64_t offset, std::uint64_t value) {
         if (value > kMaxFileSize) {
             return overflow();
         }
         return put(offset, le16(value));
     }
 
-    FileStatus writeSignature() {
-        if (FileStatus status = put(0, kSignature); !status.ok()) {
+    Status writeSignature() {
+        if (Status status = put(0, kSignature); !status.ok()) {
             return status;
         }
         return put(kSignatureTailOffset, kSignatureTail);
     }
 
-    FileStatus writeTypeAndNameLength() {
-        if (FileStatus status = put(kTypeOffset, std::string(1, static_cast<char>(kStringType)));
+    Status writeTypeAndNameLength() {
+        if (Status status = put(kTypeOffset, std::string(1, static_cast<char>(kStringType)));
             !status.ok()) {
             return status;
         }
@@ -172,8 +187,8 @@ class StringWriter {
         return put(kNameLengthOffset, std::string(1, static_cast<char>(n_)));
     }
 
-    FileStatus writeData() {
-        if (FileStatus status = put(dataOffset(n_), data_); !status.ok()) {
+    Status writeData() {
+        if (Status status = put(dataOffset(n_), data_); !status.ok()) {
             return status;
         }
         return put(dataOffset(n_) + L_, kStringEnd);
@@ -181,34 +196,35 @@ class StringWriter {
 
     // Reopens the file and adds up the data section as the file records its
     // length, so the checksum covers what was actually written.
-    FileStatus addUpSection() {
-        if (FileStatus status = openFile(); !status.ok()) {
+    Status addUpSection() {
+        if (Status status = openFile(); !status.ok()) {
             return status;
         }
-        std::string bytes;
-        if (FileStatus status = files_.read(handle_, kSectionLengthOffset, 2, bytes);
-            !status.ok()) {
-            return status;
+        Result<std::string> header = files_.read(handle_, kSectionLengthOffset, 2);
+        if (!header.ok()) {
+            return header.failure();
         }
+        const std::string& bytes = header.value();
         const std::size_t length = static_cast<unsigned char>(bytes[0]) |
                                    static_cast<std::size_t>(static_cast<unsigned char>(bytes[1]))
                                        << 8;
         if (kSectionOffset + length > kMaxFileSize) {
             return overflow();
         }
-        if (FileStatus status = files_.read(handle_, kSectionOffset, length, bytes); !status.ok()) {
-            return status;
+        Result<std::string> section = files_.read(handle_, kSectionOffset, length);
+        if (!section.ok()) {
+            return section.failure();
         }
         std::uint32_t sum = 0;
-        for (const char byte : bytes) {
+        for (const char byte : section.value()) {
             sum += static_cast<unsigned char>(byte);
         }
         sum_ = sum;
-        return FileStatus::done();
+        return {};
     }
 
-    // After a No: close, delete, and end. A failure here ends the writer
-    // without a further message.
+    // After a No: close, delete the staging file, and end; the target is left
+    // as it was. A failure here ends the writer without a further message.
     void abandon() {
         if (isOpen_) {
             isOpen_ = false;
@@ -216,17 +232,18 @@ class StringWriter {
                 return;
             }
         }
-        bool found = false;
-        if (!files_.exists(path_, found).ok() || !found) {
+        Result<bool> found = files_.exists(staging_);
+        if (!found.ok() || !found.value()) {
             return;
         }
-        (void)files_.remove(path_);
+        (void)files_.remove(staging_);
     }
 
     ByteFiles& files_;
     MessageBoxes& boxes_;
     Clock& clock_;
     const std::string& path_;
+    const std::string staging_;
     const Bytes& name_;
     const Bytes& data_;
     const std::uint64_t n_;

@@ -25,8 +25,9 @@
 // file holds at most 32,767 bytes: n + L <= 32,698.
 
 #include "core/Charset.h"
-#include "formats/ByteFiles.h"
+#include "core/Outcome.h"
 #include "formats/Editor.h"
+#include "io/ByteFiles.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -109,20 +110,21 @@ Bytes buildStringData(std::string_view text);
 Bytes buildComment(std::string_view timeUtf8, std::string_view dateUtf8);
 
 // The failure box of the writer: text and title.
-std::string writeFailureMessage(const FileStatus& failure);
-std::string writeFailureTitle(const FileStatus& failure);
+std::string writeFailureMessage(const Failure& failure);
+std::string writeFailureTitle(const Failure& failure);
 
 // What the writer uses of its surroundings.
 struct StringWriterServices {
-    ByteFiles& files;
+    io::ByteFiles& files;
     MessageBoxes& boxes;
     Clock& clock;
 };
 
 // The writer behind Editor::SaveStr: writes the file for the variable name
-// and Data at path, step by step. A failing step shows the failure box; Yes
-// goes on with the next step, No deletes the file and ends. Nothing is
-// reported to the caller.
+// and Data at path, step by step, into a staging file that a last step puts
+// in path's place. A failing step shows the failure box; Yes goes on with the
+// next step, No deletes the staging file and ends, leaving whatever was at
+// path untouched. Nothing is reported to the caller.
 void writeStringFile(StringWriterServices services, const std::string& path, const Bytes& name,
                      const Bytes& data);
 

@@ -2,6 +2,7 @@
 
 #include "formats/Editor.h"
 #include "formats/TextDocument.h"
+#include "io/Files.h"
 
 #include <cstdint>
 
@@ -77,14 +78,13 @@ StringDecode decodeStringFile(std::string_view file) {
 
 LoadResult Editor::LoadString(const std::string& path, const Bytes& title) {
     LoadResult result;
-    std::string bytes;
-    const FileResult read = readFile(path, bytes, kStringReadLimit);
+    Result<std::string> read = io::readPrefix(path, kStringReadLimit);
     // A path that names no file reads as an empty file (and is then refused).
-    if (!read.ok && !read.missing) {
-        result.reason = read.reason;
+    if (!read.ok() && !io::isMissing(read.failure())) {
+        result.reason = read.failure().text;
         return result;
     }
-    StringDecode decoded = decodeStringFile(bytes);
+    StringDecode decoded = decodeStringFile(read.ok() ? read.value() : std::string());
     switch (decoded.status) {
     case StringDecode::Status::Refused:
         if (services_.boxes != nullptr) {

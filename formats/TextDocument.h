@@ -7,9 +7,10 @@
 // ordinary character of its line.
 //
 // The parsing and formatting functions are pure. Saving goes through
-// replaceFileSafely, which never leaves a half-written document behind.
+// io::replaceFile, which never leaves a half-written document behind.
 
 #include "core/Charset.h"
+#include "core/Outcome.h"
 #include "formats/Editor.h"
 
 #include <cstddef>
@@ -52,26 +53,8 @@ std::optional<TextDocumentContent> parseTextDocument(std::string_view bytes, boo
 // loaded gives the file back unchanged).
 Bytes formatTextDocument(const Bytes& varName, const Bytes& text, bool vellum);
 
-// Outcome of a file operation: the system's reason when it failed.
-struct FileResult {
-    bool ok = false;
-    std::string reason;
-    bool missing = false; // for reads: the path names no file
-};
-
-// Reads at most `limit` bytes from the start of the file at path.
-FileResult readFile(const std::string& path, std::string& bytes,
-                    std::size_t limit = std::numeric_limits<std::size_t>::max());
-
-// Replaces the file at path by bytes without ever destroying the old one:
-// writes a temporary file next to it, flushes it to disk and renames it over
-// the target, keeping the target's permissions. A symbolic link is followed
-// and its target replaced. On failure the old file is untouched and the
-// temporary file removed.
-FileResult replaceFileSafely(const std::string& path, std::string_view bytes);
-
 // Formats and saves a document to path (a Vellum document when the path says
 // so). The one save path of the editor and the command-line tool.
-FileResult saveTextDocument(const std::string& path, const Bytes& varName, const Bytes& text);
+Result<void> saveTextDocument(const std::string& path, const Bytes& varName, const Bytes& text);
 
 } // namespace vellum

@@ -12,6 +12,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,21 +50,28 @@ class ByteFiles {
     virtual Result<void> replace(const std::string& staging, const std::string& target) = 0;
 };
 
-// Files on the local disk through the platform's primitives.
-//
-// A batch (many outputs in one process) may defer the flush: replace then only
-// records the pair, and finishBatch flushes every staging file at once and
-// renames them in order; one flush per file system instead of one per file.
+// Files on the local disk through the platform's primitives. replace flushes
+// the staging file, renames it over the target and flushes the folder.
 class DiskFiles final : public ByteFiles {
   public:
-    struct Deferred {
-        std::string target;
-        Result<void> outcome;
-    };
+    std::string stagingPathFor(const std::string& target) override;
+    Result<bool> exists(const std::string& path) override;
+    Result<void> remove(const std::string& path) override;
+    Result<Handle> open(const std::string& path) override;
+    Result<void> write(Handle handle, std::uint64_t offset, std::string_view bytes) override;
+    Result<std::string> read(Handle handle, std::uint64_t offset, std::size_t size) override;
+    Result<void> close(Handle handle) override;
+    Result<void> replace(const std::string& staging, const std::string& target) override;
+};
 
-    DiskFiles() = default;
-    explicit DiskFiles(bool deferFlush) : deferFlush_(deferFlush) {}
-    ~DiskFiles() override; // removes the staging files of an unfinished batch
+// Files held in memory: for a program that writes many files, or standard
+// output, the writer's steps run on a buffer, and replace hands the complete
+// bytes to deliver (for example ReplaceBatch::add or writeStandardOutput).
+// Handles are small numbers; writing past the end fills the gap with zeros.
+class BufferedFiles final : public ByteFiles {
+  public:
+    using Deliver = std::function<Result<void>(const std::string& target, std::string bytes)>;
+    explicit BufferedFiles(Deliver deliver) : deliver_(std::move(deliver)) {}
 
     std::string stagingPathFor(const std::string& target) override;
     Result<bool> exists(const std::string& path) override;
@@ -73,16 +82,13 @@ class DiskFiles final : public ByteFiles {
     Result<void> close(Handle handle) override;
     Result<void> replace(const std::string& staging, const std::string& target) override;
 
-    // Completes the deferred replacements; one entry per replace call, in order.
-    std::vector<Deferred> finishBatch();
-
   private:
-    struct Pending {
-        std::string staging;
-        std::string target;
-    };
-    bool deferFlush_ = false;
-    std::vector<Pending> pending_;
+    std::string* fileOf(Handle handle);
+
+    Deliver deliver_;
+    std::map<std::string, std::string> files_;
+    std::map<Handle, std::string> open_; // handle to path
+    Handle next_ = 3;
 };
 
 } // namespace vellum::io

@@ -24,6 +24,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vellum::io {
 
@@ -51,6 +52,34 @@ Result<std::string> readStandardInput(std::uint64_t maxBytes);
 // Replaces the file at path by bytes, safely (see above). Creates the file
 // when it is missing; its folder must exist.
 Result<void> replaceFile(std::string_view pathUtf8, std::string_view bytes);
+// Many files replaced at once, as replaceFile does but with one flush for all
+// of them (per file system) instead of one per file: add stages a file
+// (writing a device or FIFO at once), finish flushes and renames every staged
+// file, in order. Staging files not finished are removed with the batch.
+class ReplaceBatch {
+  public:
+    struct Outcome {
+        std::string target;
+        Result<void> result;
+    };
+
+    ReplaceBatch() = default;
+    ReplaceBatch(const ReplaceBatch&) = delete;
+    ReplaceBatch& operator=(const ReplaceBatch&) = delete;
+    ~ReplaceBatch();
+
+    Result<void> add(std::string_view pathUtf8, std::string_view bytes);
+    std::vector<Outcome> finish();
+
+  private:
+    struct Staged {
+        std::filesystem::path staging;
+        std::filesystem::path target;
+        std::string targetUtf8;
+    };
+    std::vector<Staged> staged_;
+};
+
 // Writes bytes to standard output; a write error (a full disk, a closed pipe)
 // is a failure.
 Result<void> writeStandardOutput(std::string_view bytes);

@@ -60,8 +60,8 @@ Result<NativeHandle> openForReading(const std::filesystem::path& path);
 Result<NativeHandle> openForUpdate(const std::filesystem::path& path);
 // Creates a new file for writing; EEXIST when anything stands at path.
 Result<NativeHandle> createExclusive(const std::filesystem::path& path);
-// Opens an existing target that is not a regular file (a character device, a
-// FIFO) for writing in place, without creating or truncating it.
+// Opens an existing file for writing, without creating or truncating it: a
+// character device or FIFO written in place, a staging file to flush.
 Result<NativeHandle> openInPlace(const std::filesystem::path& path);
 
 // Reads up to size bytes at offset (positional) or at the current position

@@ -1,31 +1,29 @@
 #include "Files.h"
 
+#include "io/Files.h"
+
+#include <cstdint>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
-#include <random>
 #include <system_error>
 
 namespace vellum {
 
+namespace {
+
+// The desktop files and the registry store hold a few kilobytes; anything far
+// larger is not ours and is not read into memory.
+constexpr std::uint64_t kLargestUserFile = 16u << 20;
+
+} // namespace
+
 FileContent readWholeFile(const std::filesystem::path& file) {
-    std::error_code ec;
-    const auto status = std::filesystem::status(file, ec);
-    if (status.type() == std::filesystem::file_type::not_found) {
-        return {FileContent::Status::Missing, {}};
+    Result<std::string> read = io::readFile(io::pathToUtf8(file), kLargestUserFile);
+    if (read.ok()) {
+        return {FileContent::Status::Read, std::move(read.value())};
     }
-    if (ec || status.type() != std::filesystem::file_type::regular) {
-        return {FileContent::Status::Failed, {}};
-    }
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        return {FileContent::Status::Failed, {}};
-    }
-    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) {
-        return {FileContent::Status::Failed, {}};
-    }
-    return {FileContent::Status::Read, std::move(bytes)};
+    return {io::isMissing(read.failure()) ? FileContent::Status::Missing
+                                          : FileContent::Status::Failed,
+            {}};
 }
 
 bool writeFileAtomically(const std::filesystem::path& file, std::string_view content) {
@@ -37,30 +35,7 @@ bool writeFileAtomically(const std::filesystem::path& file, std::string_view con
             return false;
         }
     }
-    // A name of our own beside the target, so that the rename stays on one
-    // file system and two editors starting at once do not share it.
-    std::random_device random;
-    auto temporary = file;
-    temporary += ".tmp-" + std::to_string(random()) + std::to_string(random());
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            return false;
-        }
-        out.write(content.data(), static_cast<std::streamsize>(content.size()));
-        out.close();
-        if (!out) {
-            std::filesystem::remove(temporary, ec);
-            return false;
-        }
-    }
-    std::filesystem::rename(temporary, file, ec);
-    if (ec) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
-        return false;
-    }
-    return true;
+    return io::replaceFile(io::pathToUtf8(file), content).ok();
 }
 
 WriteOutcome updateFile(const std::filesystem::path& file, std::string_view content) {
@@ -84,7 +59,7 @@ std::filesystem::path userFolder(const char* variable, const char* fallback) {
 }
 
 std::filesystem::path pathFromUtf8(std::string_view utf8) {
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+    return io::pathFromUtf8(utf8);
 }
 
 } // namespace vellum

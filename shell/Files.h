@@ -1,7 +1,8 @@
 #pragma once
-// Small file helpers for what start-up writes into the user's folders: where
-// those folders are; whole files, read and compared before they are written,
-// and replaced in one step so that a reader never sees half a file.
+// What start-up writes into the user's folders: where those folders are;
+// whole files, read (bounded) and compared before they are written, and
+// replaced through io::replaceFile, so that a reader never sees half a file
+// and a failure leaves the old one.
 
 #include <filesystem>
 #include <string>
@@ -19,8 +20,8 @@ FileContent readWholeFile(const std::filesystem::path& file);
 
 enum class WriteOutcome { Unchanged, Written, Failed };
 
-// Writes content to a temporary file beside file and renames it over file,
-// creating the missing folders first. True on success.
+// Replaces file by content (a link written through, mode and attributes
+// kept), creating the missing folders first. True on success.
 bool writeFileAtomically(const std::filesystem::path& file, std::string_view content);
 
 // Writes only when the file does not already hold exactly content.

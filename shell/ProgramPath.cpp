@@ -1,6 +1,6 @@
 #include "ProgramPath.h"
 
-#include "Files.h"
+#include "io/Files.h"
 
 #include <filesystem>
 #include <system_error>
@@ -17,14 +17,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string toUtf8(const fs::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
 #ifdef _WIN32
 std::string toUtf8(std::wstring_view wide) {
-    return toUtf8(fs::path(wide));
+    return io::pathToUtf8(fs::path(wide));
 }
 #endif
 
@@ -48,20 +43,20 @@ std::string runningExecutable() {
 #else
     std::error_code error;
     const fs::path path = fs::read_symlink("/proc/self/exe", error);
-    return error ? std::string() : toUtf8(path);
+    return error ? std::string() : io::pathToUtf8(path);
 #endif
 }
 
 ProgramLocation locationOfProgram(std::string_view utf8Path) {
-    fs::path path = pathFromUtf8(utf8Path);
+    fs::path path = io::pathFromUtf8(utf8Path);
     std::error_code error;
     if (const fs::path absolute = fs::absolute(path, error); !error) {
         path = absolute;
     }
     path.make_preferred();
     ProgramLocation location;
-    location.folder = toUtf8(path.parent_path());
-    location.name = toUtf8(path.filename());
+    location.folder = io::pathToUtf8(path.parent_path());
+    location.name = io::pathToUtf8(path.filename());
     location.separator = static_cast<char>(fs::path::preferred_separator);
     return location;
 }

@@ -1,11 +1,7 @@
 #include "Startup.h"
 
 #include "CommandLine.h"
-#include "Files.h"
-
-#include <cerrno>
-#include <fstream>
-#include <system_error>
+#include "io/Files.h"
 
 namespace vellum {
 
@@ -19,23 +15,10 @@ std::string openFailedMessage(const std::string& path, const std::string& reason
 } // namespace
 
 std::string unreadableReason(const std::string& path) {
-    namespace fs = std::filesystem;
-    const fs::path file = pathFromUtf8(path);
-    std::error_code ec;
-    const fs::file_status status = fs::status(file, ec);
-    if (ec) {
-        return ec.message();
-    }
-    if (fs::is_directory(status)) {
-        return std::make_error_code(std::errc::is_a_directory).message();
-    }
-    errno = 0;
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        const int error = errno != 0 ? errno : static_cast<int>(std::errc::permission_denied);
-        return std::generic_category().message(error);
-    }
-    return {};
+    // Opening reads nothing but proves the file may be read; a FIFO or device
+    // is refused before it is opened, so nothing here can block.
+    const Result<std::string> opened = io::readPrefix(path, 0);
+    return opened.ok() ? std::string() : opened.failure().text;
 }
 
 void Form_Load(const StartupSteps& steps) {

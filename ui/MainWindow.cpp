@@ -8,8 +8,8 @@
 #include "QtServices.h"
 #include "TextArea.h"
 
-#include "formats/ByteFiles.h"
 #include "formats/Clocks.h"
+#include "io/ByteFiles.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -60,7 +60,7 @@ MainWindow::MainWindow(EditorServices services, StartUpSteps moreSteps)
         services.clock = clock_.get();
     }
     if (services.files == nullptr) {
-        files_ = std::make_unique<PosixFiles>();
+        files_ = std::make_unique<io::DiskFiles>();
         services.files = files_.get();
     }
 

@@ -100,7 +100,7 @@ class MainWindow final : public QWidget, private DocumentObserver {
     std::unique_ptr<QtFileDialog> dlgString_;
     std::unique_ptr<QtMessageBoxes> boxes_;
     std::unique_ptr<Clock> clock_;
-    std::unique_ptr<ByteFiles> files_;
+    std::unique_ptr<io::ByteFiles> files_;
 
     std::unique_ptr<Document> doc_;
     std::unique_ptr<Editor> editor_;

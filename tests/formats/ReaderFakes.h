@@ -2,7 +2,7 @@
 // Scripted dialogs and message boxes, a scratch folder, and small file
 // helpers for the loader and text-document suites.
 
-#include "formats/ByteFiles.h"
+#include "io/ByteFiles.h"
 #include "formats/Clocks.h"
 #include "formats/Editor.h"
 
@@ -143,7 +143,7 @@ struct EditorFixture : ::testing::Test {
     ScriptedDialog dlgString;
     RecordingBoxes boxes;
     FixedUtcClock clock{1796595330}; // 2026-12-06 22:15:30 UTC
-    PosixFiles files;
+    io::DiskFiles files;
     Document doc;
     Editor editor{doc, EditorServices{&dlgFile, &dlgString, &boxes, &clock, &files}};
 

@@ -2,6 +2,7 @@
 // limits, and what a failing step leaves behind.
 
 #include "formats/StringFile.h"
+#include "tests/support/FailingFiles.h"
 
 #include "ReaderFakes.h"
 #include "Tifiles.h"
@@ -11,11 +12,14 @@
 
 #include <algorithm>
 #include <cctype>
+#include <fcntl.h>
 #include <filesystem>
 #include <optional>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace vellum;
+using vellum::test::FailingFiles;
 using vellum::testing::AnsweringBoxes;
 using vellum::testing::expectTifilesReads;
 using vellum::testing::FixedClock;
@@ -50,7 +54,7 @@ struct CompileTest : ::testing::Test {
     ScriptedDialog dlgString;
     AnsweringBoxes boxes;
     FixedClock clock;
-    PosixFiles disk;
+    io::DiskFiles disk;
     FailingFiles files{disk};
     Document doc;
     Editor editor{doc, EditorServices{nullptr, &dlgString, &boxes, &clock, &files}};
@@ -70,6 +74,8 @@ struct CompileTest : ::testing::Test {
     }
 
     bool targetExists() const { return std::filesystem::exists(target); }
+    // Only the target in the folder: no staging file left behind.
+    bool aloneInFolder() const { return folder.entries() == std::vector<std::string>{"out.85s"}; }
 };
 
 } // namespace
@@ -140,14 +146,13 @@ TEST_F(CompileTest, FillsTheFileUpToTheLimitAndNoFurther) {
     EXPECT_TRUE(boxes.critical.empty());
     expectTifilesReads(target, "untitled", buildStringData(fits));
 
-    // One more byte: the overflow failure; No removes the file, also the one
-    // that stood there before.
-    compile(fits + "q");
+    // One more byte: the overflow failure; No keeps the file that stood there.
+    EXPECT_EQ(compile(fits + "q"), file);
+    EXPECT_TRUE(aloneInFolder());
     ASSERT_EQ(boxes.critical.size(), 1u);
     EXPECT_EQ(boxes.critical[0].message,
               "Error 6 has occured while writing String.\r\nOverflow\r\nContinue Anyway?");
     EXPECT_EQ(boxes.critical[0].title, "Error 6");
-    EXPECT_FALSE(targetExists());
 }
 
 TEST_F(CompileTest, YesAfterAnOverflowKeepsAllButTheChecksum) {
@@ -209,11 +214,11 @@ TEST_F(CompileTest, NamesFromEmptyToTheLengthByteLimit) {
     EXPECT_TRUE(boxes.critical.empty());
 
     // A name too long for its length byte is the overflow failure.
+    const std::string previous = readBytes(target);
     doc.VarName = Bytes(256, 'v');
-    compile("hi");
+    EXPECT_EQ(compile("hi"), previous);
     ASSERT_EQ(boxes.critical.size(), 1u);
     EXPECT_EQ(boxes.critical[0].title, "Error 6");
-    EXPECT_FALSE(targetExists());
 }
 
 TEST_F(CompileTest, EveryByteFromOneTo255IsStoredUnchanged) {
@@ -293,10 +298,11 @@ TEST_F(CompileTest, LeavesTheDocumentStateAlone) {
 }
 
 // Failing steps. The text "AB\r\nC" under "untitled" gives an 83-byte file;
-// a fresh target makes the writer call, in order:
+// the writer works on a staging file and calls, in order:
 //   exists (2), open (3), write x2 (4), write (5), write (6), write (7),
 //   write (8), write x2 (9), write (10), write (11), write (12), write x2
-//   (13), close (14), open, read, read (15), write (16), close (17).
+//   (13), close (14), open, read, read (15), write (16), close (17),
+//   replace (the target's turn).
 namespace {
 
 struct Injection {
@@ -329,9 +335,11 @@ const Injection kInjections[] = {
     {"15 read section", Op::Read, 2, 0, 0},
     {"16 checksum", Op::Write, 14, 0, 0},
     {"17 close", Op::Close, 2, 0, 0},
+    {"into place", Op::Replace, 1, 0, 0},
 };
 
-const FileStatus kInjected{5, "Input/output error"};
+const Failure kInjected{5, "Input/output error"};
+const Bytes kPrevious = "the previous file, the user's last good copy";
 
 std::uint16_t sectionSum(const std::string& file) {
     const std::size_t length =
@@ -347,18 +355,19 @@ std::uint16_t sectionSum(const std::string& file) {
 
 class FailingStepTest : public CompileTest, public ::testing::WithParamInterface<Injection> {};
 
-TEST_P(FailingStepTest, NoLeavesNoFileAtTheTarget) {
+TEST_P(FailingStepTest, NoLeavesThePreviousFileAndNoStagingFile) {
     const Injection& at = GetParam();
+    writeBytes(target, kPrevious);
     files.failCall(at.op, at.nth, kInjected);
-    compile("AB\r\nC");
+    EXPECT_EQ(compile("AB\r\nC"), kPrevious);
+    EXPECT_TRUE(aloneInFolder());
     ASSERT_EQ(boxes.critical.size(), 1u);
     EXPECT_EQ(boxes.critical[0].message,
               "Error 5 has occured while writing String.\r\nInput/output error\r\n"
               "Continue Anyway?");
     EXPECT_EQ(boxes.critical[0].title, "Error 5");
-    EXPECT_FALSE(targetExists());
-    // Nothing after the clean-up: the last call removed the file, or found
-    // none to remove after a failed open.
+    // Nothing after the clean-up: the last call removed the staging file, or
+    // found none to remove after a failed open or replace.
     ASSERT_FALSE(files.calls().empty());
     const Op last = files.calls().back().op;
     EXPECT_TRUE(last == Op::Remove || last == Op::Exists);
@@ -386,9 +395,12 @@ TEST_P(FailingStepTest, YesGoesOnWithoutTheStepsBytes) {
     // Without the reopened file the checksum cannot be written either.
     const bool noFileForTheChecksum = step == "15 reopen";
     ASSERT_EQ(boxes.critical.size(), noFileForTheChecksum ? 2u : 1u);
+    EXPECT_TRUE(aloneInFolder());
 
     std::string expected = good;
-    if (step.rfind("16", 0) == 0 || noFileForTheChecksum) {
+    if (step == "into place") {
+        // The target keeps the file of the compile before.
+    } else if (step.rfind("16", 0) == 0 || noFileForTheChecksum) {
         expected.resize(81); // no checksum
     } else if (step.rfind("15", 0) == 0) {
         expected[81] = expected[82] = '\0'; // nothing added up
@@ -425,31 +437,26 @@ TEST_F(CompileTest, FailedClockLeavesTheCommentOut) {
     expectTifilesReads(target, "untitled", buildStringData("AB\r\nC"));
 
     boxes.yesNo.clear();
-    compile("AB\r\nC");
+    clock.set("11:00:00 PM", "12/6/2026");
+    EXPECT_EQ(compile("AB\r\nC"), file); // No: the earlier file stays
     EXPECT_EQ(boxes.critical.size(), 2u);
-    EXPECT_FALSE(targetExists());
 }
 
-TEST_F(CompileTest, FailedDeleteOfTheOldFileKeepsItsTailOnYes) {
+// Step 2 clears the staging path (normally nothing is there); the file that
+// was at the target is replaced only by a complete new one, and only on Yes.
+TEST_F(CompileTest, FailedStepTwoNeverTouchesTheOldFile) {
     const Bytes old(200, 'x');
-    for (const Op op : {Op::Exists, Op::Remove}) {
+    for (const bool yes : {true, false}) {
         writeBytes(target, old);
-        files.failCall(op, files.count(op) + 1, kInjected);
-        boxes.answerYes(1);
+        files.failCall(Op::Exists, files.count(Op::Exists) + 1, kInjected);
+        if (yes) {
+            boxes.answerYes(1);
+        }
         const std::string file = compile("AB\r\nC");
-        ASSERT_EQ(file.size(), 200u);
-        EXPECT_EQ(file.substr(83), old.substr(83));
-        EXPECT_EQ(file.substr(53, 30), hex("1A 00 0C 00 0A 00 0C 08 75 6E 74 69 74 6C 65 64 0A 00 "
-                                           "08 00 00 EF 41 42 0A 43 00 00 64 05 "));
+        EXPECT_EQ(file, yes ? readBytes(target) : old);
+        EXPECT_EQ(file.size(), yes ? 83u : 200u);
+        EXPECT_TRUE(aloneInFolder());
     }
-    EXPECT_EQ(boxes.critical.size(), 2u);
-
-    // No: the old file goes as well.
-    writeBytes(target, old);
-    files.failCall(Op::Remove, files.count(Op::Remove) + 1, kInjected);
-    compile("AB\r\nC");
-    EXPECT_EQ(boxes.critical.size(), 3u);
-    EXPECT_FALSE(targetExists());
 }
 
 TEST_F(CompileTest, FailingCleanUpEndsSilently) {
@@ -466,7 +473,7 @@ TEST_F(CompileTest, FailingCleanUpEndsSilently) {
         writeBytes(target, "old");
         // Step 2 has already called exists and remove once; the clean-up
         // closes first.
-        const int cleanUpCall = files.count(c.op) + (c.op == Op::Close ? 1 : 2);
+        const int cleanUpCall = files.count(c.op) + (c.op == Op::Exists ? 2 : 1);
         files.failCall(c.op, cleanUpCall, kInjected);
         compile("AB\r\nC");
         EXPECT_EQ(boxes.critical.size(), boxesBefore + 1);
@@ -495,15 +502,19 @@ TEST_F(CompileTest, PlatformFailuresCarryTheSystemsNumber) {
     EXPECT_EQ(boxes.critical[1].title, "Error 21"); // EISDIR
     EXPECT_TRUE(std::filesystem::is_directory(target));
 
-    // Nor is a pipe deleted: the writer only ever replaces files.
+    // A pipe is written into, never replaced.
     target = folder / "pipe.85s";
     ASSERT_EQ(::mkfifo(target.c_str(), 0600), 0);
+    const int reader = ::open(target.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
     boxes.yesNo.clear();
     const std::size_t before = boxes.critical.size();
     dlgString.choose(target);
     editor.cmdString_Click();
-    ASSERT_EQ(boxes.critical.size(), before + 1);
-    EXPECT_EQ(boxes.critical.back().title, "Error 29"); // ESPIPE
+    EXPECT_EQ(boxes.critical.size(), before);
+    char piped[100];
+    EXPECT_EQ(::read(reader, piped, sizeof piped), 83);
+    ::close(reader);
     EXPECT_TRUE(std::filesystem::is_fifo(target));
 }
 

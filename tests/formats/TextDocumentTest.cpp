@@ -1,4 +1,5 @@
 #include "formats/TextDocument.h"
+#include "io/Files.h"
 
 #include "ReaderFakes.h"
 #include "tests/FileSizeLimit.h"
@@ -367,7 +368,7 @@ TEST_F(TextCommandTest, FailedSavesSayWhyAndChangeNothing) {
 
 TEST_F(TextCommandTest, TheLongestFileNamesCanBeSaved) {
     const std::string path = folder / (std::string(251, 'n') + ".txt");
-    ASSERT_TRUE(replaceFileSafely(path, "long\r\n").ok);
+    ASSERT_TRUE(io::replaceFile(path, "long\r\n").ok());
     EXPECT_EQ(readBytes(path), "long\r\n");
     EXPECT_EQ(folder.entries().size(), 1u);
 }
@@ -378,13 +379,13 @@ TEST_F(TextCommandTest, ReplacingAFileKeepsItsPermissionsAndFollowsLinks) {
     ::chmod(path.c_str(), 0640);
     std::filesystem::create_symlink(path, folder / "link.txt");
 
-    ASSERT_TRUE(replaceFileSafely(path, "new\r\n").ok);
+    ASSERT_TRUE(io::replaceFile(path, "new\r\n").ok());
     EXPECT_EQ(readBytes(path), "new\r\n");
     struct stat st {};
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
 
-    ASSERT_TRUE(replaceFileSafely(folder / "link.txt", "via link\r\n").ok);
+    ASSERT_TRUE(io::replaceFile(folder / "link.txt", "via link\r\n").ok());
     EXPECT_TRUE(std::filesystem::is_symlink(folder / "link.txt"));
     EXPECT_EQ(readBytes(path), "via link\r\n");
     ASSERT_EQ(::stat(path.c_str(), &st), 0);

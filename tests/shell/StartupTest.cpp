@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vellum {
@@ -124,13 +125,15 @@ TEST(FormLoad, CommandLinesThatMatchNoEndingOpenAndSayNothing) {
 TEST(FormLoad, AFileThatCannotBeReadIsNamedInAnErrorBoxAndNothingIsLoaded) {
     TempDir dir;
     std::filesystem::create_directories(dir / "folder.vlm");
+    ASSERT_EQ(::mkfifo((dir / "fifo.vlm").c_str(), 0600), 0); // opening it would block
     const struct {
         std::string path;
         const char* reason;
     } cases[] = {
         {(dir / "missing.vlm").string(), "No such file or directory"},
         {(dir / "missing.85s").string(), "No such file or directory"},
-        {(dir / "folder.vlm").string(), "Is a directory"},
+        {(dir / "folder.vlm").string(), "not a regular file (a folder)"},
+        {(dir / "fifo.vlm").string(), "not a regular file (a FIFO)"},
         {(dir / "no/such/folder/a.txt").string(), "No such file or directory"},
     };
     for (const auto& c : cases) {

@@ -1,0 +1,169 @@
+#include "io/ByteFiles.h"
+
+#include "io/Files.h"
+#include "io/Staging.h"
+
+#include <cerrno>
+
+namespace vellum::io {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Beside the file a link leads to, so that the rename stays on its file system.
+std::string stagingPathNear(const std::string& target) {
+    const fs::path given = pathFromUtf8(target);
+    Result<fs::path> resolved = platform::resolveLink(given);
+    return pathToUtf8(staging::stagingPathBeside(resolved.ok() ? resolved.value() : given));
+}
+
+} // namespace
+
+std::string DiskFiles::stagingPathFor(const std::string& target) {
+    return stagingPathNear(target);
+}
+
+Result<bool> DiskFiles::exists(const std::string& path) {
+    Result<FileInfo> info = platform::status(pathFromUtf8(path), false);
+    if (!info.ok()) {
+        return info.failure().number == ENOTDIR ? Result<bool>(false) : info.failure();
+    }
+    return info.value().kind == FileKind::Regular || info.value().kind == FileKind::Link;
+}
+
+Result<void> DiskFiles::remove(const std::string& path) {
+    return platform::remove(pathFromUtf8(path));
+}
+
+Result<ByteFiles::Handle> DiskFiles::open(const std::string& path) {
+    return platform::openForUpdate(pathFromUtf8(path));
+}
+
+Result<void> DiskFiles::write(Handle handle, std::uint64_t offset, std::string_view bytes) {
+    return platform::writeAt(handle, offset, bytes);
+}
+
+Result<std::string> DiskFiles::read(Handle handle, std::uint64_t offset, std::size_t size) {
+    std::string bytes(size, '\0');
+    std::size_t done = 0;
+    while (done < size) {
+        Result<std::size_t> got =
+            platform::readAt(handle, offset + done, bytes.data() + done, size - done);
+        if (!got.ok()) {
+            return got.failure();
+        }
+        if (got.value() == 0) {
+            break; // end of file: the rest stays zero
+        }
+        done += got.value();
+    }
+    if (size == 0) {
+        if (Result<FileInfo> info = platform::status(handle); !info.ok()) {
+            return info.failure(); // nothing to read, but no file either
+        }
+    }
+    return bytes;
+}
+
+Result<void> DiskFiles::close(Handle handle) {
+    return platform::close(handle);
+}
+
+Result<void> DiskFiles::replace(const std::string& staging, const std::string& target) {
+    const fs::path stagingPath = pathFromUtf8(staging);
+    Result<staging::Target> where = staging::targetFor(pathFromUtf8(target));
+    if (!where.ok()) {
+        (void)platform::remove(stagingPath);
+        return where.failure();
+    }
+    if (where.value().way == staging::Target::Way::InPlace) {
+        Result<std::string> bytes = readFile(staging, UINT64_MAX);
+        (void)platform::remove(stagingPath);
+        return bytes.ok() ? staging::writeInPlace(where.value().path, bytes.value())
+                          : Result<void>(bytes.failure());
+    }
+    // Only a staging file that was written replaces the target; none is made here.
+    Result<Handle> opened = platform::openInPlace(stagingPath);
+    if (!opened.ok()) {
+        (void)platform::remove(stagingPath);
+        return opened.failure();
+    }
+    return staging::settle(opened.value(), stagingPath, where.value(), true);
+}
+
+std::string BufferedFiles::stagingPathFor(const std::string& target) {
+    return target + ".staging";
+}
+
+Result<bool> BufferedFiles::exists(const std::string& path) {
+    return files_.count(path) != 0;
+}
+
+Result<void> BufferedFiles::remove(const std::string& path) {
+    if (files_.erase(path) == 0) {
+        return Failure::fromErrno(ENOENT);
+    }
+    return {};
+}
+
+Result<ByteFiles::Handle> BufferedFiles::open(const std::string& path) {
+    files_.try_emplace(path);
+    open_[next_] = path;
+    return next_++;
+}
+
+std::string* BufferedFiles::fileOf(Handle handle) {
+    const auto found = open_.find(handle);
+    return found == open_.end() ? nullptr : &files_[found->second];
+}
+
+Result<void> BufferedFiles::write(Handle handle, std::uint64_t offset, std::string_view bytes) {
+    std::string* file = fileOf(handle);
+    if (file == nullptr) {
+        return Failure::fromErrno(EBADF);
+    }
+    // The writer's offsets stay below 64 KiB; anything far beyond is refused
+    // as a real file system would refuse it.
+    if (offset > (1u << 20) || bytes.size() > (1u << 24)) {
+        return Failure::fromErrno(EFBIG);
+    }
+    const std::size_t at = static_cast<std::size_t>(offset);
+    if (file->size() < at + bytes.size()) {
+        file->resize(at + bytes.size(), '\0');
+    }
+    file->replace(at, bytes.size(), bytes);
+    return {};
+}
+
+Result<std::string> BufferedFiles::read(Handle handle, std::uint64_t offset, std::size_t size) {
+    const std::string* file = fileOf(handle);
+    if (file == nullptr) {
+        return Failure::fromErrno(EBADF);
+    }
+    std::string bytes(size, '\0');
+    if (offset < file->size()) {
+        const std::string_view rest = std::string_view(*file).substr(offset);
+        bytes.replace(0, std::min(size, rest.size()), rest.substr(0, size));
+    }
+    return bytes;
+}
+
+Result<void> BufferedFiles::close(Handle handle) {
+    if (open_.erase(handle) == 0) {
+        return Failure::fromErrno(EBADF);
+    }
+    return {};
+}
+
+Result<void> BufferedFiles::replace(const std::string& staging, const std::string& target) {
+    const auto found = files_.find(staging);
+    if (found == files_.end()) {
+        return Failure::fromErrno(ENOENT);
+    }
+    std::string bytes = std::move(found->second);
+    files_.erase(found);
+    return deliver_(target, std::move(bytes));
+}
+
+} // namespace vellum::io

@@ -1,0 +1,219 @@
+#include "io/Files.h"
+
+#include "io/Staging.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <set>
+
+namespace vellum::io {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t kChunk = 1 << 16;
+
+Failure tooLarge(std::uint64_t size, std::uint64_t maxBytes) {
+    return {EFBIG, std::to_string(size) + " bytes, more than the " + std::to_string(maxBytes) +
+                       " bytes that can be read"};
+}
+
+// Reads from handle until the end, failing once more than maxBytes come.
+Result<std::string> readToEnd(NativeHandle handle, std::uint64_t maxBytes, std::uint64_t expected) {
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(std::min(expected, maxBytes)));
+    char buffer[kChunk];
+    for (;;) {
+        Result<std::size_t> got = platform::readSome(handle, buffer, sizeof buffer);
+        if (!got.ok()) {
+            return got.failure();
+        }
+        if (got.value() == 0) {
+            return bytes;
+        }
+        if (bytes.size() + got.value() > maxBytes) {
+            return tooLarge(bytes.size() + got.value(), maxBytes);
+        }
+        bytes.append(buffer, got.value());
+    }
+}
+
+// Opens a regular file for reading, calls read with the handle and its size,
+// and closes it.
+template <class Read> Result<std::string> withOpenFile(std::string_view pathUtf8, Read read) {
+    Result<NativeHandle> opened = platform::openForReading(pathFromUtf8(pathUtf8));
+    if (!opened.ok()) {
+        return opened.failure();
+    }
+    Result<std::string> bytes = Failure::fromErrno(EIO);
+    if (Result<FileInfo> info = platform::status(opened.value()); info.ok()) {
+        bytes = read(opened.value(), info.value().size);
+    } else {
+        bytes = info.failure();
+    }
+    (void)platform::close(opened.value()); // nothing was written: a close failure loses nothing
+    return bytes;
+}
+
+} // namespace
+
+Failure notRegularFile(FileKind kind) {
+    const char* what = "a special file";
+    switch (kind) {
+    case FileKind::Folder:
+        return {EISDIR, "not a regular file (a folder)"};
+    case FileKind::CharDevice:
+    case FileKind::BlockDevice:
+        what = "a device";
+        break;
+    case FileKind::Fifo:
+        what = "a FIFO";
+        break;
+    case FileKind::Socket:
+        what = "a socket";
+        break;
+    default:
+        break;
+    }
+    return {EINVAL, std::string("not a regular file (") + what + ")"};
+}
+
+fs::path pathFromUtf8(std::string_view utf8) {
+    return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string pathToUtf8(const fs::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+bool isMissing(const Failure& failure) {
+    return failure.number == ENOENT;
+}
+
+Result<FileInfo> fileInfo(std::string_view pathUtf8) {
+    if (pathUtf8.empty()) {
+        return Failure::fromErrno(ENOENT);
+    }
+    return platform::status(pathFromUtf8(pathUtf8), true);
+}
+
+Result<std::string> readFile(std::string_view pathUtf8, std::uint64_t maxBytes) {
+    return withOpenFile(pathUtf8, [&](NativeHandle handle, std::uint64_t size) {
+        if (size > maxBytes) {
+            return Result<std::string>(tooLarge(size, maxBytes));
+        }
+        return readToEnd(handle, maxBytes, size);
+    });
+}
+
+Result<std::string> readPrefix(std::string_view pathUtf8, std::size_t count) {
+    return withOpenFile(pathUtf8, [&](NativeHandle handle, std::uint64_t size) {
+        std::string bytes(static_cast<std::size_t>(std::min<std::uint64_t>(size, count)), '\0');
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            Result<std::size_t> got =
+                platform::readAt(handle, done, bytes.data() + done, bytes.size() - done);
+            if (!got.ok()) {
+                return Result<std::string>(got.failure());
+            }
+            if (got.value() == 0) {
+                break; // the file shrank meanwhile
+            }
+            done += got.value();
+        }
+        bytes.resize(done);
+        return Result<std::string>(std::move(bytes));
+    });
+}
+
+Result<std::string> readStandardInput(std::uint64_t maxBytes) {
+    return readToEnd(platform::standardInput(), maxBytes, 0);
+}
+
+namespace {
+
+// Writes bytes into a device or FIFO at once, or into a new staging file that
+// settle then finishes (now, or with renameLater only up to the rename).
+Result<void> stage(std::string_view pathUtf8, std::string_view bytes, bool batch,
+                   fs::path& stagingPath, fs::path& targetPath) {
+    Result<staging::Target> target = staging::targetFor(pathFromUtf8(pathUtf8));
+    if (!target.ok()) {
+        return target.failure();
+    }
+    if (target.value().way == staging::Target::Way::InPlace) {
+        return staging::writeInPlace(target.value().path, bytes);
+    }
+    targetPath = target.value().path;
+    Result<NativeHandle> created = staging::createStaging(targetPath, stagingPath);
+    if (!created.ok()) {
+        return created.failure();
+    }
+    if (Result<void> written = platform::writeAll(created.value(), bytes); !written.ok()) {
+        (void)platform::close(created.value());
+        (void)platform::remove(stagingPath);
+        return written;
+    }
+    return staging::settle(created.value(), stagingPath, target.value(), !batch, batch);
+}
+
+} // namespace
+
+Result<void> replaceFile(std::string_view pathUtf8, std::string_view bytes) {
+    fs::path stagingPath;
+    fs::path targetPath;
+    return stage(pathUtf8, bytes, false, stagingPath, targetPath);
+}
+
+ReplaceBatch::~ReplaceBatch() {
+    for (const Staged& one : staged_) {
+        (void)platform::remove(one.staging);
+    }
+}
+
+Result<void> ReplaceBatch::add(std::string_view pathUtf8, std::string_view bytes) {
+    Staged one;
+    Result<void> staged = stage(pathUtf8, bytes, true, one.staging, one.target);
+    if (staged.ok() && !one.staging.empty()) {
+        one.targetUtf8 = std::string(pathUtf8);
+        staged_.push_back(std::move(one));
+    }
+    return staged;
+}
+
+std::vector<ReplaceBatch::Outcome> ReplaceBatch::finish() {
+    std::vector<Staged> staged = std::move(staged_);
+    staged_.clear();
+    std::vector<fs::path> files;
+    for (const Staged& one : staged) {
+        files.push_back(one.staging);
+    }
+    const Result<void> flushed = files.empty() ? Result<void>{} : platform::flushFiles(files);
+    std::vector<Outcome> outcomes;
+    std::set<fs::path> folders;
+    for (const Staged& one : staged) {
+        Result<void> result = flushed.ok() ? platform::replace(one.staging, one.target) : flushed;
+        if (result.ok()) {
+            folders.insert(one.target.parent_path().empty() ? fs::path(".")
+                                                            : one.target.parent_path());
+        } else {
+            (void)platform::remove(one.staging);
+        }
+        outcomes.push_back({one.targetUtf8, std::move(result)});
+    }
+    for (const fs::path& folder : folders) {
+        (void)platform::flushFolder(folder);
+    }
+    return outcomes;
+}
+
+Result<void> writeStandardOutput(std::string_view bytes) {
+    return platform::writeAll(platform::standardOutput(), bytes);
+}
+
+void ignoreFileSizeSignal() {
+    platform::ignoreFileSizeSignal();
+}
+
+} // namespace vellum::io

@@ -1,0 +1,357 @@
+// The file primitives on POSIX systems (Linux first: extended attributes and
+// syncfs are Linux calls).
+
+#include "io/Platform.h"
+
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <fcntl.h>
+#include <limits>
+#include <set>
+#include <string>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+namespace vellum::io::platform {
+
+namespace {
+
+Failure lastError() {
+    return Failure::fromErrno(errno);
+}
+
+int fd(NativeHandle handle) {
+    return static_cast<int>(handle);
+}
+
+FileKind kindOf(mode_t mode) {
+    if (S_ISREG(mode)) {
+        return FileKind::Regular;
+    }
+    if (S_ISDIR(mode)) {
+        return FileKind::Folder;
+    }
+    if (S_ISLNK(mode)) {
+        return FileKind::Link;
+    }
+    if (S_ISCHR(mode)) {
+        return FileKind::CharDevice;
+    }
+    if (S_ISBLK(mode)) {
+        return FileKind::BlockDevice;
+    }
+    if (S_ISFIFO(mode)) {
+        return FileKind::Fifo;
+    }
+    if (S_ISSOCK(mode)) {
+        return FileKind::Socket;
+    }
+    return FileKind::Other;
+}
+
+FileInfo infoOf(const struct stat& st) {
+    return {kindOf(st.st_mode), S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0};
+}
+
+Result<NativeHandle> openRetrying(const char* path, int flags, mode_t mode = 0) {
+    int result = -1;
+    do {
+        result = ::open(path, flags | O_CLOEXEC, mode);
+    } while (result < 0 && errno == EINTR);
+    if (result < 0) {
+        return lastError();
+    }
+    return NativeHandle{result};
+}
+
+// pread and pwrite take a signed offset.
+bool offsetFits(std::uint64_t offset, std::size_t size) {
+    constexpr auto kMax = static_cast<std::uint64_t>(std::numeric_limits<off_t>::max());
+    return offset <= kMax && size <= kMax - offset;
+}
+
+// Copies every extended attribute of the file at target (ACLs are the
+// system.posix_acl_* attributes) onto the handle. A file system without
+// attributes has none to copy.
+Result<void> copyAttributes(const std::filesystem::path& target, int to) {
+    const ssize_t listSize = ::listxattr(target.c_str(), nullptr, 0);
+    if (listSize < 0) {
+        return errno == ENOTSUP ? Result<void>{} : lastError();
+    }
+    std::string names(static_cast<std::size_t>(listSize), '\0');
+    const ssize_t got = ::listxattr(target.c_str(), names.data(), names.size());
+    if (got < 0) {
+        return lastError();
+    }
+    names.resize(static_cast<std::size_t>(got));
+    for (std::size_t start = 0; start < names.size();) {
+        const std::string name = names.c_str() + start;
+        start += name.size() + 1;
+        const ssize_t valueSize = ::getxattr(target.c_str(), name.c_str(), nullptr, 0);
+        if (valueSize < 0) {
+            return lastError();
+        }
+        std::string value(static_cast<std::size_t>(valueSize), '\0');
+        const ssize_t read = ::getxattr(target.c_str(), name.c_str(), value.data(), value.size());
+        if (read < 0) {
+            return lastError();
+        }
+        if (::fsetxattr(to, name.c_str(), value.data(), static_cast<std::size_t>(read), 0) != 0) {
+            // Attributes the user may read but not set (security.* as a
+            // plain user) stay behind; everything else must be kept.
+            if (errno == EPERM && name.rfind("security.", 0) == 0) {
+                continue;
+            }
+            return lastError();
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+Result<FileInfo> status(const std::filesystem::path& path, bool followLinks) {
+    struct stat st {};
+    const int rc = followLinks ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st);
+    if (rc != 0) {
+        if (errno == ENOENT) {
+            return FileInfo{};
+        }
+        return lastError();
+    }
+    return infoOf(st);
+}
+
+Result<FileInfo> status(NativeHandle handle) {
+    struct stat st {};
+    if (::fstat(fd(handle), &st) != 0) {
+        return lastError();
+    }
+    return infoOf(st);
+}
+
+Result<NativeHandle> openForReading(const std::filesystem::path& path) {
+    Result<FileInfo> before = status(path, true);
+    if (!before.ok()) {
+        return before.failure();
+    }
+    if (before.value().kind == FileKind::Missing) {
+        return Failure::fromErrno(ENOENT);
+    }
+    if (before.value().kind != FileKind::Regular) {
+        return notRegularFile(before.value().kind);
+    }
+    // Non-blocking, in case a FIFO took the file's place since the check.
+    Result<NativeHandle> opened = openRetrying(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY);
+    if (!opened.ok()) {
+        return opened;
+    }
+    Result<FileInfo> after = status(opened.value());
+    if (!after.ok() || after.value().kind != FileKind::Regular) {
+        ::close(fd(opened.value()));
+        return after.ok() ? notRegularFile(after.value().kind) : after.failure();
+    }
+    return opened;
+}
+
+Result<NativeHandle> openForUpdate(const std::filesystem::path& path) {
+    return openRetrying(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW, 0666);
+}
+
+Result<NativeHandle> createExclusive(const std::filesystem::path& path) {
+    return openRetrying(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+}
+
+Result<NativeHandle> openInPlace(const std::filesystem::path& path) {
+    return openRetrying(path.c_str(), O_WRONLY | O_NOCTTY);
+}
+
+Result<std::size_t> readAt(NativeHandle handle, std::uint64_t offset, char* buffer,
+                           std::size_t size) {
+    if (!offsetFits(offset, size)) {
+        return Failure::fromErrno(EFBIG);
+    }
+    for (;;) {
+        const ssize_t n = ::pread(fd(handle), buffer, size, static_cast<off_t>(offset));
+        if (n >= 0) {
+            return static_cast<std::size_t>(n);
+        }
+        if (errno != EINTR) {
+            return lastError();
+        }
+    }
+}
+
+Result<std::size_t> readSome(NativeHandle handle, char* buffer, std::size_t size) {
+    for (;;) {
+        const ssize_t n = ::read(fd(handle), buffer, size);
+        if (n >= 0) {
+            return static_cast<std::size_t>(n);
+        }
+        if (errno != EINTR) {
+            return lastError();
+        }
+    }
+}
+
+Result<void> writeAt(NativeHandle handle, std::uint64_t offset, std::string_view bytes) {
+    if (!offsetFits(offset, bytes.size())) {
+        return Failure::fromErrno(EFBIG);
+    }
+    if (bytes.empty() && ::fcntl(fd(handle), F_GETFD) < 0) {
+        return lastError(); // nothing to write, but no file either
+    }
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::pwrite(fd(handle), bytes.data() + done, bytes.size() - done,
+                                   static_cast<off_t>(offset + done));
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return lastError();
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return {};
+}
+
+Result<void> writeAll(NativeHandle handle, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd(handle), bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return lastError();
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return {};
+}
+
+Result<void> flush(NativeHandle handle) {
+    if (::fsync(fd(handle)) != 0) {
+        return lastError();
+    }
+    return {};
+}
+
+Result<void> close(NativeHandle handle) {
+    // Linux releases the descriptor even when close fails, so never retry.
+    if (::close(fd(handle)) != 0) {
+        return lastError();
+    }
+    return {};
+}
+
+Result<void> copyMetadata(const std::filesystem::path& target, NativeHandle handle) {
+    struct stat st {};
+    if (::stat(target.c_str(), &st) != 0) {
+        return lastError();
+    }
+    // Owner first: a change of owner may clear the set-id bits that fchmod sets.
+    if (st.st_uid != ::geteuid() || st.st_gid != ::getegid()) {
+        [[maybe_unused]] const int ignored = ::fchown(fd(handle), st.st_uid, st.st_gid);
+    }
+    if (::fchmod(fd(handle), st.st_mode & 07777) != 0) {
+        return lastError();
+    }
+    return copyAttributes(target, fd(handle));
+}
+
+Result<void> replace(const std::filesystem::path& from, const std::filesystem::path& to) {
+    if (::rename(from.c_str(), to.c_str()) != 0) {
+        return lastError();
+    }
+    return {};
+}
+
+Result<void> flushFolder(const std::filesystem::path& folder) {
+    Result<NativeHandle> opened = openRetrying(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (!opened.ok()) {
+        return opened.failure();
+    }
+    Result<void> flushed = flush(opened.value());
+    ::close(fd(opened.value()));
+    return flushed;
+}
+
+Result<void> flushFiles(const std::vector<std::filesystem::path>& files) {
+    std::set<dev_t> flushed;
+    for (const std::filesystem::path& file : files) {
+        struct stat st {};
+        if (::stat(file.c_str(), &st) != 0) {
+            return lastError();
+        }
+        if (!flushed.insert(st.st_dev).second) {
+            continue;
+        }
+        Result<NativeHandle> opened = openRetrying(file.c_str(), O_RDONLY | O_NOFOLLOW);
+        if (!opened.ok()) {
+            return opened.failure();
+        }
+        const int rc = ::syncfs(fd(opened.value()));
+        const int error = errno;
+        ::close(fd(opened.value()));
+        if (rc != 0) {
+            return Failure::fromErrno(error);
+        }
+    }
+    return {};
+}
+
+Result<void> remove(const std::filesystem::path& path) {
+    // unlink, not remove(3): a folder is never taken away.
+    if (::unlink(path.c_str()) != 0) {
+        return lastError();
+    }
+    return {};
+}
+
+Result<std::filesystem::path> resolveLink(const std::filesystem::path& path) {
+    std::filesystem::path current = path;
+    // The kernel's own limit on links followed in one lookup.
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat st {};
+        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+            return current;
+        }
+        std::string target(static_cast<std::size_t>(PATH_MAX), '\0');
+        const ssize_t n = ::readlink(current.c_str(), target.data(), target.size());
+        if (n < 0) {
+            return lastError();
+        }
+        target.resize(static_cast<std::size_t>(n));
+        const std::filesystem::path next(target);
+        current = next.is_absolute() ? next : current.parent_path() / next;
+    }
+    return Failure::fromErrno(ELOOP);
+}
+
+NameLimits nameLimits(const std::filesystem::path& folder) {
+    NameLimits limits;
+    const long name = ::pathconf(folder.empty() ? "." : folder.c_str(), _PC_NAME_MAX);
+    if (name > 0) {
+        limits.name = static_cast<std::size_t>(name);
+    }
+    limits.path = PATH_MAX - 1; // PATH_MAX counts the terminating zero
+    return limits;
+}
+
+NativeHandle standardInput() {
+    return STDIN_FILENO;
+}
+
+NativeHandle standardOutput() {
+    return STDOUT_FILENO;
+}
+
+void ignoreFileSizeSignal() {
+    std::signal(SIGXFSZ, SIG_IGN);
+}
+
+} // namespace vellum::io::platform

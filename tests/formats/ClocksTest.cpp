@@ -1,0 +1,70 @@
+// The real clocks under the writer.
+
+#include "formats/Clocks.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <regex>
+
+using namespace vellum;
+
+TEST(FixedUtcClock, ShowsTheMomentInUtcWithTheCLocaleFormatsInEveryYear) {
+    const struct {
+        std::time_t seconds;
+        const char* time;
+        const char* date;
+    } moments[] = {
+        {0, "00:00:00", "01/01/70"},
+        {951782400, "00:00:00", "02/29/00"}, // a leap day
+        {1796595330, "22:15:30", "12/06/26"},
+        {2147483648, "03:14:08", "01/19/38"},   // past 32-bit seconds
+        {32503680000, "00:00:00", "01/01/00"},  // 3000, past the Windows runtime's range
+        {253402300799, "23:59:59", "12/31/99"}, // the last second of 9999
+    };
+    for (const auto& moment : moments) {
+        FixedUtcClock clock(moment.seconds);
+        EXPECT_EQ(clock.timeText(), moment.time) << moment.seconds;
+        EXPECT_EQ(clock.dateText(), moment.date) << moment.seconds;
+    }
+}
+
+TEST(SourceDateEpoch, TakesPlainDecimalSecondsOnly) {
+    EXPECT_EQ(parseSourceDateEpoch("0"), 0);
+    EXPECT_EQ(parseSourceDateEpoch("1796595330"), 1796595330);
+    EXPECT_EQ(parseSourceDateEpoch("253402300799"), 253402300799); // the last second of 9999
+    for (const char* bad :
+         {"", "-1", "+1", " 1", "1 ", "1e9", "0x10", "253402300800", "99999999999999999999999"}) {
+        EXPECT_FALSE(parseSourceDateEpoch(bad).has_value()) << bad;
+    }
+}
+
+#ifdef _WIN32
+TEST(LocalClock, UsesTheUsersWindowsFormats) {
+    // Not the C library's "%X %x" (14:15:30 12/06/26): the user's time format
+    // and short date format, which for wine's default user read 2:15:30 PM
+    // and 12/6/2026.
+    LocalClock clock;
+    EXPECT_TRUE(std::regex_match(clock.timeText(), std::regex(R"(\d{1,2}:\d\d:\d\d [AP]M)")))
+        << clock.timeText();
+    EXPECT_TRUE(std::regex_match(clock.dateText(), std::regex(R"(\d{1,2}/\d{1,2}/\d{4})")))
+        << clock.dateText();
+}
+#else
+TEST(LocalClock, FollowsTheUsersLocale) {
+    const char* old = std::getenv("LC_ALL");
+    const std::string saved = old != nullptr ? old : "";
+    ::setenv("LC_ALL", "C", 1);
+    LocalClock clock;
+    EXPECT_TRUE(std::regex_match(clock.timeText(), std::regex(R"(\d\d:\d\d:\d\d)")));
+    EXPECT_TRUE(std::regex_match(clock.dateText(), std::regex(R"(\d\d/\d\d/\d\d)")));
+    // A locale that is not installed falls back to the C formats.
+    ::setenv("LC_ALL", "xx_NOWHERE.UTF-8", 1);
+    EXPECT_TRUE(std::regex_match(clock.timeText(), std::regex(R"(\d\d:\d\d:\d\d)")));
+    if (old != nullptr) {
+        ::setenv("LC_ALL", saved.c_str(), 1);
+    } else {
+        ::unsetenv("LC_ALL");
+    }
+}
+#endif
