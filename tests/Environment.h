@@ -3,6 +3,7 @@
 // Windows alike; and the process id that names a test's scratch folder.
 
 #include <cstdlib>
+#include <ctime>
 #include <optional>
 #include <string>
 #include <utility>
@@ -27,6 +28,22 @@ inline void setEnvironment(const std::string& name, const std::optional<std::str
     } else {
         ::unsetenv(name.c_str());
     }
+#endif
+}
+
+// Whether a variable can hold an empty value (Windows removes it instead).
+#ifdef _WIN32
+inline constexpr bool kEmptyVariables = false;
+#else
+inline constexpr bool kEmptyVariables = true;
+#endif
+
+// Makes the C library read TZ again.
+inline void readTimeZone() {
+#ifdef _WIN32
+    _tzset();
+#else
+    ::tzset();
 #endif
 }
 

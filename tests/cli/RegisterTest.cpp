@@ -76,8 +76,8 @@ TEST_F(RegisterTest, WritesTheEntriesAndTheDesktopFilesForTheNamedEditor) {
                   .find("Exec=\"/opt/V\xC3\xA9 llum/vellum\" %f"),
               std::string::npos);
     // The icons are the project's own files, carried inside the program.
-    for (const char* icon : {"scalable/apps/org.vellum.Vellum.svg",
-                             "32x32/mimetypes/application-x-vellum.png"}) {
+    for (const char* icon :
+         {"scalable/apps/org.vellum.Vellum.svg", "32x32/mimetypes/application-x-vellum.png"}) {
         const std::string source = std::string(VELLUM_SOURCE_DIR "/data/icons/") +
                                    (icon[0] == 's' ? "vellum.svg" : "vellum-document-32.png");
         EXPECT_EQ(readBytes(folder / (std::string(".local/share/icons/hicolor/") + icon)),

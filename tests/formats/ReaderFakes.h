@@ -2,9 +2,11 @@
 // Scripted dialogs and message boxes, a scratch folder, and small file
 // helpers for the loader and text-document suites.
 
-#include "io/ByteFiles.h"
 #include "formats/Clocks.h"
 #include "formats/Editor.h"
+#include "io/ByteFiles.h"
+
+#include "tests/Environment.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +16,6 @@
 #include <iterator>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 namespace vellum::testing {
 
@@ -87,7 +87,7 @@ class ScratchFolder {
     ScratchFolder() {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         std::string name = "vellum-" + std::string(info->test_suite_name()) + "-" + info->name() +
-                           "-" + std::to_string(::getpid());
+                           "-" + std::to_string(processId());
         for (char& c : name) {
             c = c == '/' ? '_' : c;
         }
