@@ -1,14 +1,17 @@
 #include "Commands.h"
 
-#include <filesystem>
+#include "io/Files.h"
+
 #include <ostream>
 
 namespace vellum::cli {
 
 namespace {
 
+// The file name through UTF-8 both ways: a narrow path on Windows would go
+// through the ANSI code page and lose every letter outside it.
 FileChoice choose(const std::string& path) {
-    return {path, std::filesystem::path(path).filename().string()};
+    return {path, io::pathToUtf8(io::pathFromUtf8(path).filename())};
 }
 
 } // namespace
