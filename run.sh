@@ -77,6 +77,9 @@ run_windows() {
   # can only be made to stay once the one wineboot started has ended).
   wineserver --wait
   wineserver --persistent
+  # The first program of a server starts wine's services, which would keep
+  # the output of whichever test started them open: start them here.
+  wine cmd /c exit >/dev/null 2>&1 || true
   ctest --test-dir "$WINDOWS_BUILD_DIR" --output-on-failure -j "$JOBS" || status=$?
   wineserver --kill || true
   rm -rf "$prefix"
