@@ -52,7 +52,7 @@ class FixedFileDialog final : public FileDialog {
 };
 
 // Message boxes that nobody sees: each message is recorded, every Yes/No
-// question is answered No (so a failed write leaves no file), every
+// question is answered No (so a failed write leaves the old file), every
 // Yes/No/Cancel question Cancel.
 class RecordingBoxes final : public MessageBoxes {
   public:

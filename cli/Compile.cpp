@@ -29,16 +29,32 @@ namespace fs = std::filesystem;
 // Text documents larger than this never fit a string file.
 constexpr std::uint64_t kLargestStandardInput = 64ull << 20;
 
-// Two spellings of one output path give one key.
-std::string outputKey(const std::string& output) {
-    std::error_code error;
-    const fs::path path = io::pathFromUtf8(output);
-    fs::path key = fs::weakly_canonical(path, error);
-    if (error) {
-        key = fs::absolute(path, error).lexically_normal();
+// Two spellings of one output path give one key. The folders of a batch are
+// few, so each is resolved once; a link at the output itself is followed.
+class OutputKeys {
+  public:
+    std::string keyOf(const std::string& output) {
+        const fs::path path = io::pathFromUtf8(output);
+        std::error_code error;
+        if (fs::is_symlink(path, error)) {
+            return io::pathToUtf8(resolve(path));
+        }
+        const fs::path parent = path.parent_path();
+        auto known = folders_.find(parent);
+        if (known == folders_.end()) {
+            known = folders_.emplace(parent, resolve(parent.empty() ? "." : parent)).first;
+        }
+        return io::pathToUtf8(known->second / path.filename());
     }
-    return io::pathToUtf8(key);
-}
+
+  private:
+    static fs::path resolve(const fs::path& path) {
+        std::error_code error;
+        fs::path resolved = fs::weakly_canonical(path, error);
+        return error ? fs::absolute(path, error).lexically_normal() : resolved;
+    }
+    std::map<fs::path, fs::path> folders_;
+};
 
 constexpr const char* kCompileHelp = R"(Usage: vellum-cli compile [--name NAME] [-o OUT] INPUT...
 
@@ -276,10 +292,11 @@ int compile(const Args& args, Io io) {
 
     Compiler compiler(*options, *clock, io);
     std::set<std::string> written;
+    OutputKeys keys;
     bool allOk = true;
     for (const std::string& input : options->inputs) {
         const std::string output = outputFor(*options, input);
-        if (output != kStandardStream && !written.insert(outputKey(output)).second) {
+        if (output != kStandardStream && !written.insert(keys.keyOf(output)).second) {
             report(io, input + ": its output " + output +
                            " is also the output of an earlier input; nothing written");
             allOk = false;

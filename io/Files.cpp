@@ -137,7 +137,7 @@ namespace {
 // Writes bytes into a device or FIFO at once, or into a new staging file that
 // settle then finishes (now, or with renameLater only up to the rename).
 Result<void> stage(std::string_view pathUtf8, std::string_view bytes, bool batch,
-                   fs::path& stagingPath, fs::path& targetPath) {
+                   fs::path& stagingPath, fs::path& targetPath, bool& replacing) {
     Result<staging::Target> target = staging::targetFor(pathFromUtf8(pathUtf8));
     if (!target.ok()) {
         return target.failure();
@@ -146,6 +146,7 @@ Result<void> stage(std::string_view pathUtf8, std::string_view bytes, bool batch
         return staging::writeInPlace(target.value().path, bytes);
     }
     targetPath = target.value().path;
+    replacing = target.value().exists;
     Result<NativeHandle> created = staging::createStaging(targetPath, stagingPath);
     if (!created.ok()) {
         return created.failure();
@@ -163,7 +164,8 @@ Result<void> stage(std::string_view pathUtf8, std::string_view bytes, bool batch
 Result<void> replaceFile(std::string_view pathUtf8, std::string_view bytes) {
     fs::path stagingPath;
     fs::path targetPath;
-    return stage(pathUtf8, bytes, false, stagingPath, targetPath);
+    bool replacing = false;
+    return stage(pathUtf8, bytes, false, stagingPath, targetPath, replacing);
 }
 
 ReplaceBatch::~ReplaceBatch() {
@@ -174,7 +176,7 @@ ReplaceBatch::~ReplaceBatch() {
 
 Result<void> ReplaceBatch::add(std::string_view pathUtf8, std::string_view bytes) {
     Staged one;
-    Result<void> staged = stage(pathUtf8, bytes, true, one.staging, one.target);
+    Result<void> staged = stage(pathUtf8, bytes, true, one.staging, one.target, one.replacing);
     if (staged.ok() && !one.staging.empty()) {
         one.targetUtf8 = std::string(pathUtf8);
         staged_.push_back(std::move(one));
@@ -185,20 +187,25 @@ Result<void> ReplaceBatch::add(std::string_view pathUtf8, std::string_view bytes
 std::vector<ReplaceBatch::Outcome> ReplaceBatch::finish() {
     std::vector<Staged> staged = std::move(staged_);
     staged_.clear();
+    // Only a file that replaces another must reach the disk before the
+    // rename: a crash then leaves the old file or the new one, never an empty
+    // one. A new file has nothing to lose and is not flushed (as cp does not).
     std::vector<fs::path> files;
     for (const Staged& one : staged) {
-        files.push_back(one.staging);
+        if (one.replacing) {
+            files.push_back(one.staging);
+        }
     }
     const Result<void> flushed = files.empty() ? Result<void>{} : platform::flushFiles(files);
     std::vector<Outcome> outcomes;
     std::set<fs::path> folders;
     for (const Staged& one : staged) {
         Result<void> result = flushed.ok() ? platform::replace(one.staging, one.target) : flushed;
-        if (result.ok()) {
+        if (!result.ok()) {
+            (void)platform::remove(one.staging);
+        } else if (one.replacing) {
             folders.insert(one.target.parent_path().empty() ? fs::path(".")
                                                             : one.target.parent_path());
-        } else {
-            (void)platform::remove(one.staging);
         }
         outcomes.push_back({one.targetUtf8, std::move(result)});
     }

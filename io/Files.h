@@ -54,8 +54,9 @@ Result<std::string> readStandardInput(std::uint64_t maxBytes);
 Result<void> replaceFile(std::string_view pathUtf8, std::string_view bytes);
 // Many files replaced at once, as replaceFile does but with one flush for all
 // of them (per file system) instead of one per file: add stages a file
-// (writing a device or FIFO at once), finish flushes and renames every staged
-// file, in order. Staging files not finished are removed with the batch.
+// (writing a device or FIFO at once), finish flushes the files that replace
+// existing ones and renames every staged file, in order. Staging files not
+// finished are removed with the batch.
 class ReplaceBatch {
   public:
     struct Outcome {
@@ -76,6 +77,7 @@ class ReplaceBatch {
         std::filesystem::path staging;
         std::filesystem::path target;
         std::string targetUtf8;
+        bool replacing = false; // an existing file is replaced
     };
     std::vector<Staged> staged_;
 };

@@ -333,10 +333,16 @@ Result<std::filesystem::path> resolveLink(const std::filesystem::path& path) {
 }
 
 NameLimits nameLimits(const std::filesystem::path& folder) {
+    // A batch writes many files into one folder: ask once per folder.
+    thread_local std::filesystem::path lastFolder;
+    thread_local long lastName = -1;
+    if (lastName <= 0 || folder != lastFolder) {
+        lastFolder = folder;
+        lastName = ::pathconf(folder.empty() ? "." : folder.c_str(), _PC_NAME_MAX);
+    }
     NameLimits limits;
-    const long name = ::pathconf(folder.empty() ? "." : folder.c_str(), _PC_NAME_MAX);
-    if (name > 0) {
-        limits.name = static_cast<std::size_t>(name);
+    if (lastName > 0) {
+        limits.name = static_cast<std::size_t>(lastName);
     }
     limits.path = PATH_MAX - 1; // PATH_MAX counts the terminating zero
     return limits;

@@ -159,8 +159,8 @@ if unshare -m --propagation private true 2>/dev/null; then
         "$1" compile -o /dev/null a.txt && [ -c /dev/null ] || echo "FAIL: compile -o /dev/null"
         "$1" compile -o /dev/full a.txt 2>/dev/null && echo "FAIL: /dev/full target"
         [ -c /dev/full ] || echo "FAIL: /dev/full replaced"
-        cat /dev/pipe > piped.85s & reader=$!
-        "$1" compile -o /dev/pipe a.txt || echo "FAIL: compile -o FIFO"
+        timeout 10 cat /dev/pipe > piped.85s & reader=$!
+        timeout 10 "$1" compile -o /dev/pipe a.txt || echo "FAIL: compile -o FIFO"
         wait $reader
         [ -p /dev/pipe ] && cmp -s piped.85s expected.85s || echo "FAIL: FIFO target"
     ' _ "$CLI" > ns.txt 2>&1

@@ -1,0 +1,76 @@
+// The writer's byte files on disk, and the test aid that breaks them.
+
+#include "io/ByteFiles.h"
+#include "tests/formats/ReaderFakes.h"
+#include "tests/support/FailingFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <sys/stat.h>
+
+using namespace vellum;
+using vellum::test::FailingFiles;
+using vellum::testing::readBytes;
+using vellum::testing::ScratchFolder;
+using vellum::testing::writeBytes;
+using Handle = io::ByteFiles::Handle;
+
+TEST(DiskFiles, WritesAndReadsAtOffsetsWithZerosPastTheEnd) {
+    ScratchFolder folder;
+    io::DiskFiles files;
+    const std::string path = folder / "f";
+    const Handle handle = files.open(path).value();
+    ASSERT_TRUE(files.write(handle, 4, "tail").ok());
+    ASSERT_TRUE(files.write(handle, 0, "he").ok());
+    EXPECT_EQ(files.read(handle, 1, 10).value(), std::string("e\0\0tail\0\0\0", 10));
+    ASSERT_TRUE(files.close(handle).ok());
+    EXPECT_EQ(readBytes(path), std::string("he\0\0tail", 8));
+
+    // Opening again keeps the bytes.
+    ASSERT_TRUE(files.close(files.open(path).value()).ok());
+    EXPECT_EQ(readBytes(path).size(), 8u);
+
+    // A handle that is not open fails every operation, even an empty write.
+    EXPECT_EQ(files.write(io::kNoHandle, 0, "").failure().number, EBADF);
+    EXPECT_EQ(files.read(io::kNoHandle, 0, 0).failure().number, EBADF);
+    EXPECT_EQ(files.close(handle).failure().number, EBADF);
+}
+
+TEST(DiskFiles, OnlyFilesAndLinksCountAsRemovable) {
+    ScratchFolder folder;
+    io::DiskFiles files;
+    const std::string file = folder / "file";
+    writeBytes(file, "target");
+    std::filesystem::create_symlink(file, folder / "link");
+    std::filesystem::create_directory(folder / "dir");
+    ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
+
+    EXPECT_TRUE(files.exists(folder / "link").value());
+    ASSERT_TRUE(files.remove(folder / "link").ok());
+    EXPECT_EQ(readBytes(file), "target"); // the link went, not what it named
+    for (const std::string& path :
+         {folder / "dir", folder / "fifo", folder / "none", file + "/below"}) {
+        EXPECT_FALSE(files.exists(path).value()) << path;
+    }
+    EXPECT_FALSE(files.remove(folder / "dir").ok());
+    EXPECT_TRUE(std::filesystem::is_directory(folder / "dir"));
+}
+
+TEST(FailingFiles, FailsTheChosenCallsAndPassesTheRest) {
+    ScratchFolder folder;
+    io::DiskFiles disk;
+    FailingFiles files(disk);
+    files.failCall(FailingFiles::Op::Write, 2, {28, "No space left on device"});
+    files.failFrom(FailingFiles::Op::Read, 2, {5, "Input/output error"});
+    const Handle handle = files.open(folder / "f").value();
+    EXPECT_TRUE(files.write(handle, 0, "a").ok());
+    EXPECT_EQ(files.write(handle, 1, "b").failure().number, 28);
+    EXPECT_TRUE(files.write(handle, 2, "c").ok());
+    EXPECT_EQ(files.read(handle, 0, 3).value(), std::string("a\0c", 3)); // nothing written
+    EXPECT_EQ(files.read(handle, 0, 3).failure().number, 5);
+    EXPECT_EQ(files.read(handle, 0, 3).failure().number, 5);
+    EXPECT_TRUE(files.close(handle).ok());
+    EXPECT_EQ(files.count(FailingFiles::Op::Write), 3);
+    EXPECT_TRUE(files.calls()[2].failed);
+}
