@@ -88,6 +88,12 @@ HANDLE native(NativeHandle handle) {
     return reinterpret_cast<HANDLE>(handle);
 }
 
+// kNoHandle is -1, which Windows also takes for the current process's own
+// handle (CloseHandle on it succeeds): it must never reach a system call.
+Failure noHandle() {
+    return Failure::fromErrno(EBADF);
+}
+
 NativeHandle wrap(HANDLE handle) {
     return reinterpret_cast<NativeHandle>(handle);
 }
@@ -116,6 +122,9 @@ OVERLAPPED at(std::uint64_t offset) {
 
 Result<std::size_t> readFile(NativeHandle handle, char* buffer, std::size_t size,
                              OVERLAPPED* position) {
+    if (handle == kNoHandle) {
+        return noHandle();
+    }
     DWORD done = 0;
     if (!ReadFile(native(handle), buffer, static_cast<DWORD>(std::min(size, kChunk)), &done,
                   position)) {
@@ -131,6 +140,9 @@ Result<std::size_t> readFile(NativeHandle handle, char* buffer, std::size_t size
 
 // Writes everything, at offset when one is given.
 Result<void> writeFile(NativeHandle handle, const std::uint64_t* offset, std::string_view bytes) {
+    if (handle == kNoHandle) {
+        return noHandle();
+    }
     std::uint64_t written = 0;
     while (written < bytes.size()) {
         const std::size_t size = std::min<std::size_t>(bytes.size() - written, kChunk);
@@ -166,6 +178,9 @@ bool setReadOnly(const fs::path& path, bool readOnly) {
 } // namespace
 
 Result<FileInfo> status(NativeHandle handle) {
+    if (handle == kNoHandle) {
+        return noHandle();
+    }
     switch (GetFileType(native(handle))) {
     case FILE_TYPE_CHAR:
         return FileInfo{FileKind::CharDevice, 0};
@@ -276,6 +291,9 @@ Result<void> writeAll(NativeHandle handle, std::string_view bytes) {
 }
 
 Result<void> flush(NativeHandle handle) {
+    if (handle == kNoHandle) {
+        return noHandle();
+    }
     // A console or a pipe keeps nothing to make durable.
     if (GetFileType(native(handle)) != FILE_TYPE_DISK) {
         return {};
@@ -287,6 +305,9 @@ Result<void> flush(NativeHandle handle) {
 }
 
 Result<void> close(NativeHandle handle) {
+    if (handle == kNoHandle) {
+        return noHandle();
+    }
     if (!CloseHandle(native(handle))) {
         return lastFailure();
     }

@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 using namespace vellum;
 using vellum::testing::readBytes;
@@ -17,6 +19,9 @@ using vellum::testing::writeBytes;
 namespace fs = std::filesystem;
 
 TEST(ReadFile, IsBoundedAndRefusesAllButRegularFilesAtOnce) {
+#ifdef _WIN32
+    GTEST_SKIP() << "needs FIFOs, /dev/zero and symbolic links, which Windows lacks";
+#else
     ScratchFolder folder;
     writeBytes(folder / "small", "12345");
     fs::create_directory(folder / "dir");
@@ -60,6 +65,7 @@ TEST(ReadFile, IsBoundedAndRefusesAllButRegularFilesAtOnce) {
     EXPECT_EQ(io::readPrefix(folder / "small", 3).value(), "123");
     EXPECT_EQ(io::readPrefix(folder / "sparse", 4).value(), std::string(4, '\0'));
     EXPECT_FALSE(io::readPrefix(folder / "fifo", 4).ok());
+#endif
 }
 
 // The staging file must fit wherever its target fits: beside a name of
