@@ -39,6 +39,13 @@ Exit status: 0 when every entry was written; 1 when any failed (one line on
 standard error for each); 2 on bad usage.
 )";
 
+// Where the entries go, as a failure names it.
+#ifdef _WIN32
+constexpr std::string_view kClassesKey = "HKEY_CURRENT_USER\\Software\\Classes\\";
+#else
+constexpr std::string_view kClassesKey = "HKEY_CLASSES_ROOT\\";
+#endif
+
 std::string editorBesideThisProgram() {
     const std::string self = runningExecutable();
     if (self.empty()) {
@@ -100,9 +107,7 @@ int registerAssociation(const Args& args, Io io) {
     const AssociationEntries entries = associationEntries(location);
     int failures = 0;
     writeAssociationEntries(*platformRegistry(), entries, [&](const AssociationEntry& entry) {
-        report(io, "register: cannot write " +
-                       std::string(registryRootName(RegistryRoot::ClassesRoot)) + "\\" +
-                       entry.keyPath);
+        report(io, "register: cannot write " + std::string(kClassesKey) + entry.keyPath);
         ++failures;
     });
     failures += associateDesktop(location, entries, io);
