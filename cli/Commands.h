@@ -39,6 +39,8 @@ int compile(const Args& args, Io io);
 int decompile(const Args& args, Io io);
 // cli/Check.cpp
 int check(const Args& args, Io io);
+// cli/Register.cpp
+int registerAssociation(const Args& args, Io io);
 
 // A file dialog that always "chooses" the path it was given.
 class FixedFileDialog final : public FileDialog {

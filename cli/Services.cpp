@@ -1,15 +1,18 @@
 #include "Commands.h"
 
+#include "io/Files.h"
+
 #include <algorithm>
-#include <filesystem>
 #include <ostream>
 
 namespace vellum::cli {
 
 namespace {
 
+// The file name through UTF-8 both ways: a narrow path on Windows would go
+// through the ANSI code page and lose every letter outside it.
 FileChoice choose(const std::string& path) {
-    return {path, std::filesystem::path(path).filename().string()};
+    return {path, io::pathToUtf8(io::pathFromUtf8(path).filename())};
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "Commands.h"
 
 #include "io/Files.h"
+#include "shell/ProgramPath.h"
 
 #include <exception>
 #include <iostream>
@@ -29,6 +30,7 @@ constexpr Subcommand kSubcommands[] = {
     {"compile", "turn text documents into TI-85 string files (.85s)", vellum::cli::compile},
     {"decompile", "turn a TI-85 string file back into a text document", vellum::cli::decompile},
     {"check", "validate TI-85 string files strictly", vellum::cli::check},
+    {"register", "associate .vlm documents with the editor", vellum::cli::registerAssociation},
 };
 
 void printUsage(std::ostream& out) {
@@ -69,7 +71,7 @@ int dispatch(const Args& all, Io io) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const Args args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const Args args = vellum::utf8Arguments(argc, argv);
     Io io{std::cout, std::cerr};
     // A write beyond the file-size limit fails like any other write.
     vellum::io::ignoreFileSizeSignal();

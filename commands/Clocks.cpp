@@ -2,14 +2,47 @@
 
 #include <cerrno>
 #include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <system_error>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <iomanip>
 #include <locale>
 #include <sstream>
 #include <stdexcept>
+#endif
 
 namespace vellum {
 
 namespace {
+
+std::string twoDigits(unsigned value) {
+    char text[3];
+    std::snprintf(text, sizeof text, "%02u", value % 100);
+    return text;
+}
+
+#ifdef _WIN32
+
+std::string toUtf8(const wchar_t* wide) {
+    const int length = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+    if (length <= 1) {
+        return {};
+    }
+    std::string utf8(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8.data(), length, nullptr, nullptr);
+    utf8.pop_back(); // the terminating zero
+    return utf8;
+}
+
+std::string lastErrorText() {
+    return std::system_category().message(static_cast<int>(GetLastError()));
+}
+
+#else
 
 std::locale loadUserLocale() {
     try {
@@ -33,37 +66,54 @@ std::string format(const std::tm& moment, const char* pattern, const std::locale
     return out.str();
 }
 
-std::tm localNow() {
-    const std::time_t now = std::time(nullptr);
-    std::tm moment{};
-    localtime_r(&now, &moment);
-    return moment;
-}
-
-Result<std::tm> utc(std::time_t seconds) {
-    std::tm moment{};
-    if (gmtime_r(&seconds, &moment) == nullptr) {
-        return Failure{EOVERFLOW, "the moment lies outside the calendar"};
-    }
-    return moment;
-}
-
-ClockReading read(const std::tm& moment, const std::locale& locale) {
-    return {format(moment, "%X", locale), format(moment, "%x", locale)};
-}
+#endif
 
 } // namespace
 
+ClockReading utcTexts(std::int64_t secondsSinceEpoch) {
+    using namespace std::chrono;
+    const sys_seconds moment{seconds{secondsSinceEpoch}};
+    const sys_days day = floor<days>(moment);
+    const year_month_day date{day};
+    const hh_mm_ss time{moment - day};
+    return {
+        twoDigits(static_cast<unsigned>(time.hours().count())) + ':' +
+            twoDigits(static_cast<unsigned>(time.minutes().count())) + ':' +
+            twoDigits(static_cast<unsigned>(time.seconds().count())),
+        twoDigits(static_cast<unsigned>(date.month())) + '/' +
+            twoDigits(static_cast<unsigned>(date.day())) + '/' +
+            twoDigits(static_cast<unsigned>(static_cast<int>(date.year()))),
+    };
+}
+
+Result<ClockReading> localNowTexts() {
+#ifdef _WIN32
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    wchar_t time[128];
+    wchar_t date[128];
+    if (GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, 0, &now, nullptr, time, 128) == 0 ||
+        GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, &now, nullptr, date, 128,
+                        nullptr) == 0) {
+        return Failure{EINVAL, "the clock cannot be read: " + lastErrorText()};
+    }
+    return ClockReading{toUtf8(time), toUtf8(date)};
+#else
+    const std::time_t now = std::time(nullptr);
+    std::tm moment{};
+    if (now == static_cast<std::time_t>(-1) || localtime_r(&now, &moment) == nullptr) {
+        return Failure{EOVERFLOW, "the clock cannot be read"};
+    }
+    return ClockReading{format(moment, "%X", userLocale()), format(moment, "%x", userLocale())};
+#endif
+}
+
 Result<ClockReading> LocalClock::now() {
-    return read(localNow(), userLocale());
+    return localNowTexts();
 }
 
 Result<ClockReading> FixedUtcClock::now() {
-    const Result<std::tm> moment = utc(seconds_);
-    if (!moment.ok()) {
-        return moment.failure();
-    }
-    return read(moment.value(), std::locale::classic());
+    return utcTexts(seconds_);
 }
 
 std::optional<std::time_t> parseSourceDateEpoch(std::string_view value) {

@@ -11,9 +11,21 @@
 
 namespace vellum {
 
-// The computer's clock, read when asked, as the local time of day and date in
-// the user's locale formats ("%X" and "%x", for instance 10:15:30 PM and
-// 12/06/2026). Texts are UTF-8.
+// The moment secondsSinceEpoch (1970-01-01 00:00:00 UTC onwards) in UTC, in
+// the formats of the "C" locale: "22:15:30" and "12/06/26". Worked out on the
+// C++20 calendar rather than the C library's, whose range differs between
+// platforms (the Windows runtime refuses years past 3000), so that every
+// year up to 9999 gives the same texts everywhere.
+ClockReading utcTexts(std::int64_t secondsSinceEpoch);
+
+// The current moment, read once, as the local time of day and date in the
+// user's formats (on Windows the user's time format and short date format,
+// elsewhere "%X" and "%x" of the user's locale, for instance 10:15:30 PM and
+// 12/06/2026). Texts are UTF-8. A failure when the system cannot tell the
+// time.
+Result<ClockReading> localNowTexts();
+
+// The computer's clock, read when asked.
 class LocalClock final : public Clock {
   public:
     Result<ClockReading> now() override;
@@ -32,7 +44,7 @@ class FixedUtcClock final : public Clock {
 };
 
 // The seconds of a SOURCE_DATE_EPOCH value: decimal digits only, no sign, no
-// spaces, and within the range of the calendar functions.
+// spaces, and no later than the last second of the year 9999.
 std::optional<std::time_t> parseSourceDateEpoch(std::string_view value);
 
 } // namespace vellum

@@ -26,11 +26,14 @@ AssociationEntries associationEntries(const ProgramLocation& program) {
     }};
 }
 
-int writeAssociationEntries(Registry& registry, const AssociationEntries& entries) {
+int writeAssociationEntries(Registry& registry, const AssociationEntries& entries,
+                            const std::function<void(const AssociationEntry&)>& failed) {
     int written = 0;
     for (const AssociationEntry& entry : entries) {
         if (registry.SaveRegString(RegistryRoot::ClassesRoot, entry.keyPath, "", entry.data)) {
             ++written;
+        } else if (failed) {
+            failed(entry);
         }
     }
     return written;

@@ -6,6 +6,7 @@
 #include "Registry.h"
 
 #include <array>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -17,8 +18,8 @@ inline constexpr std::string_view kDocumentTypeName = "Vellum File";
 inline constexpr std::string_view kOpenActionName = "Edit";
 inline constexpr std::string_view kDocumentExtension = ".vlm";
 
-// Where the editor runs from: its folder and its name (without the ".exe" on
-// Windows), joined by the platform's separator.
+// Where the editor runs from: its folder and its file name (with the ".exe"
+// on Windows), joined by the platform's separator.
 struct ProgramLocation {
     std::string folder; // the file system's bytes (UTF-8 but for an odd folder name);
                         // empty for a program found through PATH
@@ -42,8 +43,9 @@ using AssociationEntries = std::array<AssociationEntry, 4>;
 AssociationEntries associationEntries(const ProgramLocation& program);
 
 // Writes the entries in order through SaveRegString, below the classes root,
-// each as its key's default value. A failed write does not stop the next.
-// Returns how many were written.
-int writeAssociationEntries(Registry& registry, const AssociationEntries& entries);
+// each as its key's default value. A failed write does not stop the next; it
+// is handed to failed, when given. Returns how many were written.
+int writeAssociationEntries(Registry& registry, const AssociationEntries& entries,
+                            const std::function<void(const AssociationEntry&)>& failed = {});
 
 } // namespace vellum

@@ -209,6 +209,7 @@ DesktopAssociationReport associateWithDesktop(const ProgramLocation& program,
             return true;
         case WriteOutcome::Failed:
             ++report.failures;
+            report.failedFiles.push_back(file);
             return false;
         }
         return false;
@@ -259,6 +260,7 @@ DesktopAssociationReport associateWithDesktop(const ProgramLocation& program,
             update(mimeapps, withDefaultApplication(current.bytes));
         } else {
             ++report.failures;
+            report.failedFiles.push_back(mimeapps);
         }
     }
 

@@ -64,6 +64,7 @@ std::string withDefaultApplication(std::string_view mimeappsList);
 struct DesktopAssociationReport {
     int filesWritten = 0;
     int failures = 0;
+    std::vector<std::filesystem::path> failedFiles; // one for each failure
     bool mimeDatabaseRebuilt = false;
     bool desktopDatabaseRebuilt = false;
     bool desktopEntrySkipped = false; // the program's path cannot be written in one

@@ -44,13 +44,9 @@ ProgramLocation currentProgramLocation() {
     ProgramLocation location;
     location.folder = toUtf8(QDir::toNativeSeparators(program.absolutePath()));
     location.separator = static_cast<char>(QDir::separator().toLatin1());
-#ifdef _WIN32
-    // The name without its ".exe", as the shell runs it.
-    location.name = toUtf8(program.completeBaseName());
-#else
-    // Programs here carry no extension to drop: a dot in the name is part of it.
+    // The whole file name: on Windows the icon location and the open command
+    // need the ".exe" (an icon location without it is looked up as a .dll).
     location.name = toUtf8(program.fileName());
-#endif
     return location;
 }
 

@@ -58,7 +58,9 @@ class RegistryStore final : public Registry {
     std::filesystem::path file_;
 };
 
-// The registry of this platform: the system registry on Windows, elsewhere a
+// The registry of this platform: the system registry on Windows (where the
+// classes root's keys are written to the user's part of it,
+// HKEY_CURRENT_USER\Software\Classes), elsewhere a
 // RegistryStore at its default place (or one that refuses every write when
 // there is no place for it).
 std::unique_ptr<Registry> platformRegistry();

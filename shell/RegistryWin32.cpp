@@ -1,4 +1,6 @@
-// The system registry on Windows: SaveRegString as the three registry calls.
+// The system registry on Windows: SaveRegString as the three registry calls,
+// through the wide functions, so that a folder named with "é" or "θ" reaches
+// the registry as it is instead of through the ANSI code page.
 #ifdef _WIN32
 
 #include "Registry.h"
@@ -9,62 +11,69 @@ namespace vellum {
 
 namespace {
 
-HKEY rootHandle(RegistryRoot root) {
+struct RootKey {
+    HKEY handle;
+    const wchar_t* prefix; // levels in front of the caller's key path
+};
+
+// The classes root is a merged view of the machine's classes, which only an
+// administrator may change (a write there fails for everyone else), and the
+// user's own, HKEY_CURRENT_USER\Software\Classes, which always may be written
+// and takes precedence in the view. The association goes there.
+RootKey rootKey(RegistryRoot root) {
     switch (root) {
     case RegistryRoot::ClassesRoot:
-        return HKEY_CLASSES_ROOT;
+        return {HKEY_CURRENT_USER, L"Software\\Classes\\"};
     case RegistryRoot::CurrentUser:
-        return HKEY_CURRENT_USER;
+        return {HKEY_CURRENT_USER, L""};
     case RegistryRoot::LocalMachine:
-        return HKEY_LOCAL_MACHINE;
+        return {HKEY_LOCAL_MACHINE, L""};
     case RegistryRoot::Users:
-        return HKEY_USERS;
+        return {HKEY_USERS, L""};
     case RegistryRoot::CurrentConfig:
-        return HKEY_CURRENT_CONFIG;
+        return {HKEY_CURRENT_CONFIG, L""};
     }
-    return nullptr;
+    return {nullptr, L""};
 }
 
-// Our texts are UTF-8; the "A" functions take the ANSI code page.
-std::string toAnsi(std::string_view utf8) {
+// Our texts are UTF-8; the registry's are UTF-16.
+std::wstring toWide(std::string_view utf8) {
     if (utf8.empty()) {
         return {};
     }
-    const int wideLength =
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
-                        wideLength);
     const int length =
-        WideCharToMultiByte(CP_ACP, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
-    std::string ansi(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide.data(), wideLength, ansi.data(), length, nullptr, nullptr);
-    return ansi;
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
+                        length);
+    return wide;
 }
 
 class Win32Registry final : public Registry {
   public:
     bool SaveRegString(RegistryRoot root, std::string_view keyPath, std::string_view valueName,
                        std::string_view value) override {
-        const std::string path = toAnsi(keyPath);
-        const std::string name = toAnsi(valueName);
-        std::string data = value.empty() ? std::string(" ") : toAnsi(value);
+        const RootKey rootKeyOf = rootKey(root);
+        const std::wstring path = rootKeyOf.prefix + toWide(keyPath);
+        const std::wstring name = toWide(valueName);
+        const std::wstring data = value.empty() ? std::wstring(L" ") : toWide(value);
 
-        char keyClass[] = "1";
+        wchar_t keyClass[] = L"1";
         SECURITY_ATTRIBUTES security{};
         security.nLength = sizeof(security);
         security.lpSecurityDescriptor = nullptr;
         security.bInheritHandle = TRUE;
         HKEY key = nullptr;
         DWORD disposition = 0;
-        if (RegCreateKeyExA(rootHandle(root), path.c_str(), 0, keyClass, 0, 0x2003F, &security,
+        if (RegCreateKeyExW(rootKeyOf.handle, path.c_str(), 0, keyClass, 0, 0x2003F, &security,
                             &key, &disposition) != ERROR_SUCCESS) {
             return false;
         }
-        // The byte count leaves out the terminating zero.
-        const LONG result =
-            RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.data()),
-                           static_cast<DWORD>(data.size()));
+        // REG_SZ data in bytes, with the terminating zero the wide
+        // functions expect.
+        const LONG result = RegSetValueExW(key, name.c_str(), 0, REG_SZ,
+                                           reinterpret_cast<const BYTE*>(data.c_str()),
+                                           static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
         RegCloseKey(key);
         return result == ERROR_SUCCESS;
     }

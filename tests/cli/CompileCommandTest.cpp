@@ -4,6 +4,7 @@
 #include "formats/StringFile.h"
 
 #include "tests/formats/Tifiles.h"
+#include "tests/support/Environment.h"
 #include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
@@ -15,8 +16,12 @@
 
 using namespace vellum;
 using vellum::support::expectTifilesReads;
+using vellum::support::kEmptyVariables;
 using vellum::support::readBytes;
+using vellum::support::readTimeZone;
+using vellum::support::ScopedEnvironment;
 using vellum::support::ScratchFolder;
+using vellum::support::setEnvironment;
 using vellum::support::writeBytes;
 
 namespace {
@@ -36,8 +41,8 @@ struct Outcome {
 struct CompileCommandTest : ::testing::Test {
     ScratchFolder folder;
 
-    void SetUp() override { ::setenv("SOURCE_DATE_EPOCH", kEpoch, 1); }
-    void TearDown() override { ::unsetenv("SOURCE_DATE_EPOCH"); }
+    void SetUp() override { setEnvironment("SOURCE_DATE_EPOCH", kEpoch); }
+    void TearDown() override { setEnvironment("SOURCE_DATE_EPOCH", std::nullopt); }
 
     Outcome run(const cli::Args& args) {
         std::ostringstream out;
@@ -97,22 +102,19 @@ TEST_F(CompileCommandTest, NameOptionOverridesAndIsCutToEight) {
 
 TEST_F(CompileCommandTest, SameInputGivesTheSameBytesAnywhere) {
     const std::string in = input("a.txt", "same");
-    const char* oldTz = std::getenv("TZ");
-    const std::string savedTz = oldTz != nullptr ? oldTz : "";
-    ::setenv("TZ", "UTC", 1);
-    ::tzset();
-    ASSERT_EQ(run({in}).status, 0);
-    const std::string first = readBytes(folder / "a.85s");
-    ::setenv("TZ", "America/New_York", 1);
-    ::tzset();
-    ASSERT_EQ(run({in}).status, 0);
-    EXPECT_EQ(readBytes(folder / "a.85s"), first);
-    if (oldTz != nullptr) {
-        ::setenv("TZ", savedTz.c_str(), 1);
-    } else {
-        ::unsetenv("TZ");
+    {
+        ScopedEnvironment utc{{"TZ", "UTC"}};
+        readTimeZone();
+        ASSERT_EQ(run({in}).status, 0);
     }
-    ::tzset();
+    const std::string first = readBytes(folder / "a.85s");
+    {
+        ScopedEnvironment newYork{{"TZ", "America/New_York"}};
+        readTimeZone();
+        ASSERT_EQ(run({in}).status, 0);
+    }
+    readTimeZone();
+    EXPECT_EQ(readBytes(folder / "a.85s"), first);
 }
 
 TEST_F(CompileCommandTest, OutputOptionNamesTheFileOrTheFolder) {
@@ -192,7 +194,10 @@ TEST_F(CompileCommandTest, AFileNameWithoutDotIsTheNameWhole) {
 TEST_F(CompileCommandTest, BadSourceDateEpochIsAFailure) {
     const std::string in = input("a.txt", "x");
     for (const char* value : {"", "-5", "12abc", "1e9", "99999999999999999999"}) {
-        ::setenv("SOURCE_DATE_EPOCH", value, 1);
+        if (*value == '\0' && !kEmptyVariables) {
+            continue; // setting it empty removes it
+        }
+        setEnvironment("SOURCE_DATE_EPOCH", value);
         const Outcome result = run({in});
         EXPECT_EQ(result.status, 1) << value;
         EXPECT_NE(result.err.find("SOURCE_DATE_EPOCH"), std::string::npos) << value;
@@ -213,7 +218,7 @@ TEST_F(CompileCommandTest, BadUsageExitsWithTwo) {
 
 TEST_F(CompileCommandTest, DoubleDashEndsTheOptions) {
     input("-n.txt", "dash");
-    const std::string cwd = fs::current_path();
+    const fs::path cwd = fs::current_path();
     fs::current_path(folder.path());
     const Outcome result = run({"--", "-n.txt"});
     fs::current_path(cwd);

@@ -10,7 +10,7 @@
 
 using namespace vellum;
 
-TEST(FixedUtcClock, ShowsTheMomentInUtcWithTheCLocaleFormats) {
+TEST(FixedUtcClock, ShowsTheMomentInUtcWithTheCLocaleFormatsInEveryYear) {
     const struct {
         std::time_t seconds;
         const char* time;
@@ -18,13 +18,17 @@ TEST(FixedUtcClock, ShowsTheMomentInUtcWithTheCLocaleFormats) {
     } cases[] = {
         {1796595330, "22:15:30", "12/06/26"}, // 2026-12-06 22:15:30 UTC
         {0, "00:00:00", "01/01/70"},
-        {86399, "23:59:59", "01/01/70"}, // the last second of a day keeps its date
+        {86399, "23:59:59", "01/01/70"},        // the last second of a day keeps its date
+        {951782400, "00:00:00", "02/29/00"},    // a leap day
+        {2147483648, "03:14:08", "01/19/38"},   // past 32-bit seconds
+        {32503680000, "00:00:00", "01/01/00"},  // 3000, past the Windows runtime's range
+        {253402300799, "23:59:59", "12/31/99"}, // the last second of 9999
     };
     for (const auto& c : cases) {
         const Result<ClockReading> now = FixedUtcClock(c.seconds).now();
-        ASSERT_TRUE(now.ok());
-        EXPECT_EQ(now.value().time, c.time);
-        EXPECT_EQ(now.value().date, c.date);
+        ASSERT_TRUE(now.ok()) << c.seconds;
+        EXPECT_EQ(now.value().time, c.time) << c.seconds;
+        EXPECT_EQ(now.value().date, c.date) << c.seconds;
     }
 }
 
@@ -38,6 +42,19 @@ TEST(SourceDateEpoch, TakesPlainDecimalSecondsOnly) {
     }
 }
 
+#ifdef _WIN32
+TEST(LocalClock, UsesTheUsersWindowsFormats) {
+    // Not the C library's "%X %x" (14:15:30 12/06/26): the user's time format
+    // and short date format, which for wine's default user read 2:15:30 PM
+    // and 12/6/2026.
+    const Result<ClockReading> now = LocalClock().now();
+    ASSERT_TRUE(now.ok());
+    EXPECT_TRUE(std::regex_match(now.value().time, std::regex(R"(\d{1,2}:\d\d:\d\d [AP]M)")))
+        << now.value().time;
+    EXPECT_TRUE(std::regex_match(now.value().date, std::regex(R"(\d{1,2}/\d{1,2}/\d{4})")))
+        << now.value().date;
+}
+#else
 TEST(LocalClock, FollowsTheUsersLocale) {
     const char* old = std::getenv("LC_ALL");
     const std::string saved = old != nullptr ? old : "";
@@ -56,3 +73,4 @@ TEST(LocalClock, FollowsTheUsersLocale) {
         ::unsetenv("LC_ALL");
     }
 }
+#endif

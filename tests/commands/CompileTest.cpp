@@ -14,8 +14,11 @@
 
 #include <algorithm>
 #include <cctype>
-#include <fcntl.h>
 #include <filesystem>
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 #include <optional>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -478,6 +481,9 @@ TEST_F(CompileTest, PlatformFailuresCarryTheSystemsNumber) {
     EXPECT_TRUE(std::filesystem::is_directory(target));
 
     // A pipe is written into, never replaced.
+#ifdef _WIN32
+    GTEST_SKIP() << "the rest needs a FIFO, which Windows lacks";
+#else
     target = folder / "pipe.85s";
     ASSERT_EQ(::mkfifo(target.c_str(), 0600), 0);
     const int reader = ::open(target.c_str(), O_RDONLY | O_NONBLOCK);
@@ -491,6 +497,7 @@ TEST_F(CompileTest, PlatformFailuresCarryTheSystemsNumber) {
     EXPECT_EQ(::read(reader, piped, sizeof piped), 83);
     ::close(reader);
     EXPECT_TRUE(std::filesystem::is_fifo(target));
+#endif
 }
 
 TEST_F(CompileTest, EditorWithoutFileAccessWritesNothing) {

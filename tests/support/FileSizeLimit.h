@@ -3,6 +3,8 @@
 // grow a file only to the given number of bytes. Writes beyond fail with
 // EFBIG (SIGXFSZ is ignored meanwhile) instead of ending the process.
 
+#ifndef _WIN32 // Windows has no such limit: the tests that need it skip there.
+
 #include <csignal>
 #include <sys/resource.h>
 
@@ -30,3 +32,5 @@ class FileSizeLimit {
 };
 
 } // namespace vellum::support
+
+#endif

@@ -1,0 +1,117 @@
+// vellum-cli register: the association of Vellum documents with the editor,
+// written as the editor writes it at every start, for installers, packages
+// and anyone who wants it in place before the editor first runs.
+
+#include "Commands.h"
+
+#include "io/Files.h"
+#include "shell/Association.h"
+#include "shell/DesktopAssociation.h"
+#include "shell/EmbeddedIcons.h"
+#include "shell/ProgramPath.h"
+#include "shell/Registry.h"
+#include "shell/ToolRunner.h"
+
+#include <filesystem>
+#include <ostream>
+
+namespace vellum::cli {
+
+namespace {
+
+constexpr const char* kRegisterHelp = R"(Usage: vellum-cli register [--program PATH]
+
+Registers Vellum documents (.vlm) with the desktop, so that opening one starts
+the editor with it: the same association the editor writes at every start.
+
+On Windows that is four registry entries below
+HKEY_CURRENT_USER\Software\Classes\.vlm (the type name, the document icon, the
+Open action and its command). Elsewhere it is the same entries in Vellum's own
+registry store, plus the MIME type, the desktop entry, the icons and the
+default application in the user's data and configuration folders.
+
+Options:
+  -p, --program PATH  the editor the association names; by default the editor
+                      beside this vellum-cli
+  -h, --help          show this help and exit
+
+Exit status: 0 when every entry was written; 1 when any failed (one line on
+standard error for each); 2 on bad usage.
+)";
+
+// Where the entries go, as a failure names it.
+#ifdef _WIN32
+constexpr std::string_view kClassesKey = "HKEY_CURRENT_USER\\Software\\Classes\\";
+#else
+constexpr std::string_view kClassesKey = "HKEY_CLASSES_ROOT\\";
+#endif
+
+std::string editorBesideThisProgram() {
+    const std::string self = runningExecutable();
+    if (self.empty()) {
+        return {};
+    }
+    ProgramLocation editor = locationOfProgram(self);
+    editor.name = std::string(kEditorFileName);
+    return editor.path();
+}
+
+// The freedesktop half; none on Windows, where the registry is the whole of it.
+int associateDesktop([[maybe_unused]] const ProgramLocation& program,
+                     [[maybe_unused]] const AssociationEntries& entries, [[maybe_unused]] Io io) {
+#ifdef _WIN32
+    return 0;
+#else
+    const auto folders = XdgFolders::fromEnvironment();
+    if (!folders) {
+        report(io, "register: no home folder for the desktop's files (HOME is not set)");
+        return 1;
+    }
+    const DesktopAssociationReport desktop =
+        associateWithDesktop(program, entries, *folders, embeddedIcons(), processToolRunner());
+    for (const std::filesystem::path& file : desktop.failedFiles) {
+        report(io, "register: cannot write " + io::pathToUtf8(file));
+    }
+    return desktop.failures;
+#endif
+}
+
+} // namespace
+
+int registerAssociation(const Args& args, Io io) {
+    std::optional<std::string> program;
+    const auto parsed = parseArguments(args, "register", {{"-p", "--program", &program}}, io);
+    if (!parsed) {
+        return kExitUsage;
+    }
+    if (parsed->help) {
+        io.out << kRegisterHelp;
+        return kExitOk;
+    }
+    if (!parsed->inputs.empty()) {
+        report(io, "register: unexpected argument \"" + parsed->inputs.front() +
+                       "\" (see vellum-cli register --help)");
+        return kExitUsage;
+    }
+    if (program && program->empty()) {
+        report(io, "register: --program names no file");
+        return kExitUsage;
+    }
+    const std::string editor = program ? *program : editorBesideThisProgram();
+    if (editor.empty()) {
+        report(io, "register: cannot tell where this program is; name the editor with --program");
+        return kExitFailure;
+    }
+
+    const ProgramLocation location = locationOfProgram(editor);
+    const AssociationEntries entries = associationEntries(location);
+    int failures = 0;
+    writeAssociationEntries(*platformRegistry(), entries, [&](const AssociationEntry& entry) {
+        report(io, "register: cannot write " + std::string(kClassesKey) + entry.keyPath);
+        ++failures;
+    });
+    failures += associateDesktop(location, entries, io);
+    return failures == 0 ? kExitOk : kExitFailure;
+}
+
+} // namespace vellum::cli

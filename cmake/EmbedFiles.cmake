@@ -1,0 +1,23 @@
+# cmake -DOUTPUT=file.cpp -DFILES="a|b" -P EmbedFiles.cmake
+# Writes a C++ source with each file's bytes, found by its file name through
+# vellum::embeddedFile (shell/EmbeddedIcons.h).
+set(body "// Generated from the files it embeds; do not edit.\n#include <cstddef>\n#include <string_view>\n\nnamespace vellum {\n\nnamespace {\n\n")
+set(table "")
+string(REPLACE "|" ";" FILES "${FILES}")
+set(index 0)
+foreach(file IN LISTS FILES)
+  file(READ ${file} hex HEX)
+  string(LENGTH "${hex}" digits)
+  math(EXPR size "${digits} / 2")
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  get_filename_component(name ${file} NAME)
+  string(APPEND body "const unsigned char file${index}[] = {\n    ${bytes}0};\n\n")
+  string(APPEND table "    {\"${name}\", std::string_view(reinterpret_cast<const char*>(file${index}), ${size})},\n")
+  math(EXPR index "${index} + 1")
+endforeach()
+string(APPEND body "struct Embedded {\n    std::string_view name;\n    std::string_view bytes;\n};\n\n")
+string(APPEND body "const Embedded kFiles[] = {\n${table}};\n\n} // namespace\n\n")
+string(APPEND body "std::string_view embeddedFile(std::string_view name) {\n    for (const Embedded& file : kFiles) {\n        if (file.name == name) {\n            return file.bytes;\n        }\n    }\n    return {};\n}\n\n} // namespace vellum\n")
+file(WRITE ${OUTPUT}.new "${body}")
+file(COPY_FILE ${OUTPUT}.new ${OUTPUT} ONLY_IF_DIFFERENT)
+file(REMOVE ${OUTPUT}.new)
