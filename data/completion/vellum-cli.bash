@@ -70,7 +70,7 @@ _vellum_cli() {
         esac
         return
         ;;
-    --program)
+    -p | --program)
         compopt -o filenames 2>/dev/null
         COMPREPLY=($(compgen -f -- "$cur"))
         return
@@ -82,7 +82,7 @@ _vellum_cli() {
     compile) options='-n --name -o --output -e --encoding -h --help' ;;
     decompile) options='-o --output -e --encoding --lenient -h --help' ;;
     check) options='-h --help' ;;
-    register) options='--program -h --help' ;;
+    register) options='-p --program -h --help' ;;
     *) return ;;
     esac
     if [[ $cur == -* ]]; then
