@@ -15,14 +15,13 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#ifndef _WIN32
-#include <fcntl.h>
-#include <unistd.h>
-#endif
 #include <optional>
 #include <stdexcept>
+#ifndef _WIN32
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 using namespace vellum;
 using vellum::support::expectTifilesReads;
