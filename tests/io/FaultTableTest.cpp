@@ -49,13 +49,18 @@ std::shared_ptr<void> noFreeDescriptors(const fs::path&) {
     ::getrlimit(RLIMIT_NOFILE, &old);
     const int lowest = ::open("/", O_RDONLY | O_CLOEXEC);
     ::close(lowest);
+    const auto restore = [old](int* p) {
+        ::setrlimit(RLIMIT_NOFILE, &old);
+        delete p;
+    };
+    // UBSan checks a control block's dynamic type when it is released, and to
+    // learn a type it has not met it reads the process's maps, which takes a
+    // descriptor: one release of this type before the limit makes it known.
+    std::shared_ptr<void>(new int(0), restore).reset();
     rlimit lower = old;
     lower.rlim_cur = static_cast<rlim_t>(lowest);
     ::setrlimit(RLIMIT_NOFILE, &lower);
-    return std::shared_ptr<void>(new int(0), [old](int* p) {
-        ::setrlimit(RLIMIT_NOFILE, &old);
-        delete p;
-    });
+    return std::shared_ptr<void>(new int(0), restore);
 }
 
 // The folder made immutable (chattr +i): no new entry, even for root.
