@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <optional>
 #include <set>
 
 namespace vellum::io {
@@ -135,6 +136,28 @@ Result<std::string> readStandardInput(std::uint64_t maxBytes) {
 
 namespace {
 
+// A batch's new file is written without a name and named once complete: it
+// has no old file to keep, so it needs neither a staging name nor a rename.
+// Nothing when the system cannot, or when the name has been taken meanwhile
+// (the caller then stages as for any other file); a failure when writing fails.
+std::optional<Result<void>> writeNewFile(const fs::path& target, std::string_view bytes) {
+    Result<NativeHandle> created = platform::createUnnamed(target.parent_path());
+    if (!created.ok()) {
+        return std::nullopt;
+    }
+    // A failed write leaves nothing behind: the file vanishes with its handle.
+    const Result<void> written = platform::writeAll(created.value(), bytes);
+    const bool named = written.ok() && platform::nameUnnamed(created.value(), target).ok();
+    const Result<void> closed = platform::close(created.value());
+    if (!written.ok()) {
+        return written;
+    }
+    if (!named) {
+        return std::nullopt; // taken meanwhile, or no way to name it: staged instead
+    }
+    return closed;
+}
+
 // Writes bytes into a device or FIFO at once, or into a new staging file that
 // settle then finishes (now, or with renameLater only up to the rename).
 Result<void> stage(std::string_view pathUtf8, std::string_view bytes, bool batch,
@@ -148,6 +171,11 @@ Result<void> stage(std::string_view pathUtf8, std::string_view bytes, bool batch
     }
     targetPath = target.value().path;
     replacing = target.value().exists;
+    if (batch && !replacing) {
+        if (std::optional<Result<void>> written = writeNewFile(targetPath, bytes)) {
+            return *written;
+        }
+    }
     Result<NativeHandle> created = staging::createStaging(targetPath, stagingPath);
     if (!created.ok()) {
         return created.failure();

@@ -60,6 +60,12 @@ Result<NativeHandle> openForReading(const std::filesystem::path& path);
 Result<NativeHandle> openForUpdate(const std::filesystem::path& path);
 // Creates a new file for writing; EEXIST when anything stands at path.
 Result<NativeHandle> createExclusive(const std::filesystem::path& path);
+// A new file in folder that has no name yet: it appears, complete, only when
+// nameUnnamed gives it one, and vanishes with its handle otherwise. Fails
+// where the system or the file system has no such files (then stage instead).
+Result<NativeHandle> createUnnamed(const std::filesystem::path& folder);
+// Gives an unnamed file its name; EEXIST when something has that name by now.
+Result<void> nameUnnamed(NativeHandle handle, const std::filesystem::path& target);
 // Opens an existing file for writing, without creating or truncating it: a
 // character device or FIFO written in place, a staging file to flush. A FIFO
 // that no program reads from is waited for when waitForReader is set (as

@@ -165,6 +165,20 @@ Result<NativeHandle> createExclusive(const std::filesystem::path& path) {
     return openRetrying(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
 }
 
+Result<NativeHandle> createUnnamed(const std::filesystem::path& folder) {
+    return openRetrying(folder.empty() ? "." : folder.c_str(), O_WRONLY | O_TMPFILE, 0666);
+}
+
+Result<void> nameUnnamed(NativeHandle handle, const std::filesystem::path& target) {
+    // linkat with AT_EMPTY_PATH needs a privilege; the descriptor's entry in
+    // /proc does not.
+    const std::string self = "/proc/self/fd/" + std::to_string(fd(handle));
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+        return lastError();
+    }
+    return {};
+}
+
 Result<NativeHandle> openInPlace(const std::filesystem::path& path, bool waitForReader) {
     if (waitForReader) {
         return openRetrying(path.c_str(), O_WRONLY | O_NOCTTY);

@@ -17,6 +17,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <string>
+#include <system_error>
 
 namespace vellum::io::platform {
 
@@ -266,6 +267,15 @@ Result<NativeHandle> openForUpdate(const fs::path& path) {
 
 Result<NativeHandle> createExclusive(const fs::path& path) {
     return open(path, GENERIC_READ | GENERIC_WRITE, CREATE_NEW);
+}
+
+// Windows has no files without a name; new files are staged like the rest.
+Result<NativeHandle> createUnnamed(const fs::path& /*folder*/) {
+    return Failure::fromErrno(static_cast<int>(std::errc::not_supported));
+}
+
+Result<void> nameUnnamed(NativeHandle /*handle*/, const fs::path& /*target*/) {
+    return Failure::fromErrno(static_cast<int>(std::errc::not_supported));
 }
 
 // Windows has no FIFOs in the file system, so there is no reader to wait for.
