@@ -160,9 +160,11 @@ std::string outputFor(const Options& options, const std::string& input) {
 }
 
 // True when both paths name the same existing file.
-bool sameFile(const std::string& a, const std::string& b) {
+bool sameFile(const std::string& input, const std::string& output) {
+    // Most outputs do not exist yet: one look at the output settles those.
     std::error_code error;
-    return fs::equivalent(io::pathFromUtf8(a), io::pathFromUtf8(b), error) && !error;
+    const fs::path out = io::pathFromUtf8(output);
+    return fs::exists(out, error) && fs::equivalent(io::pathFromUtf8(input), out, error) && !error;
 }
 
 std::string describeWriteFailure(const Failure& failure) {

@@ -44,7 +44,12 @@ Result<Target> targetFor(const fs::path& given) {
     }
     // What the path finally leads to decides; a device or FIFO is written
     // through the path as given (/dev/stdout leads to a pipe that has no name).
-    Result<FileInfo> info = platform::status(given, true);
+    // Most targets are no link, and one look without following settles them.
+    Result<FileInfo> info = platform::status(given, false);
+    const bool link = info.ok() && info.value().kind == FileKind::Link;
+    if (link) {
+        info = platform::status(given, true);
+    }
     if (!info.ok()) {
         return info.failure();
     }
@@ -63,11 +68,13 @@ Result<Target> targetFor(const fs::path& given) {
     default:
         return notRegularFile(info.value().kind);
     }
-    Result<fs::path> resolved = platform::resolveLink(given);
-    if (!resolved.ok()) {
-        return resolved.failure();
+    if (link) {
+        Result<fs::path> resolved = platform::resolveLink(given);
+        if (!resolved.ok()) {
+            return resolved.failure();
+        }
+        target.path = resolved.value();
     }
-    target.path = resolved.value();
     target.exists = info.value().kind == FileKind::Regular;
     return target;
 }
