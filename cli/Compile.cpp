@@ -35,10 +35,13 @@ constexpr std::uint64_t kLargestStandardInput = 64ull << 20;
 // few, so each is resolved once; a link at the output itself is followed.
 class OutputKeys {
   public:
-    std::string keyOf(const std::string& output) {
+    // present tells whether anything stands at the output (a link counts).
+    std::string keyOf(const std::string& output, bool& present) {
         const fs::path path = io::pathFromUtf8(output);
         std::error_code error;
-        if (fs::is_symlink(path, error)) {
+        const fs::file_type type = fs::symlink_status(path, error).type();
+        present = type != fs::file_type::not_found;
+        if (type == fs::file_type::symlink) {
             return io::pathToUtf8(resolve(path));
         }
         const fs::path parent = path.parent_path();
@@ -160,11 +163,9 @@ std::string outputFor(const Options& options, const std::string& input) {
 }
 
 // True when both paths name the same existing file.
-bool sameFile(const std::string& input, const std::string& output) {
-    // Most outputs do not exist yet: one look at the output settles those.
+bool sameFile(const std::string& a, const std::string& b) {
     std::error_code error;
-    const fs::path out = io::pathFromUtf8(output);
-    return fs::exists(out, error) && fs::equivalent(io::pathFromUtf8(input), out, error) && !error;
+    return fs::equivalent(io::pathFromUtf8(a), io::pathFromUtf8(b), error) && !error;
 }
 
 std::string describeWriteFailure(const Failure& failure) {
@@ -200,8 +201,9 @@ class Compiler {
 
     // Compiles one input; false after a failure, which has been reported. The
     // file itself is written by finish.
-    bool run(const std::string& input, const std::string& output) {
-        if (input != kStandardStream && sameFile(input, output)) {
+    // outputPresent: something stands at the output (else it cannot be the input).
+    bool run(const std::string& input, const std::string& output, bool outputPresent) {
+        if (input != kStandardStream && outputPresent && sameFile(input, output)) {
             report(io_, input + ": the output " + output + " is the input itself; nothing written");
             return false;
         }
@@ -307,13 +309,14 @@ int compile(const Args& args, Io io) {
     bool allOk = true;
     for (const std::string& input : options->inputs) {
         const std::string output = outputFor(*options, input);
-        if (output != kStandardStream && !written.insert(keys.keyOf(output)).second) {
+        bool present = true;
+        if (output != kStandardStream && !written.insert(keys.keyOf(output, present)).second) {
             report(io, input + ": its output " + output +
                            " is also the output of an earlier input; nothing written");
             allOk = false;
             continue;
         }
-        allOk = compiler.run(input, output) && allOk;
+        allOk = compiler.run(input, output, present) && allOk;
     }
     return compiler.finish() && allOk ? kExitOk : kExitFailure;
 }

@@ -44,16 +44,12 @@ Result<std::string> readToEnd(NativeHandle handle, std::uint64_t maxBytes, std::
 // Opens a regular file for reading, calls read with the handle and its size,
 // and closes it.
 template <class Read> Result<std::string> withOpenFile(std::string_view pathUtf8, Read read) {
-    Result<NativeHandle> opened = platform::openForReading(pathFromUtf8(pathUtf8));
+    FileInfo info;
+    Result<NativeHandle> opened = platform::openForReading(pathFromUtf8(pathUtf8), info);
     if (!opened.ok()) {
         return opened.failure();
     }
-    Result<std::string> bytes = Failure::fromErrno(EIO);
-    if (Result<FileInfo> info = platform::status(opened.value()); info.ok()) {
-        bytes = read(opened.value(), info.value().size);
-    } else {
-        bytes = info.failure();
-    }
+    Result<std::string> bytes = read(opened.value(), info.size);
     (void)platform::close(opened.value()); // nothing was written: a close failure loses nothing
     return bytes;
 }

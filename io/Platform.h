@@ -53,8 +53,9 @@ Result<FileInfo> status(NativeHandle handle);
 
 // Opens a regular file for reading. Never blocks: the kind is checked first
 // and the file opened non-blocking (and checked again through the handle);
-// anything that is not a regular file is refused with notRegularFile.
-Result<NativeHandle> openForReading(const std::filesystem::path& path);
+// anything that is not a regular file is refused with notRegularFile. info
+// receives what the handle's check found (its size, above all).
+Result<NativeHandle> openForReading(const std::filesystem::path& path, FileInfo& info);
 // Opens a file for reading and writing at any offset, creating it (mode 0666
 // less the umask) when it is missing. A symbolic link is not followed.
 Result<NativeHandle> openForUpdate(const std::filesystem::path& path);

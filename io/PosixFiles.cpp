@@ -133,7 +133,7 @@ Result<FileInfo> status(NativeHandle handle) {
     return infoOf(st);
 }
 
-Result<NativeHandle> openForReading(const std::filesystem::path& path) {
+Result<NativeHandle> openForReading(const std::filesystem::path& path, FileInfo& info) {
     Result<FileInfo> before = status(path, true);
     if (!before.ok()) {
         return before.failure();
@@ -154,6 +154,7 @@ Result<NativeHandle> openForReading(const std::filesystem::path& path) {
         ::close(fd(opened.value()));
         return after.ok() ? notRegularFile(after.value().kind) : after.failure();
     }
+    info = after.value();
     return opened;
 }
 

@@ -236,7 +236,7 @@ Result<FileInfo> status(const fs::path& path, bool followLinks) {
     return info;
 }
 
-Result<NativeHandle> openForReading(const fs::path& path) {
+Result<NativeHandle> openForReading(const fs::path& path, FileInfo& info) {
     const Result<FileInfo> before = status(path, true);
     if (!before.ok()) {
         return before.failure();
@@ -257,6 +257,7 @@ Result<NativeHandle> openForReading(const fs::path& path) {
         CloseHandle(native(handle.value()));
         return after.ok() ? notRegularFile(after.value().kind) : after.failure();
     }
+    info = after.value();
     return handle;
 }
 
