@@ -29,8 +29,6 @@ namespace {
 namespace fs = std::filesystem;
 
 // Text documents larger than this never fit a string file.
-constexpr std::uint64_t kLargestStandardInput = 64ull << 20;
-
 // Two spellings of one output path give one key. The folders of a batch are
 // few, so each is resolved once; a link at the output itself is followed.
 class OutputKeys {
@@ -176,7 +174,7 @@ std::string describeWriteFailure(const Failure& failure) {
 // document; its name is "untitled" unless --name gives one.
 // Gives the characters that had no calculator byte and became "?".
 Result<std::size_t> loadStandardInput(Document& doc, std::optional<TextEncoding> encoding) {
-    Result<std::string> read = io::readStandardInput(kLargestStandardInput);
+    Result<std::string> read = io::readStandardInput(kLargestTextFile);
     if (!read.ok()) {
         return Failure{read.failure().number, "standard input: " + read.failure().text};
     }

@@ -23,8 +23,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::uint64_t kLargestStandardInput = 64ull << 20;
-
 constexpr const char* kDecompileHelp =
     R"(Usage: vellum-cli decompile [--lenient] [--encoding ENC] [-o OUT] INPUT.85s
 
@@ -159,7 +157,7 @@ int decompile(const Args& args, Io io) {
 
     std::string standardInput;
     if (fromStandardInput) {
-        Result<std::string> read = io::readStandardInput(kLargestStandardInput);
+        Result<std::string> read = io::readStandardInput(kLargestTextFile);
         if (!read.ok()) {
             report(io, "standard input: " + read.failure().text);
             return kExitFailure;

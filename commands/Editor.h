@@ -14,10 +14,16 @@
 #include "core/Document.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 
 namespace vellum {
+
+// Without a window's limit a text is still read only up to this size (a file,
+// or standard input for vellum-cli): far beyond what a string file holds, and
+// no threat to memory.
+inline constexpr std::uint64_t kLargestTextFile = 64ull << 20;
 
 class Editor {
   public:

@@ -15,9 +15,6 @@ namespace vellum {
 
 namespace {
 
-// Without a window's limit a text document is still read only up to this
-// size: far beyond what a string file holds, and no threat to memory.
-constexpr std::uint64_t kLargestTextFile = 64ull << 20;
 // A UTF-8 file spends at most three bytes on a character the document holds
 // in one (the stand-ins of the Private Use Area), and may open with a mark.
 constexpr std::uint64_t kUtf8BytesPerByte = 3;
