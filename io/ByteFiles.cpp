@@ -101,21 +101,24 @@ Result<bool> BufferedFiles::exists(const std::string& path) {
 }
 
 Result<void> BufferedFiles::remove(const std::string& path) {
-    if (files_.erase(path) == 0) {
+    const auto found = files_.find(path);
+    if (found == files_.end()) {
         return Failure::fromErrno(ENOENT);
     }
+    // A handle still open on the file stops working rather than point at nothing.
+    std::erase_if(open_, [&](const auto& entry) { return entry.second == &found->second; });
+    files_.erase(found);
     return {};
 }
 
 Result<ByteFiles::Handle> BufferedFiles::open(const std::string& path) {
-    files_.try_emplace(path);
-    open_[next_] = path;
+    open_[next_] = &files_.try_emplace(path).first->second;
     return next_++;
 }
 
 std::string* BufferedFiles::fileOf(Handle handle) {
     const auto found = open_.find(handle);
-    return found == open_.end() ? nullptr : &files_[found->second];
+    return found == open_.end() ? nullptr : found->second;
 }
 
 Result<void> BufferedFiles::write(Handle handle, std::uint64_t offset, std::string_view bytes) {
@@ -162,6 +165,7 @@ Result<void> BufferedFiles::replace(const std::string& staging, const std::strin
         return Failure::fromErrno(ENOENT);
     }
     std::string bytes = std::move(found->second);
+    std::erase_if(open_, [&](const auto& entry) { return entry.second == &found->second; });
     files_.erase(found);
     return deliver_(target, std::move(bytes));
 }

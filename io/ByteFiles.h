@@ -87,7 +87,7 @@ class BufferedFiles final : public ByteFiles {
 
     Deliver deliver_;
     std::map<std::string, std::string> files_;
-    std::map<Handle, std::string> open_; // handle to path
+    std::map<Handle, std::string*> open_; // handle to its file in files_
     Handle next_ = 3;
 };
 

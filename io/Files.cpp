@@ -22,9 +22,13 @@ Failure tooLarge(std::uint64_t size, std::uint64_t maxBytes) {
 }
 
 // Reads from handle until the end, failing once more than maxBytes come.
-Result<std::string> readToEnd(NativeHandle handle, std::uint64_t maxBytes, std::uint64_t expected) {
+// regularSize is the size a regular file had when opened (0 for a stream or
+// when unknown): a short read that completes it is the end of the file, so
+// the read that would only confirm the end is saved.
+Result<std::string> readToEnd(NativeHandle handle, std::uint64_t maxBytes,
+                              std::uint64_t regularSize) {
     std::string bytes;
-    bytes.reserve(static_cast<std::size_t>(std::min(expected, maxBytes)));
+    bytes.reserve(static_cast<std::size_t>(std::min(regularSize, maxBytes)));
     char buffer[kChunk];
     for (;;) {
         Result<std::size_t> got = platform::readSome(handle, buffer, sizeof buffer);
@@ -38,6 +42,10 @@ Result<std::string> readToEnd(NativeHandle handle, std::uint64_t maxBytes, std::
             return tooLarge(bytes.size() + got.value(), maxBytes);
         }
         bytes.append(buffer, got.value());
+        // A size of 0 says nothing: files under /proc read short and still go on.
+        if (regularSize > 0 && got.value() < sizeof buffer && bytes.size() >= regularSize) {
+            return bytes;
+        }
     }
 }
 
@@ -84,6 +92,24 @@ fs::path pathFromUtf8(std::string_view utf8) {
 std::string pathToUtf8(const fs::path& path) {
     const std::u8string text = path.u8string();
     return std::string(text.begin(), text.end());
+}
+
+std::string fileNameOf(std::string_view pathUtf8) {
+#ifdef _WIN32
+    // Drive letters and both separators: the library knows them best.
+    return pathToUtf8(pathFromUtf8(pathUtf8).filename());
+#else
+    const std::size_t slash = pathUtf8.rfind('/');
+    return std::string(slash == std::string_view::npos ? pathUtf8 : pathUtf8.substr(slash + 1));
+#endif
+}
+
+Result<std::string> followLinks(std::string_view pathUtf8) {
+    Result<fs::path> resolved = platform::resolveLink(pathFromUtf8(pathUtf8));
+    if (!resolved.ok()) {
+        return resolved.failure();
+    }
+    return pathToUtf8(resolved.value());
 }
 
 bool isMissing(const Failure& failure) {
@@ -207,6 +233,17 @@ Result<void> ReplaceBatch::add(std::string_view pathUtf8, std::string_view bytes
         staged_.push_back(std::move(one));
     }
     return staged;
+}
+
+Result<bool> ReplaceBatch::addNew(std::string_view pathUtf8, std::string_view bytes) {
+    std::optional<Result<void>> written = writeNewFile(pathFromUtf8(pathUtf8), bytes);
+    if (!written) {
+        return false;
+    }
+    if (!written->ok()) {
+        return written->failure();
+    }
+    return true;
 }
 
 std::vector<ReplaceBatch::Outcome> ReplaceBatch::finish() {

@@ -33,6 +33,15 @@ namespace vellum::io {
 std::filesystem::path pathFromUtf8(std::string_view utf8);
 std::string pathToUtf8(const std::filesystem::path& path);
 
+// The last part of a path, as std::filesystem::path::filename gives it ("" for
+// a path that ends in a separator), without building a path where none is
+// needed.
+std::string fileNameOf(std::string_view pathUtf8);
+
+// The path that the links at path finally lead to, whether or not anything
+// stands there (path itself when it is no link).
+Result<std::string> followLinks(std::string_view pathUtf8);
+
 // Whether a failure means that the path names nothing.
 bool isMissing(const Failure& failure);
 
@@ -70,6 +79,11 @@ class ReplaceBatch {
     ~ReplaceBatch();
 
     Result<void> add(std::string_view pathUtf8, std::string_view bytes);
+    // Writes a file where nothing stands yet, complete before it has a name,
+    // with no look at the path beforehand: true when written; false when
+    // something stands there (or the system cannot make a file without a
+    // name), and nothing was written: add it then as any other file.
+    Result<bool> addNew(std::string_view pathUtf8, std::string_view bytes);
     std::vector<Outcome> finish();
 
   private:

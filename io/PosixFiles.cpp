@@ -3,6 +3,7 @@
 
 #include "io/Platform.h"
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -171,11 +172,25 @@ Result<NativeHandle> createUnnamed(const std::filesystem::path& folder) {
 }
 
 Result<void> nameUnnamed(NativeHandle handle, const std::filesystem::path& target) {
-    // linkat with AT_EMPTY_PATH needs a privilege; the descriptor's entry in
-    // /proc does not.
+    // The descriptor itself is named where the kernel allows it (Linux 6.10
+    // on; before, only with a privilege). Otherwise its entry in /proc is,
+    // which needs none but costs a lookup through /proc for every file.
+    static std::atomic<bool> descriptorNamesWork{true};
+    const bool tried = descriptorNamesWork;
+    if (tried) {
+        if (::linkat(fd(handle), "", AT_FDCWD, target.c_str(), AT_EMPTY_PATH) == 0) {
+            return {};
+        }
+        if (errno != ENOENT && errno != EPERM) {
+            return lastError(); // the name is taken, say
+        }
+    }
     const std::string self = "/proc/self/fd/" + std::to_string(fd(handle));
     if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) != 0) {
         return lastError();
+    }
+    if (tried) {
+        descriptorNamesWork = false; // the refusal was the kernel's, not the folder's
     }
     return {};
 }

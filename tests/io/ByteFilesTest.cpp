@@ -63,6 +63,24 @@ TEST(DiskFiles, OnlyFilesAndLinksCountAsRemovable) {
 #endif
 }
 
+TEST(BufferedFiles, AHandleStopsWorkingWhenItsFileGoes) {
+    std::string delivered;
+    io::BufferedFiles files([&](const std::string&, std::string bytes) {
+        delivered = std::move(bytes);
+        return Result<void>{};
+    });
+    const Handle removed = files.open("a").value();
+    ASSERT_TRUE(files.write(removed, 0, "gone").ok());
+    ASSERT_TRUE(files.remove("a").ok());
+    EXPECT_EQ(files.write(removed, 0, "x").failure().number, EBADF);
+
+    const Handle replaced = files.open("b").value();
+    ASSERT_TRUE(files.write(replaced, 2, "yz").ok());
+    ASSERT_TRUE(files.replace("b", "target").ok());
+    EXPECT_EQ(delivered, std::string("\0\0yz", 4));
+    EXPECT_EQ(files.read(replaced, 0, 1).failure().number, EBADF);
+}
+
 TEST(FailingFiles, FailsTheChosenCallsAndPassesTheRest) {
     ScratchFolder folder;
     io::DiskFiles disk;

@@ -62,6 +62,18 @@ TEST(ReadFile, IsBoundedAndRefusesAllButRegularFilesAtOnce) {
         EXPECT_EQ(read.failure().number, c.number);
         EXPECT_EQ(read.failure().text, c.text);
     }
+    // Whole however the reads come: many full chunks, or the short reads of
+    // a file under /proc whose size says 0.
+    std::string large(200000, '\0');
+    for (std::size_t i = 0; i < large.size(); ++i) {
+        large[i] = static_cast<char>('a' + i % 26);
+    }
+    writeBytes(folder / "large", large);
+    EXPECT_EQ(io::readFile(folder / "large", large.size()).value(), large);
+    const std::string smaps = io::readFile("/proc/self/smaps", 1 << 24).value();
+    EXPECT_NE(smaps.find("[stack]"), std::string::npos);
+    EXPECT_EQ(smaps.back(), '\n');
+
     // The head of any regular file, however large.
     EXPECT_EQ(io::readPrefix(folder / "small", 3).value(), "123");
     EXPECT_EQ(io::readPrefix(folder / "sparse", 4).value(), std::string(4, '\0'));
@@ -115,4 +127,42 @@ TEST(ReplaceFile, AFifoWithoutAReaderFailsAtOnceWhenWritesMustNotWait) {
     EXPECT_EQ(written.failure().text, "no program is reading from this FIFO");
     EXPECT_EQ(fs::status(folder / "fifo").type(), fs::file_type::fifo);
 #endif
+}
+
+TEST(FileName, IsWhatThePathLibraryCallsIt) {
+    for (const char* path : {"a.txt", "dir/a.txt", "/abs/dir/a.b.txt", "dir/", "dir//a", "/", "",
+                             ".", "dir/..", "./.hidden", "x y/ \xC3\xA9.vlm"}) {
+        EXPECT_EQ(io::fileNameOf(path), io::pathToUtf8(io::pathFromUtf8(path).filename())) << path;
+    }
+}
+
+// A batch's file where nothing stands is written without a look first; where
+// anything stands, even a link that leads nowhere, nothing is written.
+TEST(ReplaceBatch, WritesANewFileOnlyWhereNothingStands) {
+    ScratchFolder folder;
+    writeBytes(folder / "old", "old");
+    fs::create_directory(folder / "dir");
+#ifndef _WIN32
+    fs::create_symlink("nowhere", folder / "dangling");
+#endif
+    io::ReplaceBatch batch;
+    const Result<bool> fresh = batch.addNew(folder / "new", "new");
+    ASSERT_TRUE(fresh.ok());
+    if (fresh.value()) {
+        EXPECT_EQ(readBytes(folder / "new"), "new");
+    } // else the system has no files without names; add then does the work
+    for (const char* taken : {"old", "dir", "dangling"}) {
+        if (!fs::exists(fs::symlink_status(folder / taken))) {
+            continue;
+        }
+        const Result<bool> added = batch.addNew(folder / taken, "new");
+        ASSERT_TRUE(added.ok()) << taken;
+        EXPECT_FALSE(added.value()) << taken;
+    }
+    EXPECT_EQ(readBytes(folder / "old"), "old");
+    EXPECT_TRUE(fs::is_directory(folder / "dir"));
+#ifndef _WIN32
+    EXPECT_FALSE(fs::exists(folder / "nowhere"));
+#endif
+    EXPECT_TRUE(batch.finish().empty());
 }
