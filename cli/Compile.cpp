@@ -13,6 +13,7 @@
 #include "io/Files.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -28,26 +29,30 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Text documents larger than this never fit a string file.
 // Two spellings of one output path give one key. The folders of a batch are
-// few, so each is resolved once; a link at the output itself is followed.
+// few, so each is resolved once, and the key is that folder and the name.
 class OutputKeys {
   public:
-    // present tells whether anything stands at the output (a link counts).
-    std::string keyOf(const std::string& output, bool& present) {
-        const fs::path path = io::pathFromUtf8(output);
-        std::error_code error;
-        const fs::file_type type = fs::symlink_status(path, error).type();
-        present = type != fs::file_type::not_found;
-        if (type == fs::file_type::symlink) {
-            return io::pathToUtf8(resolve(path));
-        }
-        const fs::path parent = path.parent_path();
-        auto known = folders_.find(parent);
+    // The key of an output as its path spells it: no look at the output itself.
+    std::string keyOf(const std::string& output) {
+        const std::string name = io::fileNameOf(output);
+        const std::string spelledFolder = output.substr(0, output.size() - name.size());
+        auto known = folders_.find(spelledFolder);
         if (known == folders_.end()) {
-            known = folders_.emplace(parent, resolve(parent.empty() ? "." : parent)).first;
+            const fs::path parent = io::pathFromUtf8(output).parent_path();
+            known = folders_
+                        .emplace(spelledFolder,
+                                 io::pathToUtf8(resolve(parent.empty() ? "." : parent) / ""))
+                        .first;
         }
-        return io::pathToUtf8(known->second / path.filename());
+        return known->second + name;
+    }
+
+    // The key of an output where something stands: links there are followed,
+    // also to where no file is yet.
+    std::string keyOfPresent(const std::string& output) {
+        const Result<std::string> followed = io::followLinks(output);
+        return keyOf(followed.ok() ? followed.value() : output);
     }
 
   private:
@@ -56,7 +61,8 @@ class OutputKeys {
         fs::path resolved = fs::weakly_canonical(path, error);
         return error ? fs::absolute(path, error).lexically_normal() : resolved;
     }
-    std::map<fs::path, fs::path> folders_;
+    // A folder as outputs spell it, to its resolved path ending in a separator.
+    std::map<std::string, std::string> folders_;
 };
 
 constexpr const char* kCompileHelp =
@@ -144,8 +150,10 @@ std::optional<Options> parse(const Args& args, Io io) {
     return options;
 }
 
-// The output of one input: "-" for standard output.
-std::string outputFor(const Options& options, const std::string& input) {
+// The output of one input: "-" for standard output. outputFolder is -o's
+// folder ending in a separator when several inputs go there.
+std::string outputFor(const Options& options, const std::string& outputFolder,
+                      const std::string& input) {
     if (!options.output) {
         return input == kStandardStream ? std::string(kStandardStream)
                                         : io::pathToUtf8(io::pathFromUtf8(input).replace_extension(
@@ -154,10 +162,10 @@ std::string outputFor(const Options& options, const std::string& input) {
     if (options.inputs.size() == 1) {
         return *options.output;
     }
-    const fs::path name = input == kStandardStream ? fs::path(Document::kDefaultVarName)
-                                                   : io::pathFromUtf8(input).filename();
-    return io::pathToUtf8(io::pathFromUtf8(*options.output) /
-                          fs::path(name).replace_extension(kStringFileExtension));
+    const std::string name =
+        input == kStandardStream ? std::string(Document::kDefaultVarName) : io::fileNameOf(input);
+    return outputFolder +
+           io::pathToUtf8(io::pathFromUtf8(name).replace_extension(kStringFileExtension));
 }
 
 // True when both paths name the same existing file.
@@ -188,23 +196,27 @@ Result<std::size_t> loadStandardInput(Document& doc, std::optional<TextEncoding>
     return content->replaced;
 }
 
+// Compiles the inputs of one run, in order. An output where nothing stands
+// is written at once; one where something stands (the input itself, a link,
+// a file of an earlier run) is checked, then replaced by finish.
 class Compiler {
   public:
     Compiler(const Options& options, Clock& clock, Io io)
         : options_(options), clock_(clock), io_(io),
           files_([this](const std::string& target, std::string bytes) {
-              return target == kStandardStream ? io::writeStandardOutput(bytes)
-                                               : batch_.add(target, bytes);
+              return deliver(target, bytes);
           }) {}
 
-    // Compiles one input; false after a failure, which has been reported. The
-    // file itself is written by finish.
-    // outputPresent: something stands at the output (else it cannot be the input).
-    bool run(const std::string& input, const std::string& output, bool outputPresent) {
-        if (input != kStandardStream && outputPresent && sameFile(input, output)) {
-            report(io_, input + ": the output " + output + " is the input itself; nothing written");
-            return false;
-        }
+    // Whether output is already the output of an earlier input (by its
+    // spelling); if not, it is taken from now on.
+    bool taken(const std::string& output) {
+        return output != kStandardStream && !written_.insert(keys_.keyOf(output)).second;
+    }
+
+    // Compiles one input; false after a failure, which has been reported.
+    bool run(const std::string& input, const std::string& output) {
+        input_ = input;
+        refusal_.reset();
         Document doc;
         UnattendedBoxes boxes;
         FixedFileDialog dialog(output);
@@ -219,8 +231,7 @@ class Compiler {
             }
             replaced = loaded.value();
         } else {
-            const Bytes title =
-                Document::TitleFromFileName(io::pathToUtf8(io::pathFromUtf8(input).filename()));
+            const Bytes title = Document::TitleFromFileName(io::fileNameOf(input));
             if (const CommandOutcome loaded = editor.LoadText(input, title, options_.encoding);
                 !loaded.ok()) {
                 report(io_, input + ": " + loaded.failure().text);
@@ -237,8 +248,9 @@ class Compiler {
         }
 
         if (const CommandOutcome written = editor.cmdString_Click(); !written.ok()) {
-            report(io_, input + ": cannot write " + output + ": " +
-                            describeWriteFailure(written.failure()));
+            report(io_, input + ": " +
+                            refusal_.value_or("cannot write " + output + ": " +
+                                              describeWriteFailure(written.failure())));
             return false;
         }
         inputOf_[output] = input;
@@ -259,11 +271,44 @@ class Compiler {
     }
 
   private:
+    // Where the string writer's complete file goes.
+    Result<void> deliver(const std::string& target, const std::string& bytes) {
+        if (target == kStandardStream) {
+            return io::writeStandardOutput(bytes);
+        }
+        const Result<bool> fresh = batch_.addNew(target, bytes);
+        if (!fresh.ok() || fresh.value()) {
+            return fresh.ok() ? Result<void>{} : Result<void>(fresh.failure());
+        }
+        refusal_ = refusalFor(target);
+        if (refusal_) {
+            return Failure::fromErrno(EEXIST);
+        }
+        return batch_.add(target, bytes);
+    }
+
+    // Why the file that stands at output must not be replaced, if it must not.
+    std::optional<std::string> refusalFor(const std::string& output) {
+        if (input_ != kStandardStream && sameFile(input_, output)) {
+            return "the output " + output + " is the input itself; nothing written";
+        }
+        const std::string key = keys_.keyOfPresent(output);
+        if (key != keys_.keyOf(output) && !written_.insert(key).second) {
+            return "its output " + output +
+                   " is also the output of an earlier input; nothing written";
+        }
+        return std::nullopt;
+    }
+
     const Options& options_;
     Clock& clock_;
     Io io_;
     io::ReplaceBatch batch_;
     io::BufferedFiles files_;
+    OutputKeys keys_;
+    std::set<std::string> written_; // the keys of the outputs taken so far
+    std::string input_;             // the input being compiled
+    std::optional<std::string> refusal_;
     std::map<std::string, std::string> inputOf_; // output to input
 };
 
@@ -301,20 +346,19 @@ int compile(const Args& args, Io io) {
         }
     }
 
+    const std::string outputFolder =
+        options->output ? io::pathToUtf8(io::pathFromUtf8(*options->output) / "") : "";
     Compiler compiler(*options, *clock, io);
-    std::set<std::string> written;
-    OutputKeys keys;
     bool allOk = true;
     for (const std::string& input : options->inputs) {
-        const std::string output = outputFor(*options, input);
-        bool present = true;
-        if (output != kStandardStream && !written.insert(keys.keyOf(output, present)).second) {
+        const std::string output = outputFor(*options, outputFolder, input);
+        if (compiler.taken(output)) {
             report(io, input + ": its output " + output +
                            " is also the output of an earlier input; nothing written");
             allOk = false;
             continue;
         }
-        allOk = compiler.run(input, output, present) && allOk;
+        allOk = compiler.run(input, output) && allOk;
     }
     return compiler.finish() && allOk ? kExitOk : kExitFailure;
 }

@@ -179,8 +179,7 @@ int decompile(const Args& args, Io io) {
     Document doc;
     UnattendedBoxes boxes;
     Editor editor(doc, {nullptr, nullptr, &boxes, nullptr, nullptr});
-    const Bytes title =
-        Document::TitleFromFileName(io::pathToUtf8(io::pathFromUtf8(input).filename()));
+    const Bytes title = Document::TitleFromFileName(io::fileNameOf(input));
     Result<void> loaded;
     if (fromStandardInput) {
         loaded = loadBytes(doc, standardInput);

@@ -9,10 +9,8 @@ namespace vellum::cli {
 
 namespace {
 
-// The file name through UTF-8 both ways: a narrow path on Windows would go
-// through the ANSI code page and lose every letter outside it.
 FileChoice choose(const std::string& path) {
-    return {path, io::pathToUtf8(io::pathFromUtf8(path).filename())};
+    return {path, io::fileNameOf(path)};
 }
 
 } // namespace

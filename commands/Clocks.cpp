@@ -116,7 +116,17 @@ Result<ClockReading> localNowTexts() {
 }
 
 Result<ClockReading> LocalClock::now() {
-    return localNowTexts();
+    const std::time_t second = std::time(nullptr);
+    if (texts_ && second == second_) {
+        return *texts_;
+    }
+    Result<ClockReading> texts = localNowTexts();
+    // Kept only when the second did not turn while the texts were made.
+    if (texts.ok() && second != static_cast<std::time_t>(-1) && std::time(nullptr) == second) {
+        texts_ = texts.value();
+        second_ = second;
+    }
+    return texts;
 }
 
 Result<ClockReading> FixedUtcClock::now() {

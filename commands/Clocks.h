@@ -25,10 +25,15 @@ ClockReading utcTexts(std::int64_t secondsSinceEpoch);
 // time.
 Result<ClockReading> localNowTexts();
 
-// The computer's clock, read when asked.
+// The computer's clock, read when asked. A batch asks for every document:
+// the texts of one second are worked out once.
 class LocalClock final : public Clock {
   public:
     Result<ClockReading> now() override;
+
+  private:
+    std::optional<ClockReading> texts_;
+    std::time_t second_ = 0; // the second texts_ tell
 };
 
 // One fixed moment, in UTC and in the formats of the "C" locale (22:15:30 and

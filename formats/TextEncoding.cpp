@@ -68,6 +68,14 @@ bool isPrintableAscii(std::string_view bytes) {
     return true;
 }
 
+std::size_t printableAsciiRun(std::string_view bytes, std::size_t from) {
+    std::size_t end = from;
+    while (end < bytes.size() && byteAt(bytes, end) >= 0x20 && byteAt(bytes, end) <= 0x7E) {
+        ++end;
+    }
+    return end - from;
+}
+
 bool isLineEnd(char32_t ch) {
     return ch == U'\r' || ch == U'\n' || ch == kLineSeparator || ch == kParagraphSeparator;
 }
@@ -96,6 +104,14 @@ void forEachUtf8Line(std::string_view file, const std::function<void(std::string
     Bytes line;
     bool open = false; // characters have been read since the last line end
     while (i < file.size()) {
+        // Printable ASCII is the calculator's own byte: copied a run at a time.
+        const std::size_t run = printableAsciiRun(file, i);
+        if (run > 0) {
+            line.append(file, i, run);
+            i += run;
+            open = true;
+            continue;
+        }
         bool valid = true;
         const char32_t ch = nextCodePoint(file, i, valid);
         if (isLineEnd(ch)) {

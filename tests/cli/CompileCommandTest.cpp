@@ -182,6 +182,20 @@ TEST_F(CompileCommandTest, RefusesWhatWouldLoseData) {
     const Outcome result = run({first, second, "-o", folder / "out"});
     expectOneErrorLine(result, second, "also the output of an earlier input");
     expectTifilesReads(folder / "out/same.85s", "same", buildStringData("1\r\n"));
+
+    // Two outputs that are one file through a link, in either order; the
+    // link's file may exist already or not yet.
+    fs::create_directories(folder.path() / "r");
+    const std::string alias = input("r/alias.txt", "3");
+    fs::create_symlink("same.85s", folder.path() / "out/alias.85s");
+    for (const bool linkFirst : {true, false}) {
+        fs::remove(folder.path() / "out/same.85s");
+        const std::string later = linkFirst ? first : alias;
+        const Outcome linked = run({linkFirst ? alias : first, later, "-o", folder / "out"});
+        expectOneErrorLine(linked, later, "also the output of an earlier input");
+        expectTifilesReads(folder / "out/same.85s", linkFirst ? "alias" : "same",
+                           buildStringData(linkFirst ? "3\r\n" : "1\r\n"));
+    }
 }
 
 TEST_F(CompileCommandTest, AFileNameWithoutDotIsTheNameWhole) {
