@@ -182,10 +182,18 @@ TEST_F(CompileCommandTest, RefusesWhatWouldLoseData) {
     const Outcome result = run({first, second, "-o", folder / "out"});
     expectOneErrorLine(result, second, "also the output of an earlier input");
     expectTifilesReads(folder / "out/same.85s", "same", buildStringData("1\r\n"));
+}
 
-    // Two outputs that are one file through a link, in either order; the
-    // link's file may exist already or not yet.
-    fs::create_directories(folder.path() / "r");
+// Two outputs that are one file through a link, in either order; the link's
+// file may exist already or not yet.
+TEST_F(CompileCommandTest, RefusesTwoOutputsThatAreOneFileThroughALink) {
+#ifdef _WIN32
+    GTEST_SKIP() << "needs symbolic links, which Windows lacks";
+#else
+    for (const char* sub : {"p", "r", "out"}) {
+        fs::create_directories(folder.path() / sub);
+    }
+    const std::string first = input("p/same.txt", "1");
     const std::string alias = input("r/alias.txt", "3");
     fs::create_symlink("same.85s", folder.path() / "out/alias.85s");
     for (const bool linkFirst : {true, false}) {
@@ -196,6 +204,7 @@ TEST_F(CompileCommandTest, RefusesWhatWouldLoseData) {
         expectTifilesReads(folder / "out/same.85s", linkFirst ? "alias" : "same",
                            buildStringData(linkFirst ? "3\r\n" : "1\r\n"));
     }
+#endif
 }
 
 TEST_F(CompileCommandTest, AFileNameWithoutDotIsTheNameWhole) {
