@@ -7,12 +7,14 @@ using namespace stringfile;
 Bytes toLfLineEnds(std::string_view text) {
     Bytes out;
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-            continue; // the LF of the pair follows
-        }
-        out.push_back(text[i]);
+    // A stretch at a time: only the CR of each CR LF pair is left out.
+    std::size_t from = 0;
+    for (std::size_t cr = text.find("\r\n"); cr != std::string_view::npos;
+         cr = text.find("\r\n", cr + 2)) {
+        out.append(text, from, cr - from);
+        from = cr + 1;
     }
+    out.append(text, from);
     return out;
 }
 

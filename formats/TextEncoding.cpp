@@ -141,7 +141,11 @@ bool isUtf8Text(std::string_view bytes) {
     bool multiByte = false;
     std::size_t i = 0;
     while (i < bytes.size()) {
-        multiByte = multiByte || byteAt(bytes, i) >= 0x80;
+        if (byteAt(bytes, i) < 0x80) {
+            ++i;
+            continue;
+        }
+        multiByte = true;
         bool valid = true;
         nextCodePoint(bytes, i, valid);
         if (!valid) {
