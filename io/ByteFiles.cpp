@@ -45,18 +45,9 @@ Result<void> DiskFiles::write(Handle handle, std::uint64_t offset, std::string_v
 }
 
 Result<std::string> DiskFiles::read(Handle handle, std::uint64_t offset, std::size_t size) {
-    std::string bytes(size, '\0');
-    std::size_t done = 0;
-    while (done < size) {
-        Result<std::size_t> got =
-            platform::readAt(handle, offset + done, bytes.data() + done, size - done);
-        if (!got.ok()) {
-            return got.failure();
-        }
-        if (got.value() == 0) {
-            break; // end of file: the rest stays zero
-        }
-        done += got.value();
+    std::string bytes(size, '\0'); // past the end of the file the rest stays zero
+    if (Result<std::size_t> read = readFullyAt(handle, offset, bytes.data(), size); !read.ok()) {
+        return read.failure();
     }
     if (size == 0) {
         if (Result<FileInfo> info = platform::status(handle); !info.ok()) {

@@ -49,11 +49,39 @@ Result<std::string> readToEnd(NativeHandle handle, std::uint64_t maxBytes,
     }
 }
 
+// Opens a regular file for reading, and nothing else: the kind is checked
+// before opening, so no device is ever opened, and again through the handle,
+// in case something else took the file's place meanwhile. info receives what
+// the handle's check found (its size, above all).
+Result<NativeHandle> openRegularFile(const fs::path& path, FileInfo& info) {
+    Result<FileInfo> before = platform::status(path, true);
+    if (!before.ok()) {
+        return before.failure();
+    }
+    if (before.value().kind == FileKind::Missing) {
+        return Failure::fromErrno(ENOENT);
+    }
+    if (before.value().kind != FileKind::Regular) {
+        return notRegularFile(before.value().kind);
+    }
+    Result<NativeHandle> opened = platform::openToRead(path);
+    if (!opened.ok()) {
+        return opened;
+    }
+    Result<FileInfo> after = platform::status(opened.value());
+    if (!after.ok() || after.value().kind != FileKind::Regular) {
+        (void)platform::close(opened.value());
+        return after.ok() ? notRegularFile(after.value().kind) : after.failure();
+    }
+    info = after.value();
+    return opened;
+}
+
 // Opens a regular file for reading, calls read with the handle and its size,
 // and closes it.
 template <class Read> Result<std::string> withOpenFile(std::string_view pathUtf8, Read read) {
     FileInfo info;
-    Result<NativeHandle> opened = platform::openForReading(pathFromUtf8(pathUtf8), info);
+    Result<NativeHandle> opened = openRegularFile(pathFromUtf8(pathUtf8), info);
     if (!opened.ok()) {
         return opened.failure();
     }
@@ -85,6 +113,23 @@ Failure notRegularFile(FileKind kind) {
     return {EINVAL, std::string("not a regular file (") + what + ")"};
 }
 
+Result<std::size_t> readFullyAt(NativeHandle handle, std::uint64_t offset, char* buffer,
+                                std::size_t size) {
+    std::size_t done = 0;
+    while (done < size) {
+        Result<std::size_t> got =
+            platform::readAt(handle, offset + done, buffer + done, size - done);
+        if (!got.ok()) {
+            return got.failure();
+        }
+        if (got.value() == 0) {
+            break; // the end of the file
+        }
+        done += got.value();
+    }
+    return done;
+}
+
 fs::path pathFromUtf8(std::string_view utf8) {
     return fs::path(std::u8string(utf8.begin(), utf8.end()));
 }
@@ -112,6 +157,11 @@ Result<std::string> followLinks(std::string_view pathUtf8) {
     return pathToUtf8(resolved.value());
 }
 
+bool sameFile(std::string_view aUtf8, std::string_view bUtf8) {
+    std::error_code error;
+    return fs::equivalent(pathFromUtf8(aUtf8), pathFromUtf8(bUtf8), error) && !error;
+}
+
 bool isMissing(const Failure& failure) {
     return failure.number == ENOENT;
 }
@@ -135,19 +185,11 @@ Result<std::string> readFile(std::string_view pathUtf8, std::uint64_t maxBytes) 
 Result<std::string> readPrefix(std::string_view pathUtf8, std::size_t count) {
     return withOpenFile(pathUtf8, [&](NativeHandle handle, std::uint64_t size) {
         std::string bytes(static_cast<std::size_t>(std::min<std::uint64_t>(size, count)), '\0');
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            Result<std::size_t> got =
-                platform::readAt(handle, done, bytes.data() + done, bytes.size() - done);
-            if (!got.ok()) {
-                return Result<std::string>(got.failure());
-            }
-            if (got.value() == 0) {
-                break; // the file shrank meanwhile
-            }
-            done += got.value();
+        const Result<std::size_t> read = readFullyAt(handle, 0, bytes.data(), bytes.size());
+        if (!read.ok()) {
+            return Result<std::string>(read.failure());
         }
-        bytes.resize(done);
+        bytes.resize(read.value()); // shorter when the file shrank meanwhile
         return Result<std::string>(std::move(bytes));
     });
 }

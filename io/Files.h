@@ -42,6 +42,9 @@ std::string fileNameOf(std::string_view pathUtf8);
 // stands there (path itself when it is no link).
 Result<std::string> followLinks(std::string_view pathUtf8);
 
+// Whether both paths name one existing file, through links or not.
+bool sameFile(std::string_view aUtf8, std::string_view bUtf8);
+
 // Whether a failure means that the path names nothing.
 bool isMissing(const Failure& failure);
 

@@ -44,6 +44,11 @@ struct FileInfo {
 // EINVAL otherwise. Portable; shared by both platforms.
 Failure notRegularFile(FileKind kind);
 
+// Reads size bytes at offset into buffer, in as many reads as it takes; fewer
+// only where the file ends. Gives how many were read. Portable.
+Result<std::size_t> readFullyAt(NativeHandle handle, std::uint64_t offset, char* buffer,
+                                std::size_t size);
+
 namespace platform {
 
 // The kind and size of what stands at path. With followLinks false a symbolic
@@ -51,11 +56,11 @@ namespace platform {
 Result<FileInfo> status(const std::filesystem::path& path, bool followLinks);
 Result<FileInfo> status(NativeHandle handle);
 
-// Opens a regular file for reading. Never blocks: the kind is checked first
-// and the file opened non-blocking (and checked again through the handle);
-// anything that is not a regular file is refused with notRegularFile. info
-// receives what the handle's check found (its size, above all).
-Result<NativeHandle> openForReading(const std::filesystem::path& path, FileInfo& info);
+// Opens an existing file for reading in a way that never waits (a FIFO is
+// opened non-blocking, a terminal never becomes the controlling one). It
+// checks nothing: readers check the kind before opening and, through the
+// handle, after.
+Result<NativeHandle> openToRead(const std::filesystem::path& path);
 // Opens a file for reading and writing at any offset, creating it (mode 0666
 // less the umask) when it is missing. A symbolic link is not followed.
 Result<NativeHandle> openForUpdate(const std::filesystem::path& path);

@@ -57,11 +57,18 @@ FileInfo infoOf(const struct stat& st) {
     return {kindOf(st.st_mode), S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0};
 }
 
+// Makes a system call again for as long as a signal interrupts it.
+template <class Call> auto retryingInterrupted(Call call) {
+    for (;;) {
+        const auto result = call();
+        if (result >= 0 || errno != EINTR) {
+            return result;
+        }
+    }
+}
+
 Result<NativeHandle> openRetrying(const char* path, int flags, mode_t mode = 0) {
-    int result = -1;
-    do {
-        result = ::open(path, flags | O_CLOEXEC, mode);
-    } while (result < 0 && errno == EINTR);
+    const int result = retryingInterrupted([&] { return ::open(path, flags | O_CLOEXEC, mode); });
     if (result < 0) {
         return lastError();
     }
@@ -72,6 +79,48 @@ Result<NativeHandle> openRetrying(const char* path, int flags, mode_t mode = 0) 
 bool offsetFits(std::uint64_t offset, std::size_t size) {
     constexpr auto kMax = static_cast<std::uint64_t>(std::numeric_limits<off_t>::max());
     return offset <= kMax && size <= kMax - offset;
+}
+
+// Reads up to size bytes at *offset, or at the current position without one.
+Result<std::size_t> readSomeAt(NativeHandle handle, const std::uint64_t* offset, char* buffer,
+                               std::size_t size) {
+    if (offset != nullptr && !offsetFits(*offset, size)) {
+        return Failure::fromErrno(EFBIG);
+    }
+    const ssize_t n = retryingInterrupted([&] {
+        return offset != nullptr ? ::pread(fd(handle), buffer, size, static_cast<off_t>(*offset))
+                                 : ::read(fd(handle), buffer, size);
+    });
+    if (n < 0) {
+        return lastError();
+    }
+    return static_cast<std::size_t>(n);
+}
+
+// Writes all bytes at *offset, or at the current position without one.
+Result<void> writeEveryByte(NativeHandle handle, const std::uint64_t* offset,
+                            std::string_view bytes) {
+    if (offset != nullptr && !offsetFits(*offset, bytes.size())) {
+        return Failure::fromErrno(EFBIG);
+    }
+    // The string writer's empty write at an offset must still find its file.
+    if (offset != nullptr && bytes.empty() && ::fcntl(fd(handle), F_GETFD) < 0) {
+        return lastError();
+    }
+    for (std::size_t done = 0; done < bytes.size();) {
+        const char* from = bytes.data() + done;
+        const std::size_t left = bytes.size() - done;
+        const ssize_t n = retryingInterrupted([&] {
+            return offset != nullptr
+                       ? ::pwrite(fd(handle), from, left, static_cast<off_t>(*offset + done))
+                       : ::write(fd(handle), from, left);
+        });
+        if (n < 0) {
+            return lastError();
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return {};
 }
 
 // Copies every extended attribute of the file at target (ACLs are the
@@ -134,29 +183,8 @@ Result<FileInfo> status(NativeHandle handle) {
     return infoOf(st);
 }
 
-Result<NativeHandle> openForReading(const std::filesystem::path& path, FileInfo& info) {
-    Result<FileInfo> before = status(path, true);
-    if (!before.ok()) {
-        return before.failure();
-    }
-    if (before.value().kind == FileKind::Missing) {
-        return Failure::fromErrno(ENOENT);
-    }
-    if (before.value().kind != FileKind::Regular) {
-        return notRegularFile(before.value().kind);
-    }
-    // Non-blocking, in case a FIFO took the file's place since the check.
-    Result<NativeHandle> opened = openRetrying(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY);
-    if (!opened.ok()) {
-        return opened;
-    }
-    Result<FileInfo> after = status(opened.value());
-    if (!after.ok() || after.value().kind != FileKind::Regular) {
-        ::close(fd(opened.value()));
-        return after.ok() ? notRegularFile(after.value().kind) : after.failure();
-    }
-    info = after.value();
-    return opened;
+Result<NativeHandle> openToRead(const std::filesystem::path& path) {
+    return openRetrying(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY);
 }
 
 Result<NativeHandle> openForUpdate(const std::filesystem::path& path) {
@@ -219,66 +247,19 @@ Result<NativeHandle> openInPlace(const std::filesystem::path& path, bool waitFor
 
 Result<std::size_t> readAt(NativeHandle handle, std::uint64_t offset, char* buffer,
                            std::size_t size) {
-    if (!offsetFits(offset, size)) {
-        return Failure::fromErrno(EFBIG);
-    }
-    for (;;) {
-        const ssize_t n = ::pread(fd(handle), buffer, size, static_cast<off_t>(offset));
-        if (n >= 0) {
-            return static_cast<std::size_t>(n);
-        }
-        if (errno != EINTR) {
-            return lastError();
-        }
-    }
+    return readSomeAt(handle, &offset, buffer, size);
 }
 
 Result<std::size_t> readSome(NativeHandle handle, char* buffer, std::size_t size) {
-    for (;;) {
-        const ssize_t n = ::read(fd(handle), buffer, size);
-        if (n >= 0) {
-            return static_cast<std::size_t>(n);
-        }
-        if (errno != EINTR) {
-            return lastError();
-        }
-    }
+    return readSomeAt(handle, nullptr, buffer, size);
 }
 
 Result<void> writeAt(NativeHandle handle, std::uint64_t offset, std::string_view bytes) {
-    if (!offsetFits(offset, bytes.size())) {
-        return Failure::fromErrno(EFBIG);
-    }
-    if (bytes.empty() && ::fcntl(fd(handle), F_GETFD) < 0) {
-        return lastError(); // nothing to write, but no file either
-    }
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::pwrite(fd(handle), bytes.data() + done, bytes.size() - done,
-                                   static_cast<off_t>(offset + done));
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return lastError();
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return {};
+    return writeEveryByte(handle, &offset, bytes);
 }
 
 Result<void> writeAll(NativeHandle handle, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd(handle), bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return lastError();
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return {};
+    return writeEveryByte(handle, nullptr, bytes);
 }
 
 Result<void> flush(NativeHandle handle) {

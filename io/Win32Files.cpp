@@ -236,29 +236,8 @@ Result<FileInfo> status(const fs::path& path, bool followLinks) {
     return info;
 }
 
-Result<NativeHandle> openForReading(const fs::path& path, FileInfo& info) {
-    const Result<FileInfo> before = status(path, true);
-    if (!before.ok()) {
-        return before.failure();
-    }
-    if (before.value().kind == FileKind::Missing) {
-        return Failure::fromErrno(ENOENT);
-    }
-    if (before.value().kind != FileKind::Regular) {
-        return notRegularFile(before.value().kind);
-    }
-    Result<NativeHandle> handle = open(path, GENERIC_READ, OPEN_EXISTING);
-    if (!handle.ok()) {
-        return handle;
-    }
-    // What was opened may have been swapped for something else since.
-    const Result<FileInfo> after = status(handle.value());
-    if (!after.ok() || after.value().kind != FileKind::Regular) {
-        CloseHandle(native(handle.value()));
-        return after.ok() ? notRegularFile(after.value().kind) : after.failure();
-    }
-    info = after.value();
-    return handle;
+Result<NativeHandle> openToRead(const fs::path& path) {
+    return open(path, GENERIC_READ, OPEN_EXISTING);
 }
 
 Result<NativeHandle> openForUpdate(const fs::path& path) {
