@@ -42,6 +42,9 @@ int check(const Args& args, Io io);
 // cli/Register.cpp
 int registerAssociation(const Args& args, Io io);
 
+// The refusal to write over the input itself.
+std::string outputIsTheInput(const std::string& output);
+
 // A file dialog that always "chooses" the path it was given.
 class FixedFileDialog final : public FileDialog {
   public:

@@ -168,12 +168,6 @@ std::string outputFor(const Options& options, const std::string& outputFolder,
            io::pathToUtf8(io::pathFromUtf8(name).replace_extension(kStringFileExtension));
 }
 
-// True when both paths name the same existing file.
-bool sameFile(const std::string& a, const std::string& b) {
-    std::error_code error;
-    return fs::equivalent(io::pathFromUtf8(a), io::pathFromUtf8(b), error) && !error;
-}
-
 std::string describeWriteFailure(const Failure& failure) {
     return failure.text + " (error " + std::to_string(failure.number) + ")";
 }
@@ -289,8 +283,8 @@ class Compiler {
 
     // Why the file that stands at output must not be replaced, if it must not.
     std::optional<std::string> refusalFor(const std::string& output) {
-        if (input_ != kStandardStream && sameFile(input_, output)) {
-            return "the output " + output + " is the input itself; nothing written";
+        if (input_ != kStandardStream && io::sameFile(input_, output)) {
+            return outputIsTheInput(output);
         }
         const std::string key = keys_.keyOfPresent(output);
         if (key != keys_.keyOf(output) && !written_.insert(key).second) {

@@ -11,17 +11,12 @@
 #include "io/Files.h"
 
 #include <cerrno>
-
-#include <filesystem>
 #include <optional>
 #include <ostream>
-#include <system_error>
 
 namespace vellum::cli {
 
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr const char* kDecompileHelp =
     R"(Usage: vellum-cli decompile [--lenient] [--encoding ENC] [-o OUT] INPUT.85s
@@ -88,11 +83,6 @@ std::optional<Options> parse(const Args& args, Io io) {
     return options;
 }
 
-bool sameFile(const std::string& a, const std::string& b) {
-    std::error_code error;
-    return fs::equivalent(io::pathFromUtf8(a), io::pathFromUtf8(b), error) && !error;
-}
-
 // Loads a string file read from standard input as the editor's Load .85s
 // would from a file.
 Result<void> loadBytes(Document& doc, const std::string& bytes) {
@@ -139,8 +129,8 @@ int decompile(const Args& args, Io io) {
     const std::string output = options->output.value_or(
         fromStandardInput ? std::string(kStandardStream)
                           : io::pathToUtf8(io::pathFromUtf8(input).replace_extension(".vlm")));
-    if (!fromStandardInput && sameFile(input, output)) {
-        report(io, input + ": the output " + output + " is the input itself; nothing written");
+    if (!fromStandardInput && io::sameFile(input, output)) {
+        report(io, input + ": " + outputIsTheInput(output));
         return kExitFailure;
     }
 
