@@ -1,6 +1,7 @@
 #include "Application.h"
 
 #include "CommandLine.h"
+#include "EmbeddedIcons.h"
 #include "Platform.h"
 #include "Startup.h"
 #include "commands/Clocks.h"
@@ -23,7 +24,7 @@ void associateDesktop([[maybe_unused]] const ProgramLocation& program,
                       [[maybe_unused]] const AssociationEntries& entries) {
 #if !defined(_WIN32) && !defined(__APPLE__)
     if (const auto folders = XdgFolders::fromEnvironment()) {
-        associateWithDesktop(program, entries, *folders, bundledIcons(), systemToolRunner());
+        associateWithDesktop(program, entries, *folders, embeddedIcons(), systemToolRunner());
     }
 #endif
 }

@@ -1,7 +1,5 @@
 #include "Icon.h"
 
-#include <QFile>
-
 // The icons live in this static library's resources, which the linker keeps
 // only when something refers to them.
 static void initIconResources() {
@@ -29,15 +27,6 @@ QIcon programIcon() {
     icon.addFile(iconPath("vellum-16.png"), QSize(16, 16));
     icon.addFile(iconPath("vellum-32.png"), QSize(32, 32));
     return icon;
-}
-
-QByteArray iconFileBytes(const char* name) {
-    ensureIcons();
-    QFile file(iconPath(name));
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    return file.readAll();
 }
 
 } // namespace vellum::ui
