@@ -8,7 +8,6 @@
 #include "commands/Messages.h"
 #include "core/Document.h"
 #include "formats/StringFile.h"
-#include "formats/TextDocument.h"
 #include "io/ByteFiles.h"
 #include "io/Files.h"
 
@@ -174,20 +173,13 @@ std::string describeWriteFailure(const Failure& failure) {
 
 // Loads standard input as the editor loads a text file that is no Vellum
 // document; its name is "untitled" unless --name gives one.
-// Gives the characters that had no calculator byte and became "?".
-Result<std::size_t> loadStandardInput(Document& doc, std::optional<TextEncoding> encoding) {
+CommandOutcome loadStandardInput(Editor& editor, std::optional<TextEncoding> encoding) {
     Result<std::string> read = io::readStandardInput(kLargestTextFile);
     if (!read.ok()) {
         return Failure{read.failure().number, "standard input: " + read.failure().text};
     }
-    std::optional<TextDocumentContent> content = parseTextDocument(read.value(), false, encoding);
-    doc.setText(content->text);
-    doc.Encoding = content->encoding;
-    doc.VarName = Document::kDefaultVarName;
-    doc.DocTitle = Document::kDefaultVarName;
-    doc.IsSaved = true;
-    doc.RefreshStatus();
-    return content->replaced;
+    return editor.LoadTextBytes(read.value(), std::string(kStandardStream),
+                                Document::kDefaultVarName, encoding);
 }
 
 // Compiles the inputs of one run, in order. An output where nothing stands
@@ -216,24 +208,16 @@ class Compiler {
         FixedFileDialog dialog(output);
         Editor editor(doc, {&dialog, &dialog, &boxes, &clock_, &files_});
 
-        std::size_t replaced = 0;
-        if (input == kStandardStream) {
-            const Result<std::size_t> loaded = loadStandardInput(doc, options_.encoding);
-            if (!loaded.ok()) {
-                report(io_, input + ": " + loaded.failure().text);
-                return false;
-            }
-            replaced = loaded.value();
-        } else {
-            const Bytes title = Document::TitleFromFileName(io::fileNameOf(input));
-            if (const CommandOutcome loaded = editor.LoadText(input, title, options_.encoding);
-                !loaded.ok()) {
-                report(io_, input + ": " + loaded.failure().text);
-                return false;
-            }
-            replaced = editor.replacedByLastLoad();
+        const CommandOutcome loaded =
+            input == kStandardStream
+                ? loadStandardInput(editor, options_.encoding)
+                : editor.LoadText(input, Document::TitleFromFileName(io::fileNameOf(input)),
+                                  options_.encoding);
+        if (!loaded.ok()) {
+            report(io_, input + ": " + loaded.failure().text);
+            return false;
         }
-        if (replaced > 0) {
+        if (const std::size_t replaced = editor.replacedByLastLoad(); replaced > 0) {
             report(io_, input + ": " + messages::replacedCharacters(replaced));
         }
         if (options_.name) {

@@ -6,7 +6,6 @@
 #include "commands/Editor.h"
 #include "core/Document.h"
 #include "formats/StringCheck.h"
-#include "formats/StringReader.h"
 #include "formats/TextDocument.h"
 #include "io/Files.h"
 
@@ -83,19 +82,6 @@ std::optional<Options> parse(const Args& args, Io io) {
     return options;
 }
 
-// Loads a string file read from standard input as the editor's Load .85s
-// would from a file.
-Result<void> loadBytes(Document& doc, const std::string& bytes) {
-    StringDecode decoded = decodeStringFile(bytes);
-    if (!decoded.accepted()) {
-        return Failure{EINVAL, decoded.reason};
-    }
-    doc.VarName = std::move(decoded.name);
-    doc.setText(decoded.text);
-    doc.RefreshStatus();
-    return {};
-}
-
 // The editor reads only a few fixed positions; a damaged file would give a
 // text nobody meant. Says so; false when nothing may be written.
 bool acceptDamage(const StringCheckResult& checked, const std::string& input, bool lenient, Io io) {
@@ -170,12 +156,8 @@ int decompile(const Args& args, Io io) {
     UnattendedBoxes boxes;
     Editor editor(doc, {nullptr, nullptr, &boxes, nullptr, nullptr});
     const Bytes title = Document::TitleFromFileName(io::fileNameOf(input));
-    Result<void> loaded;
-    if (fromStandardInput) {
-        loaded = loadBytes(doc, standardInput);
-    } else if (const CommandOutcome outcome = editor.LoadString(input, title); !outcome.ok()) {
-        loaded = outcome.failure();
-    }
+    const CommandOutcome loaded = fromStandardInput ? editor.LoadStringBytes(standardInput, title)
+                                                    : editor.LoadString(input, title);
     if (!loaded.ok()) {
         report(io, input + ": not a valid Scrollet string: " + loaded.failure().text);
         return kExitFailure;

@@ -54,9 +54,16 @@ class Editor {
     // says how many.
     CommandOutcome LoadText(const std::string& path, const Bytes& title,
                             std::optional<TextEncoding> encoding = std::nullopt);
+    // The same for a text document already read (standard input, say); path
+    // names it in messages and tells whether it is a Vellum document.
+    CommandOutcome LoadTextBytes(std::string_view bytes, const std::string& path,
+                                 const Bytes& title,
+                                 std::optional<TextEncoding> encoding = std::nullopt);
     // The characters the last successful LoadText turned into "?".
     std::size_t replacedByLastLoad() const { return replacedByLastLoad_; }
     CommandOutcome LoadString(const std::string& path, const Bytes& title);
+    // The same for a string file already read.
+    CommandOutcome LoadStringBytes(std::string_view bytes, const Bytes& title);
 
     // The string-file writer: a failing step asks whether to go on; the
     // outcome carries the first failure, if any.

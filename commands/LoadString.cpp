@@ -16,7 +16,11 @@ CommandOutcome Editor::LoadString(const std::string& path, const Bytes& title) {
     if (!read.ok() && !io::isMissing(read.failure())) {
         return fail(read.failure(), messages::cannotOpen(path, read.failure().text));
     }
-    StringDecode decoded = decodeStringFile(read.ok() ? read.value() : std::string());
+    return LoadStringBytes(read.ok() ? read.value() : std::string(), title);
+}
+
+CommandOutcome Editor::LoadStringBytes(std::string_view bytes, const Bytes& title) {
+    StringDecode decoded = decodeStringFile(bytes);
     if (!decoded.accepted()) {
         // Whatever the reader could not use, the user hears the one message.
         return fail(Failure{EINVAL, decoded.reason}, messages::kNotScrollet);

@@ -48,8 +48,16 @@ CommandOutcome Editor::LoadText(const std::string& path, const Bytes& title,
     if (!read.ok()) {
         return fail(read.failure(), messages::cannotOpen(path, read.failure().text));
     }
+    return LoadTextBytes(read.value(), path, title, encoding);
+}
+
+CommandOutcome Editor::LoadTextBytes(std::string_view bytes, const std::string& path,
+                                     const Bytes& title, std::optional<TextEncoding> encoding) {
+    const auto refuse = [&](const std::string& message) {
+        return fail(Failure{EFBIG, message}, message);
+    };
     const bool vellum = isVellumPath(path);
-    std::optional<TextDocumentContent> content = parseTextDocument(read.value(), vellum, encoding);
+    std::optional<TextDocumentContent> content = parseTextDocument(bytes, vellum, encoding);
     if (!content) {
         return fail(Failure{EINVAL, messages::kNoNameLine},
                     messages::cannotOpen(path, messages::kNoNameLine));
