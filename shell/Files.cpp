@@ -60,8 +60,4 @@ std::filesystem::path userFolder(const char* variable, const char* fallback) {
     return std::filesystem::path(home) / fallback;
 }
 
-std::filesystem::path pathFromUtf8(std::string_view utf8) {
-    return io::pathFromUtf8(utf8);
-}
-
 } // namespace vellum

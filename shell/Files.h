@@ -31,7 +31,4 @@ WriteOutcome updateFile(const std::filesystem::path& file, std::string_view cont
 // $HOME/fallback; empty without a home folder (HOME unset or not absolute).
 std::filesystem::path userFolder(const char* variable, const char* fallback);
 
-// A path from UTF-8 text (file names on the command line and in the entries).
-std::filesystem::path pathFromUtf8(std::string_view utf8);
-
 } // namespace vellum
