@@ -1,7 +1,9 @@
 #include "formats/TextEncoding.h"
 
 #include "core/Charset.h"
+#include "core/Utf8.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace vellum {
@@ -17,44 +19,14 @@ std::uint8_t byteAt(std::string_view bytes, std::size_t i) {
     return static_cast<std::uint8_t>(bytes[i]);
 }
 
-// The code point that starts at i, strictly: no overlong forms, surrogates
-// or values past U+10FFFF. Advances i past it. An invalid sequence gives
-// U+FFFD and advances past its longest valid-looking start, so that the next
-// character is read where a decoder would resynchronise.
+// The code point that starts at i, strictly; advances i past it. An invalid
+// sequence gives U+FFFD and advances past its longest valid-looking start, so
+// that the next character is read where a decoder would resynchronise.
 char32_t nextCodePoint(std::string_view bytes, std::size_t& i, bool& valid) {
-    const std::uint8_t lead = byteAt(bytes, i++);
-    if (lead < 0x80) {
-        return lead;
-    }
-    int extra = 0;
-    char32_t ch = 0;
-    std::uint8_t low = 0x80; // the range of the second byte
-    std::uint8_t high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        extra = 1;
-        ch = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        extra = 2;
-        ch = lead & 0x0F;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        extra = 3;
-        ch = lead & 0x07;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        valid = false;
-        return kReplacement;
-    }
-    for (int k = 0; k < extra; ++k, low = 0x80, high = 0xBF) {
-        if (i >= bytes.size() || byteAt(bytes, i) < low || byteAt(bytes, i) > high) {
-            valid = false;
-            return kReplacement;
-        }
-        ch = (ch << 6) | (byteAt(bytes, i++) & 0x3F);
-    }
-    return ch;
+    const utf8::Sequence sequence = utf8::sequenceAt(bytes, i);
+    i += sequence.length;
+    valid = sequence.valid;
+    return sequence.valid ? sequence.codePoint : kReplacement;
 }
 
 // Printable ASCII and line ends only: no byte that only a calculator code
@@ -138,21 +110,9 @@ void forEachUtf8Line(std::string_view file, const std::function<void(std::string
 } // namespace
 
 bool isUtf8Text(std::string_view bytes) {
-    bool multiByte = false;
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        if (byteAt(bytes, i) < 0x80) {
-            ++i;
-            continue;
-        }
-        multiByte = true;
-        bool valid = true;
-        nextCodePoint(bytes, i, valid);
-        if (!valid) {
-            return false;
-        }
-    }
-    return multiByte;
+    const bool multiByte = std::any_of(
+        bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    return multiByte && utf8::isWellFormed(bytes);
 }
 
 TextEncoding detectEncoding(std::string_view bytes, std::optional<TextEncoding> asked) {

@@ -2,6 +2,7 @@
 
 #include "Files.h"
 #include "TextEscape.h"
+#include "core/Utf8.h"
 
 #include <iostream>
 #include <system_error>
@@ -221,7 +222,7 @@ DesktopAssociationReport associateWithDesktop(const ProgramLocation& program,
     const fs::path desktopFile = applications / (std::string(kDesktopAppId) + ".desktop");
     const bool mimeInPlace = update(mimeFile, mimePackage(entries));
     // A desktop entry is UTF-8 throughout and has no escape for other bytes.
-    const bool utf8Path = isValidUtf8(program.path());
+    const bool utf8Path = utf8::isWellFormed(program.path());
     if (!utf8Path) {
         report.desktopEntrySkipped = true;
         std::cerr << "vellum: no desktop entry written: the program's path is not UTF-8\n";
