@@ -1,7 +1,7 @@
 # Cross-building for 64-bit Windows with Debian's mingw-w64 (the posix-thread
-# compilers, which std::thread and std::mutex need). The runtime is linked
-# statically, so the .exe files run without the compiler's DLLs beside them;
-# wine runs them for the tests.
+# compilers, which std::thread and std::mutex need); wine runs the programs for
+# the tests. Qt for Windows is built with this file too, so how Vellum's own
+# programs link the compiler's runtime is decided in CMakeLists.txt, not here.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
@@ -11,8 +11,6 @@ set(CMAKE_CXX_COMPILER ${VELLUM_MINGW_PREFIX}-g++-posix)
 set(CMAKE_RC_COMPILER ${VELLUM_MINGW_PREFIX}-windres)
 set(CMAKE_AR ${VELLUM_MINGW_PREFIX}-gcc-ar-posix CACHE FILEPATH "")
 set(CMAKE_RANLIB ${VELLUM_MINGW_PREFIX}-gcc-ranlib-posix CACHE FILEPATH "")
-
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
 set(CMAKE_FIND_ROOT_PATH /usr/${VELLUM_MINGW_PREFIX})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# The real vellum.exe under wine, on a display of its own with a window
+# manager, driven as a user would: the window by its title, text typed, a
+# calculator character from the Character Map, the variable name, Compile
+# through the Windows save dialog. The .85s must equal the Linux vellum-cli's
+# for the same text and name but for the comment's time and date, and the
+# start must have written the four association entries.
+#
+# Usage: editor_smoke.sh WINE VELLUM.EXE LINUX-VELLUM-CLI [SCREENSHOT.png]
+# (WINEPREFIX, WINEPATH and WINEDEBUG come from the caller.)
+set -euo pipefail
+wine=$1 exe=$2 linux_cli=$3 screenshot=${4:-}
+export LC_ALL=C.UTF-8
+work=$(mktemp -d)
+editor=""
+. "$(dirname "$0")/display.sh"
+cleanup() {
+  [ -z "$editor" ] || kill "$editor" 2>/dev/null || true
+  stop_display
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { # with the screen as it stood, for a person to look at
+  echo "FAIL: $*"
+  [ -z "$screenshot" ] || import -window root "$screenshot" || true
+  exit 1
+}
+windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
+
+start_display "$work"
+
+# Calculator byte 0xC8 comes from the map's cell for code 200: row 6,
+# column 7 of 12 x 9-pixel cells.
+text=$'Hello TI\r\nline 2'
+"$wine" "$exe" >/dev/null 2>&1 &
+editor=$!
+main=$(find_window "TI-85 'Scrollet' Text Editor") || fail "no main window"
+xdotool windowactivate --sync "$main" 2>/dev/null || true
+sleep 1
+xdotool type --delay 30 "Hello TI"
+xdotool key Return
+xdotool type --delay 30 "line 2"
+
+# The Character Map button (319, 205, 97 x 19 in the client area).
+xdotool mousemove --window "$main" 367 214 click 1
+map=$(find_window "Character Map") || fail "the Character Map did not open"
+sleep 1
+xdotool mousemove --window "$map" $((12 * 7 + 6)) $((9 * 6 + 4)) click 1
+sleep 0.5
+[ -n "$screenshot" ] && import -window root "$screenshot"
+xdotool windowactivate --sync "$map" 2>/dev/null || true
+xdotool key Escape
+
+xdotool windowactivate --sync "$main" 2>/dev/null || true
+xdotool key alt+v ctrl+a
+xdotool type --delay 30 "smoke"
+xdotool key alt+5
+dialog=$(find_window "Save String") || fail "no save dialog after Alt+5"
+sleep 1
+# The file-name box has the focus, preset to the variable name (wine's box
+# takes no Ctrl+A).
+xdotool key End shift+Home
+xdotool type --delay 10 "$(windows_path "$work/smoke.85s")"
+xdotool key Return
+for _ in $(seq 100); do [ -s "$work/smoke.85s" ] && break; sleep 0.2; done
+[ -s "$work/smoke.85s" ] || fail "Compile wrote no $work/smoke.85s"
+sleep 1
+
+# The same text and name through the Linux command-line tool.
+printf '%s\xc8' "$text" >"$work/smoke.txt"
+"$linux_cli" compile --encoding ti85 --name smoke -o "$work/linux.85s" "$work/smoke.txt" >/dev/null
+# Bytes 0-10 are the signature, 11-52 the comment with the time, then the rest.
+cmp <(head -c 11 "$work/smoke.85s") <(head -c 11 "$work/linux.85s") || fail "the headers differ"
+cmp <(tail -c +54 "$work/smoke.85s") <(tail -c +54 "$work/linux.85s") ||
+  fail "the string differs from the Linux vellum-cli's: $(od -An -tx1 "$work/smoke.85s" | tr -d '\n')"
+
+# The four association entries of the start.
+entries=$("$wine" reg query 'HKCU\Software\Classes\.vlm' /s | tr -d '\r')
+[ "$(grep -c REG_SZ <<<"$entries")" = 4 ] || fail "not four association entries: $entries"
+grep -q "$(basename "$exe") %1" <<<"$entries" || fail "no open command naming the editor: $entries"
+echo "vellum.exe compiled $(stat -c %s "$work/smoke.85s") bytes equal to the Linux vellum-cli's; entries:"
+grep REG_SZ <<<"$entries"

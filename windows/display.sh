@@ -1,0 +1,33 @@
+# Sourced by the scripts that drive real windows under wine: a display of
+# their own (Xvfb) with a window manager (openbox), and a way to wait for a
+# window by its title.
+#   start_display WORK_DIR   sets DISPLAY; the pids to end are in display_pids
+#   find_window TITLE        the first visible window of exactly that title,
+#                            waiting up to 60 s
+display_pids=()
+
+start_display() {
+  local file="$1/display"
+  exec 3>"$file"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  display_pids+=($!)
+  exec 3>&-
+  for _ in $(seq 100); do [ -s "$file" ] && break; sleep 0.1; done
+  [ -s "$file" ] || { echo "Xvfb did not start" >&2; return 1; }
+  export DISPLAY=":$(head -n 1 "$file")"
+  openbox >/dev/null 2>&1 &
+  display_pids+=($!)
+  # A window mapped before the window manager runs may never be managed.
+  for _ in $(seq 100); do xdotool get_num_desktops >/dev/null 2>&1 && return 0; sleep 0.1; done
+  echo "openbox did not start" >&2
+  return 1
+}
+
+stop_display() {
+  local pid
+  for pid in "${display_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+}
+
+find_window() {
+  timeout 60 xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1
+}
