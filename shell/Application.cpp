@@ -41,7 +41,6 @@ int runEditor(int& argc, char** argv, const std::function<void(QWidget& window)>
     QGuiApplication::setDesktopFileName(
         QString::fromLatin1(kDesktopAppId.data(), kDesktopAppId.size()));
     QApplication::setWindowIcon(ui::programIcon());
-    ui::registerFonts();
 
     // QApplication has taken its own options (-platform, -style and the like)
     // out of argv by now; the rest is the document's path.

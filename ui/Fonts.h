@@ -10,8 +10,8 @@
 
 namespace vellum::ui {
 
-// Makes the program's own fonts known to Qt. Call once, after the
-// QApplication exists and before the first window is built.
+// Makes the program's own fonts known to Qt, once; the main window calls it
+// as it is built (after the QApplication exists).
 void registerFonts();
 
 // The calculator font: txtMain and the character map's cells.

@@ -48,6 +48,10 @@ MainWindow::MainWindow()
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                            Qt::MSWindowsFixedSizeDialogHint) {
+    // The controls are laid out for the calculator face: built without it, the
+    // window would wrap its captions in whatever face stood in (on Windows,
+    // with no font of that shape, "Variable Name" broke in two).
+    registerFonts();
     setWindowTitle(QString::fromLatin1(kTitle));
     setWindowIcon(programIcon());
     setFont(controlFont());

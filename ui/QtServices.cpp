@@ -14,18 +14,30 @@ QString fromUtf8(const std::string& text) {
     return s;
 }
 
-// Shows a box centred over its owner's window, also over one not shown yet
-// (a box at start-up stands where the window will appear). Qt centres a box
-// by the size it has before its layout settles, so it is sized first.
-int execCentred(QMessageBox& box, const QWidget* owner) {
-    if (owner != nullptr) {
-        box.adjustSize();
-        QRect frame = box.frameGeometry();
-        frame.moveCenter(owner->window()->geometry().center());
-        box.move(frame.topLeft());
+// A box centred over its owner's window, also over one not shown yet (a box
+// at start-up stands where the window will appear). Qt settles a box's size
+// in its show event (on Windows it widens it to its title) after placing it
+// by an earlier size, so it is placed again there, before it reaches the
+// screen.
+class CentredBox final : public QMessageBox {
+  public:
+    CentredBox(Icon icon, const std::string& title, const std::string& message,
+               StandardButtons buttons, QWidget* owner)
+        : QMessageBox(icon, fromUtf8(title), fromUtf8(message), buttons, owner), owner_(owner) {}
+
+  protected:
+    void showEvent(QShowEvent* event) override {
+        QMessageBox::showEvent(event);
+        if (owner_ != nullptr) {
+            QRect frame = frameGeometry();
+            frame.moveCenter(owner_->window()->geometry().center());
+            move(frame.topLeft());
+        }
     }
-    return box.exec();
-}
+
+  private:
+    const QWidget* owner_;
+};
 
 } // namespace
 
@@ -90,11 +102,11 @@ FileChoice QtFileDialog::show(const DialogSettings& settings, bool save) {
 }
 
 Answer QtMessageBoxes::askYesNoCancel(const std::string& message, const std::string& title) {
-    QMessageBox box(QMessageBox::Question, fromUtf8(title), fromUtf8(message),
-                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, owner_);
+    CentredBox box(QMessageBox::Question, title, message,
+                   QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, owner_);
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::Cancel); // closing the box answers Cancel
-    switch (execCentred(box, owner_)) {
+    switch (box.exec()) {
     case QMessageBox::Yes:
         return Answer::Yes;
     case QMessageBox::No:
@@ -105,22 +117,22 @@ Answer QtMessageBoxes::askYesNoCancel(const std::string& message, const std::str
 }
 
 bool QtMessageBoxes::askYesNoCritical(const std::string& message, const std::string& title) {
-    QMessageBox box(QMessageBox::Critical, fromUtf8(title), fromUtf8(message),
-                    QMessageBox::Yes | QMessageBox::No, owner_);
+    CentredBox box(QMessageBox::Critical, title, message, QMessageBox::Yes | QMessageBox::No,
+                   owner_);
     // No, so that a held Enter key cannot walk through one box after another
     // and leave a broken file behind.
     box.setDefaultButton(QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
-    return execCentred(box, owner_) == QMessageBox::Yes;
+    return box.exec() == QMessageBox::Yes;
 }
 
 namespace {
 
 void showWithOk(QMessageBox::Icon icon, const std::string& message, const std::string& title,
                 QWidget* owner) {
-    QMessageBox box(icon, fromUtf8(title), fromUtf8(message), QMessageBox::Ok, owner);
+    CentredBox box(icon, title, message, QMessageBox::Ok, owner);
     box.setDefaultButton(QMessageBox::Ok);
-    execCentred(box, owner);
+    box.exec();
 }
 
 } // namespace
