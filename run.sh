@@ -3,8 +3,10 @@
 #   ./run.sh          set up, build and start the editor
 #   ./run.sh test     set up, build and run every test
 #   ./run.sh bench    set up, build and run the benchmarks
-#   ./run.sh windows  cross-build vellum-cli.exe and the tests for Windows
-#                     (mingw-w64) and run the tests under wine
+#   ./run.sh windows  cross-build the editor, vellum-cli and the tests for
+#                     Windows (mingw-w64, with a Qt for Windows built once
+#                     per machine from Debian's source), run the tests under
+#                     wine and make the zip and the installer
 # Arguments after "./run.sh" (or after "./run.sh --") are passed to the editor.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -21,9 +23,13 @@ PACKAGES=(
 )
 
 # The Windows leg's packages: the cross compiler, wine to run its programs,
-# icoutils for the icons, and GoogleTest's sources to build for Windows.
+# icoutils for the icons, GoogleTest's sources to build for Windows; for Qt
+# for Windows, the host's Qt tools, dpkg-source and ninja; for the editor's
+# smoke test a window manager and xdotool; makensis for the installer.
 WINDOWS_PACKAGES=(
   g++-mingw-w64-x86-64-posix wine wine64 icoutils googletest
+  qt6-base-dev-tools dpkg-dev ninja-build
+  openbox xdotool imagemagick nsis
 )
 
 as_root() {
@@ -41,6 +47,11 @@ install_packages() {
   as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
+# shellcheck source=windows/wine-env.sh
+. windows/wine-env.sh
+# shellcheck source=windows/display.sh
+. windows/display.sh
+
 JOBS=$(nproc 2>/dev/null || echo 2)
 BUILD_DIR=${VELLUM_BUILD_DIR:-build}
 
@@ -53,10 +64,11 @@ configure_and_build() {
 
 WINDOWS_BUILD_DIR=${VELLUM_WINDOWS_BUILD_DIR:-build-windows}
 
-# vellum-cli.exe and the test programs, built with mingw-w64 (the window needs
-# Qt for Windows, which Debian does not have) and run under wine in a
-# throw-away prefix, without a display. The Linux vellum-cli is built too, so
-# that the two can be compared byte for byte.
+# The editor, vellum-cli and the test programs, built with mingw-w64 against a
+# Qt for Windows that windows/build-qt.sh builds once per machine, and run
+# under wine in a throw-away prefix. When that Qt cannot be had, the leg still
+# builds and tests vellum-cli.exe, then fails. The Linux vellum-cli is built
+# too, so that the two can be compared byte for byte.
 run_windows() {
   install_packages "${WINDOWS_PACKAGES[@]}"
   local werror=OFF
@@ -64,26 +76,38 @@ run_windows() {
   [ -f "$BUILD_DIR/CMakeCache.txt" ] ||
     cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELLUM_WERROR="$werror"
   cmake --build "$BUILD_DIR" -j "$JOBS" --target vellum-cli
-  cmake -S . -B "$WINDOWS_BUILD_DIR" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-    -DCMAKE_BUILD_TYPE=Release -DVELLUM_WERROR="$werror" -DVELLUM_BUILD_GUI=OFF \
-    -DVELLUM_BUILD_BENCH=OFF -DVELLUM_LINUX_CLI="$PWD/$BUILD_DIR/cli/vellum-cli"
-  cmake --build "$WINDOWS_BUILD_DIR" -j "$JOBS"
 
-  local prefix status=0
-  prefix=$(mktemp -d)
-  # No Mono or Gecko download prompts, no messages, no window.
-  export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=
-  wineboot --init >/dev/null 2>&1
-  # One wine server for the whole run instead of one per test program (it
-  # can only be made to stay once the one wineboot started has ended).
-  wineserver --wait
-  wineserver --persistent
-  # The first program of a server starts wine's services, which would keep
-  # the output of whichever test started them open: start them here.
-  wine cmd /c exit >/dev/null 2>&1 || true
-  ctest --test-dir "$WINDOWS_BUILD_DIR" --output-on-failure -j "$JOBS" || status=$?
-  wineserver --kill || true
-  rm -rf "$prefix"
+  local qt="" build="$WINDOWS_BUILD_DIR" status=0
+  local common=(-DCMAKE_BUILD_TYPE=Release -DVELLUM_WERROR="$werror"
+                -DVELLUM_LINUX_CLI="$PWD/$BUILD_DIR/cli/vellum-cli")
+  if qt=$(windows/build-qt.sh); then
+    "$qt/bin/qt-cmake" -S . -B "$build" \
+      -DQT_CHAINLOAD_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" "${common[@]}"
+  else
+    echo "No Qt for Windows: building and testing vellum-cli.exe alone." >&2
+    qt="" build="$build-cli" status=1
+    cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+      -DVELLUM_BUILD_GUI=OFF -DVELLUM_BUILD_BENCH=OFF "${common[@]}"
+  fi
+  cmake --build "$build" -j "$JOBS"
+
+  # The editor's smoke test and the downloads' test show windows: a display
+  # for the whole wine session, started before it.
+  local display_work
+  display_work=$(mktemp -d)
+  start_display "$display_work"
+  wine_start "$qt"
+  ctest --test-dir "$build" --output-on-failure -j "$JOBS" || status=$?
+  # The zip and the installer, made and then tried in the same prefix.
+  if [ -n "$qt" ] && [ "$status" = 0 ]; then
+    local made packages=()
+    made=$(windows/package.sh "$build" "$qt" "$build/packages") && mapfile -t packages <<<"$made" &&
+      tests/windows/packages.sh "${packages[@]}" "$PWD/$BUILD_DIR/cli/vellum-cli" || status=1
+    echo "Windows downloads:" "${packages[@]}"
+  fi
+  wine_stop
+  stop_display
+  rm -rf "$display_work"
   return "$status"
 }
 

@@ -1,4 +1,4 @@
-#!/bin/sh
+#!/usr/bin/env bash
 # Start-up time of the editor to its shown window, against a bare Qt window
 # of the same size, in one run on this machine.
 #
@@ -13,17 +13,32 @@
 #   first     the editor's very first start, which also writes the desktop
 #             files and rebuilds the desktop databases (one run each)
 # and the ratios of editor and document to bare.
+#
+# Given a Windows build (./run.sh windows), it runs the .exe probes under wine
+# in a prefix of its own, with the Qt for Windows that build used; "first"
+# then means the start that writes the association to the registry.
 set -eu
 build=${1:-build}
 runs=${2:-21}
 probes="$build/bench/startup"
+exe="" run=""
+if [ -f "$probes/vellum-startup-probe.exe" ]; then exe=.exe run=wine; fi
 for probe in vellum-startup-probe bare-window-probe; do
-  [ -x "$probes/$probe" ] || { echo "build $probes/$probe first (cmake --build $build)" >&2; exit 1; }
+  [ -f "$probes/$probe$exe" ] || { echo "build $probes/$probe$exe first (cmake --build $build)" >&2; exit 1; }
 done
 probes=$(cd "$probes" && pwd -P)
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+document="$work/notes.vlm"
+forget_association="rm -rf '$work/data' '$work/config'"
+if [ -n "$run" ]; then
+  . "$(dirname "$0")/../windows/wine-env.sh"
+  wine_start "$(sed -n 's|^Qt6_DIR:PATH=\(.*\)/lib/cmake/Qt6$|\1|p' "$build/CMakeCache.txt")"
+  trap 'wine_stop; rm -rf "$work"' EXIT
+  document=$(winepath -w "$document")
+  forget_association="wine reg delete 'HKCU\\Software\\Classes\\.vlm' /f >/dev/null 2>&1 || true"
+fi
 export HOME="$work/home" XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config"
 export XDG_CACHE_HOME="$work/cache" XDG_RUNTIME_DIR="$work/runtime"
 mkdir -p "$HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
@@ -47,16 +62,16 @@ set -eu
 m="$work/measure.sh"
 # The very first start, with nothing in place yet; then warm-up runs.
 for i in 1 2 3; do
-  rm -rf "$work/data" "$work/config"
-  echo "first \$("\$m" "$probes/vellum-startup-probe")"
+  $forget_association
+  echo "first \$("\$m" $run "$probes/vellum-startup-probe$exe")"
 done
-"\$m" "$probes/bare-window-probe" >/dev/null
-"\$m" "$probes/vellum-startup-probe" >/dev/null
+"\$m" $run "$probes/bare-window-probe$exe" >/dev/null
+"\$m" $run "$probes/vellum-startup-probe$exe" >/dev/null
 i=0
 while [ \$i -lt $runs ]; do
-  echo "bare \$("\$m" "$probes/bare-window-probe")"
-  echo "editor \$("\$m" "$probes/vellum-startup-probe")"
-  echo "document \$("\$m" "$probes/vellum-startup-probe" "$work/notes.vlm")"
+  echo "bare \$("\$m" $run "$probes/bare-window-probe$exe")"
+  echo "editor \$("\$m" $run "$probes/vellum-startup-probe$exe")"
+  echo "document \$("\$m" $run "$probes/vellum-startup-probe$exe" '$document')"
   i=\$((i + 1))
 done
 INNER

@@ -1,6 +1,7 @@
-# Sourced by the scripts that drive real windows under wine: a display of
-# their own (Xvfb) with a window manager (openbox), and a way to wait for a
-# window by its title.
+# Sourced by run.sh, the Windows tests and benchmarks that show real windows
+# under wine: a display of their own (Xvfb) with a window manager (openbox),
+# and a way to wait for a window by its title. Start it before the wine
+# server's first program: wine binds the display its desktop starts on.
 #   start_display WORK_DIR   sets DISPLAY; the pids to end are in display_pids
 #   find_window TITLE        the first visible window of exactly that title,
 #                            waiting up to 60 s

@@ -16,8 +16,10 @@ wine_dll_path() {
 }
 
 wine_start() {
-  # No Mono or Gecko download prompts, no messages, no window.
-  export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=
+  # No Mono or Gecko download prompts, no messages. The display is the
+  # caller's (none: no window can show): the server's desktop binds the one
+  # its first program meets, for every later program.
+  export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY="${DISPLAY:-}"
   WINEPREFIX=$(mktemp -d)
   wineboot --init >/dev/null 2>&1
   # One wine server for the whole run instead of one per program (it can

@@ -1,22 +1,21 @@
 #!/usr/bin/env bash
-# The real vellum.exe under wine, on a display of its own with a window
-# manager, driven as a user would: the window by its title, text typed, a
+# The real vellum.exe under wine, on the run's display with its window
+# manager (windows/display.sh), driven as a user would: the window by its title, text typed, a
 # calculator character from the Character Map, the variable name, Compile
 # through the Windows save dialog. The .85s must equal the Linux vellum-cli's
 # for the same text and name but for the comment's time and date, and the
 # start must have written the four association entries.
 #
 # Usage: editor_smoke.sh WINE VELLUM.EXE LINUX-VELLUM-CLI [SCREENSHOT.png]
-# (WINEPREFIX, WINEPATH and WINEDEBUG come from the caller.)
+# (WINEPREFIX, WINEPATH, WINEDEBUG and DISPLAY come from the caller.)
 set -euo pipefail
 wine=$1 exe=$2 linux_cli=$3 screenshot=${4:-}
 export LC_ALL=C.UTF-8
 work=$(mktemp -d)
 editor=""
-. "$(dirname "$0")/display.sh"
+. "$(dirname "$0")/../../windows/display.sh"
 cleanup() {
   [ -z "$editor" ] || kill "$editor" 2>/dev/null || true
-  stop_display
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -27,7 +26,7 @@ fail() { # with the screen as it stood, for a person to look at
 }
 windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 
-start_display "$work"
+[ -n "${DISPLAY:-}" ] || fail "no DISPLAY: run it with the display the wine server started on"
 
 # Calculator byte 0xC8 comes from the map's cell for code 200: row 6,
 # column 7 of 12 x 9-pixel cells.
@@ -45,7 +44,12 @@ xdotool type --delay 30 "line 2"
 xdotool mousemove --window "$main" 367 214 click 1
 map=$(find_window "Character Map") || fail "the Character Map did not open"
 sleep 1
-xdotool mousemove --window "$map" $((12 * 7 + 6)) $((9 * 6 + 4)) click 1
+# Wine draws a tool window's small caption and border itself, inside the X
+# window: the client area (381 x 70) lies at the bottom, between the borders.
+eval "$(xdotool getwindowgeometry --shell "$map")"
+border=$(((WIDTH - 381) / 2))
+caption=$((HEIGHT - 70 - border))
+xdotool mousemove --window "$map" $((border + 12 * 7 + 6)) $((caption + 9 * 6 + 4)) click 1
 sleep 0.5
 [ -n "$screenshot" ] && import -window root "$screenshot"
 xdotool windowactivate --sync "$map" 2>/dev/null || true

@@ -6,21 +6,21 @@
 # - the installer, silent and per user: the files, the Start-menu entry and
 #   the association in place; its uninstaller removes all of them.
 # Usage: packages.sh ZIP SETUP.EXE LINUX-VELLUM-CLI
-# (WINEPREFIX and WINEDEBUG come from the caller; WINEPATH is cleared, so
-# that the programs load only the DLLs shipped beside them.)
+# (WINEPREFIX, WINEDEBUG and DISPLAY come from the caller; WINEPATH is
+# cleared, so that the programs load only the DLLs shipped beside them.)
 set -euo pipefail
 zip=$(realpath "$1") setup=$(realpath "$2") linux_cli=$3
 export LC_ALL=C.UTF-8 WINEPATH=
 work=$(mktemp -d)
 editor=""
-. "$(dirname "$0")/display.sh"
+. "$(dirname "$0")/../../windows/display.sh"
 cleanup() {
   [ -z "$editor" ] || kill "$editor" 2>/dev/null || true
-  stop_display
   rm -rf "$work"
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
+[ -n "${DISPLAY:-}" ] || fail "no DISPLAY: run it with the display the wine server started on"
 key='HKCU\Software\Classes\.vlm'
 open_command() { wine reg query "$key\\Shell\\Open\\Command" /ve | tr -d '\r' | sed -n 's/.*REG_SZ *//p'; }
 drive_c=$(winepath -u 'C:\')
@@ -30,7 +30,6 @@ folder="$drive_c/Program Files/Vellum Édition"
 mkdir -p "$folder"
 (cd "$work" && cmake -E tar xf "$zip")
 cp -r "$work"/Vellum-*-windows-x64/. "$folder/"
-start_display "$work"
 wine "$folder/vellum.exe" >/dev/null 2>&1 &
 editor=$!
 find_window "TI-85 'Scrollet' Text Editor" >/dev/null || fail "vellum.exe from the zip shows no window"
