@@ -5,12 +5,12 @@
 #include "Commands.h"
 
 #include "io/Files.h"
-#include "shell/Association.h"
-#include "shell/DesktopAssociation.h"
-#include "shell/EmbeddedIcons.h"
-#include "shell/ProgramPath.h"
-#include "shell/Registry.h"
-#include "shell/ToolRunner.h"
+#include "desktop/Association.h"
+#include "desktop/DesktopAssociation.h"
+#include "desktop/EmbeddedIcons.h"
+#include "desktop/ProgramPath.h"
+#include "desktop/Registry.h"
+#include "desktop/ToolRunner.h"
 
 #include <filesystem>
 #include <ostream>

@@ -1,8 +1,8 @@
 #include "Application.h"
 
 #include "CommandLine.h"
-#include "EmbeddedIcons.h"
-#include "Platform.h"
+#include "desktop/EmbeddedIcons.h"
+#include "QtDesktop.h"
 #include "Startup.h"
 #include "commands/Clocks.h"
 #include "commands/Editor.h"

@@ -1,6 +1,6 @@
 #include "DesktopAssociation.h"
 
-#include "Files.h"
+#include "io/UserFiles.h"
 #include "TextEscape.h"
 #include "core/Utf8.h"
 

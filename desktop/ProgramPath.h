@@ -1,7 +1,7 @@
 #pragma once
 // Where a program lives and what it was started with, without a toolkit: for
 // vellum-cli, which registers the editor from outside it, and for the editor
-// itself (shell/Platform.h).
+// itself (shell/QtDesktop.h).
 
 #include "Association.h"
 

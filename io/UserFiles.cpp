@@ -1,4 +1,4 @@
-#include "Files.h"
+#include "UserFiles.h"
 
 #include "io/Files.h"
 

@@ -1,4 +1,4 @@
-#include "Files.h"
+#include "io/UserFiles.h"
 #include "Registry.h"
 #include "TextEscape.h"
 

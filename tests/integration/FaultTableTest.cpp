@@ -8,7 +8,7 @@
 #include "formats/StringFile.h"
 #include "formats/TextDocument.h"
 #include "io/ByteFiles.h"
-#include "shell/Files.h"
+#include "io/UserFiles.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/Scripted.h"
