@@ -2,11 +2,12 @@
 
 #include "io/Files.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <system_error>
 
-namespace vellum {
+namespace vellum::io {
 
 namespace {
 
@@ -16,34 +17,42 @@ constexpr std::uint64_t kLargestUserFile = 16u << 20;
 
 } // namespace
 
-FileContent readWholeFile(const std::filesystem::path& file) {
-    Result<std::string> read = io::readFile(io::pathToUtf8(file), kLargestUserFile);
-    if (read.ok()) {
-        return {FileContent::Status::Read, std::move(read.value())};
-    }
-    return {io::isMissing(read.failure()) ? FileContent::Status::Missing
-                                          : FileContent::Status::Failed,
-            {}};
+Result<std::string> readUserFile(const std::filesystem::path& file) {
+    return readFile(pathToUtf8(file), kLargestUserFile);
 }
 
-bool writeFileAtomically(const std::filesystem::path& file, std::string_view content) {
+Result<void> writeUserFile(const std::filesystem::path& file, std::string_view content) {
     std::error_code ec;
     const auto folder = file.parent_path();
     if (!folder.empty()) {
         std::filesystem::create_directories(folder, ec);
         if (ec) {
-            return false;
+            return Failure::fromErrno(ec.default_error_condition().value());
         }
     }
-    return io::replaceFile(io::pathToUtf8(file), content).ok();
+    return replaceFile(pathToUtf8(file), content);
 }
 
-WriteOutcome updateFile(const std::filesystem::path& file, std::string_view content) {
-    const FileContent current = readWholeFile(file);
-    if (current.status == FileContent::Status::Read && current.bytes == content) {
-        return WriteOutcome::Unchanged;
+Result<bool> updateUserFile(const std::filesystem::path& file, std::string_view content) {
+    const Result<std::string> current = readUserFile(file);
+    if (current.ok() && current.value() == content) {
+        return false;
     }
-    return writeFileAtomically(file, content) ? WriteOutcome::Written : WriteOutcome::Failed;
+    Result<void> written = writeUserFile(file, content);
+    if (!written.ok()) {
+        return written.failure();
+    }
+    return true;
+}
+
+bool isOutdated(const std::filesystem::path& made, const std::filesystem::path& source) {
+    std::error_code ec;
+    const auto madeTime = std::filesystem::last_write_time(made, ec);
+    if (ec) {
+        return true;
+    }
+    const auto sourceTime = std::filesystem::last_write_time(source, ec);
+    return !ec && madeTime < sourceTime;
 }
 
 std::filesystem::path userFolder(const char* variable, const char* fallback) {
@@ -60,4 +69,4 @@ std::filesystem::path userFolder(const char* variable, const char* fallback) {
     return std::filesystem::path(home) / fallback;
 }
 
-} // namespace vellum
+} // namespace vellum::io

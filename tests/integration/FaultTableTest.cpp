@@ -119,7 +119,7 @@ bool cliDecompile(const std::string& target, const std::string& input85s) {
 }
 
 bool desktopFile(const std::string& target, const std::string&) {
-    return updateFile(target, "[Desktop Entry]\nName=a new entry\n") == WriteOutcome::Failed;
+    return !io::updateUserFile(target, "[Desktop Entry]\nName=a new entry\n").ok();
 }
 
 } // namespace
