@@ -18,7 +18,7 @@ namespace {
 using Status = Result<void>;
 
 Status overflow() {
-    return Failure{kOverflowNumber, messages::kOverflow};
+    return Failure{kOverflowNumber, messages::kOverflow, FailureKind::Overflow};
 }
 
 // One run of the writer. Each step returns its status; the run loop asks the
