@@ -39,10 +39,11 @@ class OutputKeys {
         auto known = folders_.find(spelledFolder);
         if (known == folders_.end()) {
             const fs::path parent = io::pathFromUtf8(output).parent_path();
-            known = folders_
-                        .emplace(spelledFolder,
-                                 io::pathToUtf8(resolve(parent.empty() ? "." : parent) / ""))
-                        .first;
+            known =
+                folders_
+                    .emplace(spelledFolder,
+                             io::pathToUtf8(io::resolvedPath(parent.empty() ? "." : parent) / ""))
+                    .first;
         }
         return known->second + name;
     }
@@ -55,11 +56,6 @@ class OutputKeys {
     }
 
   private:
-    static fs::path resolve(const fs::path& path) {
-        std::error_code error;
-        fs::path resolved = fs::weakly_canonical(path, error);
-        return error ? fs::absolute(path, error).lexically_normal() : resolved;
-    }
     // A folder as outputs spell it, to its resolved path ending in a separator.
     std::map<std::string, std::string> folders_;
 };

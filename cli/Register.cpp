@@ -4,13 +4,13 @@
 
 #include "Commands.h"
 
+#include "desktop/Association.h"
+#include "desktop/DesktopAssociation.h"
+#include "desktop/EmbeddedIcons.h"
+#include "desktop/ProgramPath.h"
+#include "desktop/Registry.h"
+#include "desktop/ToolRunner.h"
 #include "io/Files.h"
-#include "shell/Association.h"
-#include "shell/DesktopAssociation.h"
-#include "shell/EmbeddedIcons.h"
-#include "shell/ProgramPath.h"
-#include "shell/Registry.h"
-#include "shell/ToolRunner.h"
 
 #include <filesystem>
 #include <ostream>
@@ -39,29 +39,21 @@ Exit status: 0 when every entry was written; 1 when any failed (one line on
 standard error for each); 2 on bad usage.
 )";
 
-// Where the entries go, as a failure names it.
-#ifdef _WIN32
-constexpr std::string_view kClassesKey = "HKEY_CURRENT_USER\\Software\\Classes\\";
-#else
-constexpr std::string_view kClassesKey = "HKEY_CLASSES_ROOT\\";
-#endif
-
 std::string editorBesideThisProgram() {
     const std::string self = runningExecutable();
     if (self.empty()) {
         return {};
     }
     ProgramLocation editor = locationOfProgram(self);
-    editor.name = std::string(kEditorFileName);
+    editor.name = std::string(editorFileName());
     return editor.path();
 }
 
-// The freedesktop half; none on Windows, where the registry is the whole of it.
-int associateDesktop([[maybe_unused]] const ProgramLocation& program,
-                     [[maybe_unused]] const AssociationEntries& entries, [[maybe_unused]] Io io) {
-#ifdef _WIN32
-    return 0;
-#else
+// The freedesktop half, where the platform has one.
+int associateDesktop(const ProgramLocation& program, const AssociationEntries& entries, Io io) {
+    if (desktopIntegration() != DesktopIntegration::Freedesktop) {
+        return 0;
+    }
     const auto folders = XdgFolders::fromEnvironment();
     if (!folders) {
         report(io, "register: no home folder for the desktop's files (HOME is not set)");
@@ -73,7 +65,6 @@ int associateDesktop([[maybe_unused]] const ProgramLocation& program,
         report(io, "register: cannot write " + io::pathToUtf8(file));
     }
     return desktop.failures;
-#endif
 }
 
 } // namespace
@@ -107,7 +98,7 @@ int registerAssociation(const Args& args, Io io) {
     const AssociationEntries entries = associationEntries(location);
     int failures = 0;
     writeAssociationEntries(*platformRegistry(), entries, [&](const AssociationEntry& entry) {
-        report(io, "register: cannot write " + std::string(kClassesKey) + entry.keyPath);
+        report(io, "register: cannot write " + std::string(classesRootLocation()) + entry.keyPath);
         ++failures;
     });
     failures += associateDesktop(location, entries, io);

@@ -3,7 +3,7 @@
 #include "Commands.h"
 
 #include "io/Files.h"
-#include "shell/ProgramPath.h"
+#include "desktop/ProgramPath.h"
 
 #include <exception>
 #include <iostream>

@@ -1,6 +1,6 @@
 # cmake -DOUTPUT=file.cpp -DFILES="a|b" -P EmbedFiles.cmake
 # Writes a C++ source with each file's bytes, found by its file name through
-# vellum::embeddedFile (shell/EmbeddedIcons.h).
+# vellum::embeddedFile (desktop/EmbeddedIcons.h).
 set(body "// Generated from the files it embeds; do not edit.\n#include <cstddef>\n#include <string_view>\n\nnamespace vellum {\n\nnamespace {\n\n")
 set(table "")
 string(REPLACE "|" ";" FILES "${FILES}")

@@ -1,19 +1,10 @@
 #include "Clocks.h"
 
-#include <cerrno>
+#include "LocalTime.h"
+
 #include <charconv>
 #include <chrono>
 #include <cstdio>
-#include <system_error>
-
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <iomanip>
-#include <locale>
-#include <sstream>
-#include <stdexcept>
-#endif
 
 namespace vellum {
 
@@ -24,56 +15,6 @@ std::string twoDigits(unsigned value) {
     std::snprintf(text, sizeof text, "%02u", value % 100);
     return text;
 }
-
-#ifdef _WIN32
-
-std::string toUtf8(const wchar_t* wide) {
-    const int length = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-    if (length <= 1) {
-        return {};
-    }
-    std::string utf8(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8.data(), length, nullptr, nullptr);
-    utf8.pop_back(); // the terminating zero
-    return utf8;
-}
-
-std::string lastErrorText() {
-    return std::system_category().message(static_cast<int>(GetLastError()));
-}
-
-#else
-
-std::locale loadUserLocale() {
-    try {
-        return std::locale("");
-    } catch (const std::runtime_error&) {
-        return std::locale::classic(); // LANG names a locale that is not installed
-    }
-}
-
-// Loaded once: loading a locale reads its files, and a batch would do that
-// for every document.
-const std::locale& userLocale() {
-    static const std::locale locale = loadUserLocale();
-    return locale;
-}
-
-// In the user's formats. One stream, imbued once: making and imbuing a stream
-// costs more than the formatting, and a batch formats two texts a document.
-std::string format(const std::tm& moment, const char* pattern) {
-    thread_local std::ostringstream out = [] {
-        std::ostringstream stream;
-        stream.imbue(userLocale());
-        return stream;
-    }();
-    out.str({});
-    out.clear();
-    out << std::put_time(&moment, pattern);
-    return out.str();
-}
-
-#endif
 
 } // namespace
 
@@ -91,28 +32,6 @@ ClockReading utcTexts(std::int64_t secondsSinceEpoch) {
             twoDigits(static_cast<unsigned>(date.day())) + '/' +
             twoDigits(static_cast<unsigned>(static_cast<int>(date.year()))),
     };
-}
-
-Result<ClockReading> localNowTexts() {
-#ifdef _WIN32
-    SYSTEMTIME now{};
-    GetLocalTime(&now);
-    wchar_t time[128];
-    wchar_t date[128];
-    if (GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, 0, &now, nullptr, time, 128) == 0 ||
-        GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, &now, nullptr, date, 128,
-                        nullptr) == 0) {
-        return Failure{EINVAL, "the clock cannot be read: " + lastErrorText()};
-    }
-    return ClockReading{toUtf8(time), toUtf8(date)};
-#else
-    const std::time_t now = std::time(nullptr);
-    std::tm moment{};
-    if (now == static_cast<std::time_t>(-1) || localtime_r(&now, &moment) == nullptr) {
-        return Failure{EOVERFLOW, "the clock cannot be read"};
-    }
-    return ClockReading{format(moment, "%X"), format(moment, "%x")};
-#endif
 }
 
 Result<ClockReading> LocalClock::now() {

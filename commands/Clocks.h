@@ -18,13 +18,6 @@ namespace vellum {
 // year up to 9999 gives the same texts everywhere.
 ClockReading utcTexts(std::int64_t secondsSinceEpoch);
 
-// The current moment, read once, as the local time of day and date in the
-// user's formats (on Windows the user's time format and short date format,
-// elsewhere "%X" and "%x" of the user's locale, for instance 10:15:30 PM and
-// 12/06/2026). Texts are UTF-8. A failure when the system cannot tell the
-// time.
-Result<ClockReading> localNowTexts();
-
 // The computer's clock, read when asked. A batch asks for every document:
 // the texts of one second are worked out once.
 class LocalClock final : public Clock {

@@ -18,11 +18,7 @@ namespace {
 using Status = Result<void>;
 
 Status overflow() {
-    return Failure{kOverflowNumber, messages::kOverflow};
-}
-
-std::string le16(std::uint64_t value) {
-    return {static_cast<char>(value & 0xFF), static_cast<char>((value >> 8) & 0xFF)};
+    return Failure{kOverflowNumber, messages::kOverflow, FailureKind::Overflow};
 }
 
 // One run of the writer. Each step returns its status; the run loop asks the
@@ -41,24 +37,24 @@ class StringWriter {
 
     CommandOutcome run() {
         const std::function<Status()> steps[] = {
-            [this] { return buildTheComment(); },                               // 1
-            [this] { return deleteOldFile(); },                                 // 2
-            [this] { return openFile(); },                                      // 3
-            [this] { return writeSignature(); },                                // 4
-            [this] { return put(kCommentOffset, comment_); },                   // 5
-            [this] { return put16(kSectionLengthOffset, n_ + L_ + 12); },       // 6
-            [this] { return put16(kEntryHeaderLengthOffset, n_ + 4); },         // 7
-            [this] { return put16(kDataLengthOffset, L_ + 4); },                // 8
-            [this] { return writeTypeAndNameLength(); },                        // 9
-            [this] { return put(kNameOffset, name_); },                         // 10
-            [this] { return put16(repeatedDataLengthOffset(n_), L_ + 4); },     // 11
-            [this] { return put16(stringLengthOffset(n_), L_ + 2); },           // 12
-            [this] { return writeData(); },                                     // 13
-            [this] { return closeFile(); },                                     // 14
-            [this] { return addUpSection(); },                                  // 15
-            [this] { return put(checksumOffset(n_, L_), le16(sum_ % 65536)); }, // 16
-            [this] { return closeFile(); },                                     // 17
-            [this] { return files_.replace(staging_, path_); },                 // into place
+            [this] { return buildTheComment(); },                                      // 1
+            [this] { return deleteOldFile(); },                                        // 2
+            [this] { return openFile(); },                                             // 3
+            [this] { return writeSignature(); },                                       // 4
+            [this] { return put(kCommentOffset, comment_); },                          // 5
+            [this] { return put16(kSectionLengthOffset, sectionLength(n_, L_)); },     // 6
+            [this] { return put16(kEntryHeaderLengthOffset, entryHeaderLength(n_)); }, // 7
+            [this] { return put16(kDataLengthOffset, dataLength(L_)); },               // 8
+            [this] { return writeTypeAndNameLength(); },                               // 9
+            [this] { return put(kNameOffset, name_); },                                // 10
+            [this] { return put16(repeatedDataLengthOffset(n_), dataLength(L_)); },    // 11
+            [this] { return put16(stringLengthOffset(n_), stringLength(L_)); },        // 12
+            [this] { return writeData(); },                                            // 13
+            [this] { return closeFile(); },                                            // 14
+            [this] { return addUpSection(); },                                         // 15
+            [this] { return put(checksumOffset(n_, L_), littleEndian16(checksum_)); }, // 16
+            [this] { return closeFile(); },                                            // 17
+            [this] { return files_.replace(staging_, path_); },                        // into place
         };
         std::optional<Failure> first;
         for (const auto& step : steps) {
@@ -133,7 +129,7 @@ class StringWriter {
         if (value > kMaxFileSize) {
             return overflow();
         }
-        return put(offset, le16(value));
+        return put(offset, littleEndian16(static_cast<std::uint16_t>(value)));
     }
 
     Status writeSignature() {
@@ -148,7 +144,7 @@ class StringWriter {
             !status.ok()) {
             return status;
         }
-        if (n_ > kMaxNameLength) {
+        if (n_ > kMaxStoredNameLength) {
             return overflow(); // the name length has one byte
         }
         return put(kNameLengthOffset, std::string(1, static_cast<char>(n_)));
@@ -171,22 +167,15 @@ class StringWriter {
         if (!header.ok()) {
             return header.failure();
         }
-        const std::string& bytes = header.value();
-        const std::size_t length = static_cast<unsigned char>(bytes[0]) |
-                                   static_cast<std::size_t>(static_cast<unsigned char>(bytes[1]))
-                                       << 8;
-        if (kSectionOffset + length > kMaxFileSize) {
+        const std::size_t length = readLittleEndian16(header.value());
+        if (checksumOffsetAfter(length) > kMaxFileSize) {
             return overflow();
         }
         Result<std::string> section = files_.read(handle_, kSectionOffset, length);
         if (!section.ok()) {
             return section.failure();
         }
-        std::uint32_t sum = 0;
-        for (const char byte : section.value()) {
-            sum += static_cast<unsigned char>(byte);
-        }
-        sum_ = sum;
+        checksum_ = checksum(section.value());
         return {};
     }
 
@@ -219,7 +208,7 @@ class StringWriter {
     Bytes comment_; // stays empty when the clock fails
     ByteFiles::Handle handle_ = ByteFiles::kNoHandle;
     bool isOpen_ = false;
-    std::uint32_t sum_ = 0;
+    std::uint16_t checksum_ = 0;
 };
 
 } // namespace

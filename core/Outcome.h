@@ -12,9 +12,15 @@
 
 namespace vellum {
 
+// Where a failure's number comes from: the system (an errno value), or the
+// string writer's overflow, whose number 6 is the one its box shows and
+// would otherwise read as ENXIO.
+enum class FailureKind { System, Overflow };
+
 struct Failure {
-    int number = 0;   // the errno value, or an own number (e.g. the writer's Overflow)
+    int number = 0;   // the errno value, or the writer's own number for an overflow
     std::string text; // one line for the user
+    FailureKind kind = FailureKind::System;
 
     // errno and its text; 0 (which would read as success) becomes EIO.
     static Failure fromErrno(int error) {

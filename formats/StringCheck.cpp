@@ -15,7 +15,7 @@ std::uint8_t byteAt(std::string_view file, std::size_t offset) {
 }
 
 std::size_t wordAt(std::string_view file, std::size_t offset) {
-    return byteAt(file, offset) | (static_cast<std::size_t>(byteAt(file, offset + 1)) << 8);
+    return readLittleEndian16(file.substr(offset, 2));
 }
 
 std::string hex(std::string_view bytes) {
@@ -58,7 +58,7 @@ StringCheckResult checkStringFile(std::string_view head, std::uint64_t fileSize)
                        " bytes");
     }
     const std::size_t section = wordAt(file, kSectionLengthOffset);
-    const std::uint64_t expectedSize = kSectionOffset + section + 2;
+    const std::uint64_t expectedSize = checksumOffsetAfter(section) + 2;
     if (fileSize != expectedSize) {
         return invalid("the data-section length " + std::to_string(section) + " needs a file of " +
                        std::to_string(expectedSize) + " bytes, but the file has " +
@@ -75,10 +75,10 @@ StringCheckResult checkStringFile(std::string_view head, std::uint64_t fileSize)
     }
     const std::size_t n = byteAt(file, kNameLengthOffset);
     const std::size_t header = wordAt(file, kEntryHeaderLengthOffset);
-    if (header != n + 4) {
+    if (header != entryHeaderLength(n)) {
         return invalid("the entry header length " + std::to_string(header) +
                        " does not match the name length " + std::to_string(n) + " (expected " +
-                       std::to_string(n + 4) + ")");
+                       std::to_string(entryHeaderLength(n)) + ")");
     }
     if (byteAt(file, kTypeOffset) != kStringType) {
         return invalid("the variable type " + hex(file.substr(kTypeOffset, 1)) +
@@ -94,7 +94,7 @@ StringCheckResult checkStringFile(std::string_view head, std::uint64_t fileSize)
                        " at offset 57, " + std::to_string(repeated) + " at offset " +
                        std::to_string(repeatedDataLengthOffset(n)));
     }
-    const std::size_t entrySize = 2 + header + 2 + dataLength;
+    const std::size_t entrySize = sectionLengthOf(header, dataLength);
     if (entrySize != section) {
         return invalid("the data section of " + std::to_string(section) +
                        " bytes does not hold exactly one variable entry (" +
@@ -105,18 +105,14 @@ StringCheckResult checkStringFile(std::string_view head, std::uint64_t fileSize)
                        " leaves no room for the string length");
     }
     const std::size_t stringLength = wordAt(file, stringLengthOffset(n));
-    if (stringLength + 2 != dataLength) {
+    if (dataLengthOfString(stringLength) != dataLength) {
         return invalid("the string length " + std::to_string(stringLength) +
                        " is not two less than the data length " + std::to_string(dataLength));
     }
-    std::uint32_t sum = 0;
-    for (const char c : file.substr(kSectionOffset, section)) {
-        sum += static_cast<std::uint8_t>(c);
-    }
-    const std::size_t stored = wordAt(file, kSectionOffset + section);
-    if (stored != (sum & 0xFFFF)) {
-        return invalid("the checksum is " + hex16(stored) + ", the bytes add up to " +
-                       hex16(sum & 0xFFFF));
+    const std::size_t sum = checksum(file.substr(kSectionOffset, section));
+    const std::size_t stored = wordAt(file, checksumOffsetAfter(section));
+    if (stored != sum) {
+        return invalid("the checksum is " + hex16(stored) + ", the bytes add up to " + hex16(sum));
     }
 
     StringCheckResult result;

@@ -4,6 +4,29 @@ namespace vellum {
 
 using namespace stringfile;
 
+namespace stringfile {
+
+std::uint16_t checksum(std::string_view section) {
+    std::uint32_t sum = 0;
+    for (const char byte : section) {
+        sum += static_cast<unsigned char>(byte);
+    }
+    return static_cast<std::uint16_t>(sum % 65536);
+}
+
+std::string littleEndian16(std::uint16_t value) {
+    return {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};
+}
+
+std::uint16_t readLittleEndian16(std::string_view bytes) {
+    const auto byte = [bytes](std::size_t i) {
+        return i < bytes.size() ? static_cast<unsigned char>(bytes[i]) : 0u;
+    };
+    return static_cast<std::uint16_t>(byte(0) | (byte(1) << 8));
+}
+
+} // namespace stringfile
+
 Bytes toLfLineEnds(std::string_view text) {
     Bytes out;
     out.reserve(text.size());

@@ -56,29 +56,63 @@ inline constexpr std::uint8_t kScrolletMarker = 0xEF;
 inline constexpr std::string_view kStringEnd{"\x00\x00", 2};
 
 inline constexpr std::size_t kMaxFileSize = 32767;
-inline constexpr std::size_t kMaxNameLength = 255; // one length byte
+inline constexpr std::size_t kMaxStoredNameLength = 255; // one length byte
 // Bytes of a file besides the name and Data.
 inline constexpr std::size_t kFixedBytes = 69;
 inline constexpr std::size_t kMaxNamePlusData = kMaxFileSize - kFixedBytes; // 32,698
 
+// The length fields. The entry header is the data length, the type, the name
+// length and the name; the variable data is the string length, Data and 00 00.
+constexpr std::size_t entryHeaderLength(std::size_t n) {
+    return n + 4;
+}
+constexpr std::size_t dataLengthOfString(std::size_t stringLength) {
+    return stringLength + 2;
+}
+constexpr std::size_t stringLength(std::size_t L) {
+    return L + 2;
+}
+constexpr std::size_t dataLength(std::size_t L) {
+    return dataLengthOfString(stringLength(L));
+}
+// The data section: each of the two parts behind its own 16-bit length field.
+constexpr std::size_t sectionLengthOf(std::size_t headerLength, std::size_t dataLength) {
+    return 2 + headerLength + 2 + dataLength;
+}
+constexpr std::size_t sectionLength(std::size_t n, std::size_t L) {
+    return sectionLengthOf(entryHeaderLength(n), dataLength(L));
+}
+
 constexpr std::size_t repeatedDataLengthOffset(std::size_t n) {
-    return 61 + n;
+    return kNameOffset + n;
 }
 constexpr std::size_t stringLengthOffset(std::size_t n) {
-    return 63 + n;
+    return repeatedDataLengthOffset(n) + 2;
 }
 constexpr std::size_t dataOffset(std::size_t n) {
-    return 65 + n;
+    return stringLengthOffset(n) + 2;
 }
 constexpr std::size_t markerOffset(std::size_t n) {
-    return 66 + n;
+    return dataOffset(n) + 1;
+}
+// The checksum follows the data section, which it covers.
+constexpr std::size_t checksumOffsetAfter(std::size_t section) {
+    return kSectionOffset + section;
 }
 constexpr std::size_t checksumOffset(std::size_t n, std::size_t L) {
-    return 67 + n + L;
+    return checksumOffsetAfter(sectionLength(n, L));
 }
 constexpr std::size_t fileSize(std::size_t n, std::size_t L) {
-    return kFixedBytes + n + L;
+    return checksumOffset(n, L) + 2;
 }
+static_assert(fileSize(0, 0) == kFixedBytes);
+
+// The checksum of a data section: the sum of its bytes, modulo 65536.
+std::uint16_t checksum(std::string_view section);
+
+// 16-bit little-endian fields. A missing byte reads as zero.
+std::string littleEndian16(std::uint16_t value);
+std::uint16_t readLittleEndian16(std::string_view bytes);
 
 } // namespace stringfile
 

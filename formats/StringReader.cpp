@@ -50,8 +50,7 @@ StringDecode decodeStringFile(std::string_view file) {
     }
     // The length word is signed; below 2 it does not even cover 00 EF.
     const auto length = static_cast<std::int16_t>(
-        static_cast<std::uint16_t>(byteAt(file, stringfile::stringLengthOffset(n)) |
-                                   (byteAt(file, stringfile::stringLengthOffset(n) + 1) << 8)));
+        stringfile::readLittleEndian16(bytesAt(file, stringfile::stringLengthOffset(n), 2)));
     if (length < 2) {
         return failed("string length " + std::to_string(length) + " is below 2");
     }

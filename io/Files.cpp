@@ -139,16 +139,6 @@ std::string pathToUtf8(const fs::path& path) {
     return std::string(text.begin(), text.end());
 }
 
-std::string fileNameOf(std::string_view pathUtf8) {
-#ifdef _WIN32
-    // Drive letters and both separators: the library knows them best.
-    return pathToUtf8(pathFromUtf8(pathUtf8).filename());
-#else
-    const std::size_t slash = pathUtf8.rfind('/');
-    return std::string(slash == std::string_view::npos ? pathUtf8 : pathUtf8.substr(slash + 1));
-#endif
-}
-
 Result<std::string> followLinks(std::string_view pathUtf8) {
     Result<fs::path> resolved = platform::resolveLink(pathFromUtf8(pathUtf8));
     if (!resolved.ok()) {
@@ -160,6 +150,12 @@ Result<std::string> followLinks(std::string_view pathUtf8) {
 bool sameFile(std::string_view aUtf8, std::string_view bUtf8) {
     std::error_code error;
     return fs::equivalent(pathFromUtf8(aUtf8), pathFromUtf8(bUtf8), error) && !error;
+}
+
+fs::path resolvedPath(const fs::path& path) {
+    std::error_code error;
+    fs::path resolved = fs::weakly_canonical(path, error);
+    return error ? fs::absolute(path, error).lexically_normal() : resolved;
 }
 
 bool isMissing(const Failure& failure) {

@@ -45,6 +45,10 @@ Result<std::string> followLinks(std::string_view pathUtf8);
 // Whether both paths name one existing file, through links or not.
 bool sameFile(std::string_view aUtf8, std::string_view bUtf8);
 
+// The path with its links and ".." resolved as far as it exists, made
+// absolute; where the system cannot say, only made absolute and normal.
+std::filesystem::path resolvedPath(const std::filesystem::path& path);
+
 // Whether a failure means that the path names nothing.
 bool isMissing(const Failure& failure);
 

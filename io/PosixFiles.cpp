@@ -1,6 +1,7 @@
 // The file primitives on POSIX systems (Linux first: extended attributes and
 // syncfs are Linux calls).
 
+#include "io/Files.h"
 #include "io/Platform.h"
 
 #include <atomic>
@@ -390,3 +391,12 @@ void ignoreFileSizeSignal() {
 }
 
 } // namespace vellum::io::platform
+
+namespace vellum::io {
+
+std::string fileNameOf(std::string_view pathUtf8) {
+    const std::size_t slash = pathUtf8.rfind('/');
+    return std::string(slash == std::string_view::npos ? pathUtf8 : pathUtf8.substr(slash + 1));
+}
+
+} // namespace vellum::io

@@ -4,8 +4,8 @@
 // keeps the replaced file's attributes and ACLs (ReplaceFileW). Failures carry
 // the errno value closest to the Windows code, so that their texts come from
 // std::generic_category() as on every other platform.
-#ifdef _WIN32
 
+#include "io/Files.h"
 #include "io/Platform.h"
 
 #include <windows.h>
@@ -450,4 +450,11 @@ void ignoreFileSizeSignal() {
 
 } // namespace vellum::io::platform
 
-#endif
+namespace vellum::io {
+
+std::string fileNameOf(std::string_view pathUtf8) {
+    // Drive letters and both separators: the library knows them best.
+    return pathToUtf8(pathFromUtf8(pathUtf8).filename());
+}
+
+} // namespace vellum::io

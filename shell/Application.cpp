@@ -1,11 +1,11 @@
 #include "Application.h"
 
 #include "CommandLine.h"
-#include "EmbeddedIcons.h"
-#include "Platform.h"
+#include "QtDesktop.h"
 #include "Startup.h"
 #include "commands/Clocks.h"
 #include "commands/Editor.h"
+#include "desktop/EmbeddedIcons.h"
 #include "io/ByteFiles.h"
 #include "ui/Fonts.h"
 #include "ui/Icon.h"
@@ -20,13 +20,13 @@ namespace {
 
 // The desktop half of the association, where the desktop follows the
 // freedesktop rules; Windows has the registry entries alone.
-void associateDesktop([[maybe_unused]] const ProgramLocation& program,
-                      [[maybe_unused]] const AssociationEntries& entries) {
-#if !defined(_WIN32) && !defined(__APPLE__)
+void associateDesktop(const ProgramLocation& program, const AssociationEntries& entries) {
+    if (desktopIntegration() != DesktopIntegration::Freedesktop) {
+        return;
+    }
     if (const auto folders = XdgFolders::fromEnvironment()) {
         associateWithDesktop(program, entries, *folders, embeddedIcons(), systemToolRunner());
     }
-#endif
 }
 
 } // namespace

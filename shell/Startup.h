@@ -10,7 +10,7 @@
 // Everything it touches comes in through StartupSteps, so a test can run the
 // whole sequence without a window, a registry or a desktop.
 
-#include "Association.h"
+#include "desktop/Association.h"
 #include "commands/Services.h"
 #include "core/Charset.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 // The window's icon, built into the program from data/icons. (The desktop's
-// icon files come from shell/EmbeddedIcons.h.)
+// icon files come from desktop/EmbeddedIcons.h.)
 
 #include <QIcon>
 

@@ -3,9 +3,9 @@
 #include "cli/Commands.h"
 #include "formats/StringFile.h"
 
-#include "tests/formats/Tifiles.h"
 #include "tests/support/Environment.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/Tifiles.h"
 
 #include <gtest/gtest.h>
 

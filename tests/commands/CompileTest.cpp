@@ -6,9 +6,9 @@
 #include "io/ByteFiles.h"
 #include "tests/support/FailingFiles.h"
 
-#include "tests/formats/Tifiles.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/Scripted.h"
+#include "tests/support/Tifiles.h"
 
 #include <gtest/gtest.h>
 

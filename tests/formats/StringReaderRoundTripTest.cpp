@@ -4,8 +4,8 @@
 
 #include "formats/StringReader.h"
 
-#include "Tifiles.h"
 #include "tests/support/EditorFixture.h"
+#include "tests/support/Tifiles.h"
 
 #include <gtest/gtest.h>
 

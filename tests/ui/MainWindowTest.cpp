@@ -3,7 +3,6 @@
 #include "tests/support/ScriptedWindow.h"
 #include "tests/support/StringFiles.h"
 
-#include "cli/Commands.h"
 #include "commands/Messages.h"
 #include "ui/CharMap.h"
 #include "ui/Controls.h"
@@ -21,7 +20,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <sstream>
 
 using namespace vellum;
 using namespace vellum::ui;
@@ -300,38 +298,6 @@ class MainWindowTest : public QObject {
         QCOMPARE(file.substr(65 + 8, 7), std::string("\x00\xef"
                                                      "AB\nC\x00",
                                                      7));
-    }
-
-    void compilingAUtf8FileGivesWhatTypingAndPastingGive() {
-        const QString chars = QString::fromUtf8("θπ→≠≤≥√Σ€\n");
-        ScratchFolder dir;
-        writeBytes(dir / "untitled.txt", chars.toStdString());
-        std::ostringstream out, err;
-        QCOMPARE(cli::compile({dir / "untitled.txt"}, {out, err}), 0);
-        QVERIFY(err.str().ends_with(messages::replacedCharacters(1) + "\n"));
-        const std::string fromFile = readBytes(dir / "untitled.85s").substr(53);
-        for (const bool typed : {true, false}) {
-            Fixture f;
-            f.showActive();
-            f.window.txtMain()->setFocus();
-            if (typed) {
-                for (const QChar ch : chars.chopped(1)) {
-                    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
-                    QApplication::sendEvent(f.window.txtMain(), &press);
-                }
-                QTest::keyClick(f.window.txtMain(), Qt::Key_Return);
-            } else {
-                QApplication::clipboard()->setText(chars);
-                f.window.txtMain()->paste();
-                QVERIFY(f.window.lblNote()->isVisible());
-                QCOMPARE(f.window.lblNote()->text().toStdString(), messages::replacedCharacters(1));
-            }
-            f.dlgString.choose(dir / "window.85s");
-            QTest::mouseClick(f.window.cmdString(), Qt::LeftButton);
-            QCOMPARE(readBytes(dir / "window.85s").substr(53), fromFile);
-            QTest::keyClicks(f.window.txtMain(), "x"); // the next change hides a note
-            QVERIFY(!f.window.lblNote()->isVisible());
-        }
     }
 
     void textChangesRunTheChangeHandler() {

@@ -1,4 +1,4 @@
-#include "shell/DesktopAssociation.h"
+#include "desktop/DesktopAssociation.h"
 #include "tests/support/ScratchFolder.h"
 
 #include <gmock/gmock.h>

@@ -8,7 +8,8 @@ namespace vellum {
 
 // Finds the program on PATH and runs it with its output on standard error, waiting
 // at most ten seconds; a program still running then is killed. Where there
-// are no such helpers (Windows), every run fails.
+// are no such helpers (Windows), every run fails. PosixToolRunner.cpp,
+// Win32ToolRunner.cpp.
 ToolRunner processToolRunner();
 
 } // namespace vellum

@@ -1,6 +1,7 @@
-#include "Files.h"
 #include "Registry.h"
 #include "TextEscape.h"
+#include "io/Files.h"
+#include "io/UserFiles.h"
 
 #include <array>
 #include <utility>
@@ -282,7 +283,7 @@ std::string_view registryRootName(RegistryRoot root) {
 }
 
 std::optional<std::filesystem::path> RegistryStore::defaultFile() {
-    const auto dataHome = userFolder("XDG_DATA_HOME", ".local/share");
+    const auto dataHome = io::userFolder("XDG_DATA_HOME", ".local/share");
     if (dataHome.empty()) {
         return std::nullopt;
     }
@@ -296,12 +297,13 @@ bool RegistryStore::SaveRegString(RegistryRoot root, std::string_view keyPath,
     if (!levels || rootName.empty() || valueName.size() > kMaxValueNameLength) {
         return false;
     }
-    const FileContent current = readWholeFile(file_);
-    if (current.status == FileContent::Status::Failed) {
+    const Result<std::string> current = io::readUserFile(file_);
+    if (!current.ok() && !io::isMissing(current.failure())) {
         return false;
     }
+    const std::string_view bytes = current.ok() ? std::string_view(current.value()) : "";
     // A new store starts with a word on what it is.
-    auto store = parse(current.bytes.empty() ? kHeader : std::string_view(current.bytes));
+    auto store = parse(bytes.empty() ? kHeader : bytes);
     if (!store) {
         return false; // not ours to overwrite
     }
@@ -326,33 +328,10 @@ bool RegistryStore::SaveRegString(RegistryRoot root, std::string_view keyPath,
         key->values.push_back(Value{{}, std::string(valueName), data});
     }
     const std::string text = serialize(*store);
-    if (current.status == FileContent::Status::Read && current.bytes == text) {
+    if (current.ok() && current.value() == text) {
         return true;
     }
-    return writeFileAtomically(file_, text);
+    return io::writeUserFile(file_, text).ok();
 }
-
-#ifndef _WIN32
-namespace {
-
-// Where there is no place for a store, every write fails, as it would in a
-// registry the user may not write to.
-class NoRegistry final : public Registry {
-  public:
-    bool SaveRegString(RegistryRoot, std::string_view, std::string_view,
-                       std::string_view) override {
-        return false;
-    }
-};
-
-} // namespace
-
-std::unique_ptr<Registry> platformRegistry() {
-    if (const auto file = RegistryStore::defaultFile()) {
-        return std::make_unique<RegistryStore>(*file);
-    }
-    return std::make_unique<NoRegistry>();
-}
-#endif
 
 } // namespace vellum

@@ -1,6 +1,6 @@
-#include "Platform.h"
+#include "QtDesktop.h"
 
-#include "ProgramPath.h"
+#include "desktop/ProgramPath.h"
 
 #include <QCoreApplication>
 #include <QProcess>

@@ -1,5 +1,5 @@
-#include "shell/Association.h"
-#include "shell/Registry.h"
+#include "desktop/Association.h"
+#include "desktop/Registry.h"
 #include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>

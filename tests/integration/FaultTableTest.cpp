@@ -8,7 +8,7 @@
 #include "formats/StringFile.h"
 #include "formats/TextDocument.h"
 #include "io/ByteFiles.h"
-#include "shell/Files.h"
+#include "io/UserFiles.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/Scripted.h"
@@ -119,7 +119,7 @@ bool cliDecompile(const std::string& target, const std::string& input85s) {
 }
 
 bool desktopFile(const std::string& target, const std::string&) {
-    return updateFile(target, "[Desktop Entry]\nName=a new entry\n") == WriteOutcome::Failed;
+    return !io::updateUserFile(target, "[Desktop Entry]\nName=a new entry\n").ok();
 }
 
 } // namespace

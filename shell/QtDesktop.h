@@ -2,7 +2,7 @@
 // What start-up takes from Qt and the running system: where the program is
 // and a way to run the desktop's helper programs.
 
-#include "DesktopAssociation.h"
+#include "desktop/DesktopAssociation.h"
 
 namespace vellum {
 

@@ -1,7 +1,7 @@
 #pragma once
 // Where a program lives and what it was started with, without a toolkit: for
 // vellum-cli, which registers the editor from outside it, and for the editor
-// itself (shell/Platform.h).
+// itself (shell/QtDesktop.h).
 
 #include "Association.h"
 
@@ -11,12 +11,12 @@
 
 namespace vellum {
 
-// The file name of the editor's executable, beside vellum-cli once installed.
-#ifdef _WIN32
-inline constexpr std::string_view kEditorFileName = "vellum.exe";
-#else
-inline constexpr std::string_view kEditorFileName = "vellum";
-#endif
+// What differs between platforms is in PosixProgramPath.cpp and
+// Win32ProgramPath.cpp.
+
+// The file name of the editor's executable, beside vellum-cli once installed
+// ("vellum", on Windows "vellum.exe").
+std::string_view editorFileName();
 
 // The running executable's full path, UTF-8 (GetModuleFileNameW on Windows,
 // /proc/self/exe elsewhere); empty when the system cannot say.

@@ -58,11 +58,23 @@ class RegistryStore final : public Registry {
     std::filesystem::path file_;
 };
 
+// What differs between platforms is in Win32Registry.cpp and PosixRegistry.cpp.
+//
 // The registry of this platform: the system registry on Windows (where the
 // classes root's keys are written to the user's part of it,
 // HKEY_CURRENT_USER\Software\Classes), elsewhere a
 // RegistryStore at its default place (or one that refuses every write when
 // there is no place for it).
 std::unique_ptr<Registry> platformRegistry();
+
+// Where this platform's registry puts the keys of the classes root, as a
+// failure names them ("HKEY_CURRENT_USER\\Software\\Classes\\" on Windows).
+std::string_view classesRootLocation();
+
+// What tells the desktop about the association besides the registry entries:
+// nothing on Windows (and macOS), the freedesktop files (DesktopAssociation.h)
+// elsewhere. The editor and "vellum-cli register" both ask this.
+enum class DesktopIntegration { RegistryOnly, Freedesktop };
+DesktopIntegration desktopIntegration();
 
 } // namespace vellum

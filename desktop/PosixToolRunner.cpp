@@ -1,27 +1,15 @@
 #include "ToolRunner.h"
 
-#ifndef _WIN32
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
-#endif
 
-#ifndef _WIN32
 extern char** environ;
-#endif
 
 namespace vellum {
-
-#ifdef _WIN32
-
-ToolRunner processToolRunner() {
-    return [](const std::string&, const std::vector<std::string>&) { return false; };
-}
-
-#else
 
 namespace {
 
@@ -73,7 +61,5 @@ ToolRunner processToolRunner() {
         return spawned == 0 && waitWithLimit(child) == 0;
     };
 }
-
-#endif
 
 } // namespace vellum

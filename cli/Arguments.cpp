@@ -1,42 +1,16 @@
-#include "Commands.h"
+// What the subcommands share at their edges: reading their arguments and
+// reporting on the error stream.
 
-#include "io/Files.h"
+#include "Commands.h"
 
 #include <algorithm>
 #include <ostream>
 
 namespace vellum::cli {
 
-namespace {
-
-FileChoice choose(const std::string& path) {
-    return {path, io::fileNameOf(path)};
-}
-
-} // namespace
-
 std::string outputIsTheInput(const std::string& output) {
     return "the output " + output + " is the input itself; nothing written";
 }
-
-FileChoice FixedFileDialog::showOpen(const DialogSettings& /*settings*/) {
-    return choose(path_);
-}
-FileChoice FixedFileDialog::showSave(const DialogSettings& /*settings*/) {
-    return choose(path_);
-}
-
-Answer UnattendedBoxes::askYesNoCancel(const std::string&, const std::string&) {
-    return Answer::Cancel;
-}
-
-bool UnattendedBoxes::askYesNoCritical(const std::string&, const std::string&) {
-    return false;
-}
-
-void UnattendedBoxes::showError(const std::string&, const std::string&) {}
-
-void UnattendedBoxes::showWarning(const std::string&, const std::string&) {}
 
 std::optional<Arguments> parseArguments(const Args& args, const std::string& command,
                                         std::initializer_list<ValueOption> options, Io io,

@@ -1,11 +1,11 @@
 #include "DesktopAssociation.h"
 
-#include "Files.h"
 #include "TextEscape.h"
 #include "core/Utf8.h"
+#include "io/Files.h"
+#include "io/UserFiles.h"
 
 #include <iostream>
-#include <system_error>
 
 namespace vellum {
 
@@ -37,22 +37,11 @@ std::string execLine(const ProgramLocation& program) {
     return execArgument(program.path()) + " %f";
 }
 
-// True when the file made from source is missing or older than source.
-bool outdated(const fs::path& made, const fs::path& source) {
-    std::error_code ec;
-    const auto madeTime = fs::last_write_time(made, ec);
-    if (ec) {
-        return true;
-    }
-    const auto sourceTime = fs::last_write_time(source, ec);
-    return !ec && madeTime < sourceTime;
-}
-
 } // namespace
 
 std::optional<XdgFolders> XdgFolders::fromEnvironment() {
-    XdgFolders folders{userFolder("XDG_DATA_HOME", ".local/share"),
-                       userFolder("XDG_CONFIG_HOME", ".config")};
+    XdgFolders folders{io::userFolder("XDG_DATA_HOME", ".local/share"),
+                       io::userFolder("XDG_CONFIG_HOME", ".config")};
     if (folders.dataHome.empty() || folders.configHome.empty()) {
         return std::nullopt;
     }
@@ -202,18 +191,14 @@ DesktopAssociationReport associateWithDesktop(const ProgramLocation& program,
                                               const ToolRunner& run) {
     DesktopAssociationReport report;
     const auto update = [&report](const fs::path& file, std::string_view content) {
-        switch (updateFile(file, content)) {
-        case WriteOutcome::Written:
-            ++report.filesWritten;
-            return true;
-        case WriteOutcome::Unchanged:
-            return true;
-        case WriteOutcome::Failed:
+        const Result<bool> written = io::updateUserFile(file, content);
+        if (!written.ok()) {
             ++report.failures;
             report.failedFiles.push_back(file);
             return false;
         }
-        return false;
+        report.filesWritten += written.value() ? 1 : 0;
+        return true;
     };
 
     const fs::path mimeFolder = folders.dataHome / "mime";
@@ -256,9 +241,9 @@ DesktopAssociationReport associateWithDesktop(const ProgramLocation& program,
     // the entry it names exists.
     if (desktopInPlace) {
         const fs::path mimeapps = folders.configHome / "mimeapps.list";
-        const FileContent current = readWholeFile(mimeapps);
-        if (current.status != FileContent::Status::Failed) {
-            update(mimeapps, withDefaultApplication(current.bytes));
+        const Result<std::string> current = io::readUserFile(mimeapps);
+        if (current.ok() || io::isMissing(current.failure())) {
+            update(mimeapps, withDefaultApplication(current.ok() ? current.value() : ""));
         } else {
             ++report.failures;
             report.failedFiles.push_back(mimeapps);
@@ -266,10 +251,10 @@ DesktopAssociationReport associateWithDesktop(const ProgramLocation& program,
     }
 
     if (run) {
-        if (mimeInPlace && outdated(mimeFolder / "mime.cache", mimeFile)) {
+        if (mimeInPlace && io::isOutdated(mimeFolder / "mime.cache", mimeFile)) {
             report.mimeDatabaseRebuilt = run("update-mime-database", {mimeFolder.string()});
         }
-        if (desktopInPlace && outdated(applications / "mimeinfo.cache", desktopFile)) {
+        if (desktopInPlace && io::isOutdated(applications / "mimeinfo.cache", desktopFile)) {
             report.desktopDatabaseRebuilt = run("update-desktop-database", {applications.string()});
         }
     }

@@ -1,9 +1,10 @@
 // The system registry on Windows: SaveRegString as the three registry calls,
 // through the wide functions, so that a folder named with "é" or "θ" reaches
 // the registry as it is instead of through the ANSI code page.
-#ifdef _WIN32
 
 #include "Registry.h"
+
+#include "io/WideText.h"
 
 #include <windows.h>
 
@@ -36,27 +37,14 @@ RootKey rootKey(RegistryRoot root) {
     return {nullptr, L""};
 }
 
-// Our texts are UTF-8; the registry's are UTF-16.
-std::wstring toWide(std::string_view utf8) {
-    if (utf8.empty()) {
-        return {};
-    }
-    const int length =
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
-                        length);
-    return wide;
-}
-
 class Win32Registry final : public Registry {
   public:
     bool SaveRegString(RegistryRoot root, std::string_view keyPath, std::string_view valueName,
                        std::string_view value) override {
         const RootKey rootKeyOf = rootKey(root);
-        const std::wstring path = rootKeyOf.prefix + toWide(keyPath);
-        const std::wstring name = toWide(valueName);
-        const std::wstring data = value.empty() ? std::wstring(L" ") : toWide(value);
+        const std::wstring path = rootKeyOf.prefix + io::utf8ToWide(keyPath);
+        const std::wstring name = io::utf8ToWide(valueName);
+        const std::wstring data = value.empty() ? std::wstring(L" ") : io::utf8ToWide(value);
 
         wchar_t keyClass[] = L"1";
         SECURITY_ATTRIBUTES security{};
@@ -85,6 +73,13 @@ std::unique_ptr<Registry> platformRegistry() {
     return std::make_unique<Win32Registry>();
 }
 
-} // namespace vellum
+std::string_view classesRootLocation() {
+    return "HKEY_CURRENT_USER\\Software\\Classes\\";
+}
 
-#endif
+// The registry entries are the whole of the association.
+DesktopIntegration desktopIntegration() {
+    return DesktopIntegration::RegistryOnly;
+}
+
+} // namespace vellum
