@@ -41,9 +41,9 @@ CommandOutcome Editor::cmdString_Click() {
     }
     // Said once, before the dialog: the writer would only fail step by step.
     if (textTooLongForString()) {
-        return fail(
-            Failure{EFBIG, messages::tooLongForString(stringDataSize(), largestStringData())},
-            messages::tooLongForString(stringDataSize(), largestStringData()));
+        const std::string message =
+            messages::tooLongForString(stringDataSize(), largestStringData());
+        return fail(Failure{EFBIG, message}, message);
     }
     std::string path;
     Bytes data;

@@ -292,14 +292,18 @@ void MainWindow::captionsChanged() {
 
 void MainWindow::showSizeLimit() {
     const bool tooLong = editor_ != nullptr && editor_->textTooLongForString();
+    const QString tip =
+        tooLong ? QString::fromStdString(messages::dataSizeOverLimit(editor_->largestStringData()))
+                : QString();
+    if (tip == lblSize_->toolTip()) {
+        return; // as it was: runs at every keystroke, so nothing is set again
+    }
     QPalette look = palette();
     if (tooLong) {
         look.setColor(QPalette::WindowText, errorColour(look));
     }
     lblSize_->setPalette(look);
-    lblSize_->setToolTip(
-        tooLong ? QString::fromStdString(messages::dataSizeOverLimit(editor_->largestStringData()))
-                : QString());
+    lblSize_->setToolTip(tip);
 }
 
 } // namespace vellum::ui
