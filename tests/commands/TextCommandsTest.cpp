@@ -350,21 +350,46 @@ TEST_F(TextCommandTest, SaveAsksBeforeReplacingWhatItShouldNot) {
     }
 }
 
-TEST_F(TextCommandTest, SaveOverWhatTookTheFilesPlaceAsksThenSaysWhy) {
+// A folder, FIFO or link in the file's place is a change like any other: No
+// leaves it alone; Yes over a folder says why nothing was written.
+TEST_F(TextCommandTest, SaveOverWhatTookTheFilesPlaceAsksFirst) {
     namespace fs = std::filesystem;
     const std::string path = folder / "a.txt";
-    writeBytes(path, "old\r\n");
-    ASSERT_TRUE(isDone(editor.LoadText(path, "a")));
-    doc.HasPath = true;
-    type("new");
-    fs::remove(path);
-    fs::create_directory(path);
-    boxes.answerYes(1);
-    EXPECT_FALSE(editor.cmdSave_Click().ok());
-    EXPECT_EQ(boxes.yesNo.size(), 1u);
-    ASSERT_EQ(boxes.errors.size(), 1u);
-    EXPECT_TRUE(fs::is_directory(path));
-    EXPECT_FALSE(doc.IsSaved);
+    const std::pair<const char*, std::function<void()>> replacements[] = {
+        {"folder", [&] { fs::create_directory(path); }},
+#ifndef _WIN32
+        {"FIFO", [&] { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); }},
+        {"link",
+         [&] {
+             writeBytes(folder / "other.txt", "other\r\n");
+             fs::create_symlink(folder / "other.txt", path);
+         }},
+#endif
+    };
+    for (const auto& [what, replace] : replacements) {
+        SCOPED_TRACE(what);
+        writeBytes(path, "old\r\n");
+        ASSERT_TRUE(isDone(editor.LoadText(path, "a")));
+        doc.HasPath = true;
+        type("new");
+        fs::remove(path);
+        replace();
+        const fs::file_status before = fs::symlink_status(path);
+        boxes = {};
+        const CommandOutcome outcome = editor.cmdSave_Click();
+        ASSERT_TRUE(outcome.ok());
+        EXPECT_EQ(outcome.value(), Completion::Cancelled);
+        EXPECT_EQ(boxes.yesNo.size(), 1u);
+        EXPECT_EQ(fs::symlink_status(path).type(), before.type());
+        EXPECT_FALSE(doc.IsSaved);
+        if (fs::is_directory(path)) {
+            boxes.answerYes(1);
+            EXPECT_FALSE(editor.cmdSave_Click().ok());
+            EXPECT_EQ(boxes.errors.size(), 1u);
+        }
+        fs::remove(path);
+    }
+    EXPECT_EQ(readBytes(folder / "other.txt"), "other\r\n");
 }
 
 // A lossy load is never lost through the unsaved-changes prompt either: No
