@@ -63,6 +63,7 @@ class UnattendedBoxes final : public MessageBoxes {
   public:
     Answer askYesNoCancel(const std::string& message, const std::string& title) override;
     bool askYesNoCritical(const std::string& message, const std::string& title) override;
+    bool askYesNo(const std::string& message, const std::string& title) override;
     void showError(const std::string& message, const std::string& title) override;
     // A warning is no failure; the subcommands print what it says from the
     // command's outcome.

@@ -29,6 +29,10 @@ bool UnattendedBoxes::askYesNoCritical(const std::string&, const std::string&) {
     return false;
 }
 
+bool UnattendedBoxes::askYesNo(const std::string&, const std::string&) {
+    return false;
+}
+
 void UnattendedBoxes::showError(const std::string&, const std::string&) {}
 
 void UnattendedBoxes::showWarning(const std::string&, const std::string&) {}

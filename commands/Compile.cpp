@@ -20,9 +20,30 @@ CommandOutcome Editor::SaveStr(const std::string& FName, const Bytes& Data) {
                            doc_.VarName, Data);
 }
 
+std::size_t Editor::stringDataSize() const {
+    // Data is the lead-in and the text with each CR LF as one LF: a byte per
+    // character the text box counts.
+    return stringfile::kLeadIn.size() + doc_.textBox().characterCount();
+}
+
+std::size_t Editor::largestStringData() const {
+    const std::size_t n = doc_.VarName.size();
+    return n < stringfile::kMaxNamePlusData ? stringfile::kMaxNamePlusData - n : 0;
+}
+
+bool Editor::textTooLongForString() const {
+    return stringDataSize() > largestStringData();
+}
+
 CommandOutcome Editor::cmdString_Click() {
     if (services_.dlgString == nullptr) {
         return Completion::Cancelled;
+    }
+    // Said once, before the dialog: the writer would only fail step by step.
+    if (textTooLongForString()) {
+        const std::string message =
+            messages::tooLongForString(stringDataSize(), largestStringData());
+        return fail(Failure{EFBIG, message}, message);
     }
     std::string path;
     Bytes data;

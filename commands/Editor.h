@@ -12,6 +12,7 @@
 
 #include "commands/Services.h"
 #include "core/Document.h"
+#include "io/Files.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -61,6 +62,10 @@ class Editor {
                                  std::optional<TextEncoding> encoding = std::nullopt);
     // The characters the last successful LoadText turned into "?".
     std::size_t replacedByLastLoad() const { return replacedByLastLoad_; }
+    // The characters of the file the document stands for that a Save over it
+    // would lose: those its load folded or turned into "?", until the text
+    // has been saved over it (or elsewhere).
+    std::size_t charactersLostBySave() const { return origin_ ? origin_->changedByLoad : 0; }
     CommandOutcome LoadString(const std::string& path, const Bytes& title);
     // The same for a string file already read.
     CommandOutcome LoadStringBytes(std::string_view bytes, const Bytes& title);
@@ -68,6 +73,13 @@ class Editor {
     // The string-file writer: a failing step asks whether to go on; the
     // outcome carries the first failure, if any.
     CommandOutcome SaveStr(const std::string& FName, const Bytes& Data);
+
+    // The size of the string data a compile would write (the "Data Size" the
+    // window shows), and whether it is more than a string file takes beside
+    // the variable name.
+    std::size_t stringDataSize() const;
+    bool textTooLongForString() const;
+    std::size_t largestStringData() const;
 
     // The largest text document LoadText takes, in bytes. The window sets
     // one so that a huge file cannot freeze it; without a window there is none.
@@ -86,6 +98,26 @@ class Editor {
     CommandOutcome saveText(bool alwaysAsk);
     // Shows the error box and returns the failure.
     Failure fail(Failure failure, const std::string& message);
+    // Before a save over target: when it is the file the document came from,
+    // asks whether to replace it if another program changed it since, and
+    // (askLosses: Save, not Save As, whose dialog has asked) whether to lose
+    // the characters its load changed. Done: write.
+    CommandOutcome confirmReplace(const std::string& target, bool askLosses);
+    // A Yes/No question; No (or no boxes at all) is false.
+    bool ask(const std::string& message);
+    // The file the document now stands for, as it stands now.
+    void rememberOrigin(const std::string& path, std::optional<io::FileStamp> stamp,
+                        std::size_t changedByLoad);
+
+    // The file the document was last loaded from or saved to: its path, its
+    // stamp then (none when it could not be taken) and the characters the
+    // load changed. None for a new document or one from a string file.
+    struct Origin {
+        std::string path;
+        std::optional<io::FileStamp> stamp;
+        std::size_t changedByLoad = 0;
+    };
+    std::optional<Origin> origin_;
 
     Document& doc_;
     EditorServices services_;

@@ -34,6 +34,7 @@ CommandOutcome Editor::LoadStringBytes(std::string_view bytes, const Bytes& titl
     // A string load always ends modified, even when the text did not change.
     doc_.IsSaved = false;
     doc_.RefreshStatus();
+    origin_.reset(); // it stands for no text file now
     return Completion::Done;
 }
 

@@ -41,6 +41,30 @@ std::string kilobytes(std::size_t bytes) {
 
 } // namespace
 
+std::string changedOnDisk(const std::string& path) {
+    return path + " was changed by another program after Vellum loaded it. Replace it with "
+                  "this text?";
+}
+
+std::string charactersLost(const std::string& path, std::size_t count) {
+    return "Saving replaces " + path + "; " +
+           (count == 1 ? std::string("1 character that the TI-85 has no code for")
+                       : withThousands(count) + " characters that the TI-85 has no code for") +
+           " will be lost from it. Save anyway?";
+}
+
+std::string tooLongForString(std::size_t dataSize, std::size_t largest) {
+    return "The text is too long for a TI-85 string: its data size is " + withThousands(dataSize) +
+           " bytes, and a string with this variable name takes at most " + withThousands(largest) +
+           ". Nothing was written.";
+}
+
+std::string dataSizeOverLimit(std::size_t largest) {
+    return "Too long for a TI-85 string: with this variable name a string takes a data size of "
+           "at most " +
+           withThousands(largest) + ".";
+}
+
 std::string pasteTooLarge(std::size_t size, std::size_t limit) {
     return tooLarge("The pasted text", size, limit);
 }

@@ -10,6 +10,18 @@
 
 namespace vellum::messages {
 
+// A save over a file another program changed since the editor loaded or
+// saved it, and one over a file whose load changed characters: the questions
+// (title kUnsavedTitle).
+std::string changedOnDisk(const std::string& path);
+std::string charactersLost(const std::string& path, std::size_t count);
+
+// A compile of a text too long for a string file: its data size and the
+// largest the name leaves room for.
+std::string tooLongForString(std::size_t dataSize, std::size_t largest);
+// The size readout's tip while the text is too long for a string file.
+std::string dataSizeOverLimit(std::size_t largest);
+
 // The title of the editor's error boxes.
 inline constexpr const char* kErrorTitle = "Error";
 

@@ -47,6 +47,9 @@ class MessageBoxes {
     virtual Answer askYesNoCancel(const std::string& message, const std::string& title) = 0;
     // Yes and No; critical icon. True for Yes.
     virtual bool askYesNoCritical(const std::string& message, const std::string& title) = 0;
+    // Yes and No; question icon; No is the default, and closing answers No.
+    // True for Yes.
+    virtual bool askYesNo(const std::string& message, const std::string& title) = 0;
     // A single OK button; error icon.
     virtual void showError(const std::string& message, const std::string& title) = 0;
     // A single OK button; warning icon. For news that is no failure.

@@ -37,6 +37,8 @@ CommandOutcome Editor::LoadText(const std::string& path, const Bytes& title,
     const std::uint64_t fileLimit = textSizeLimit_ >= kLargestTextFile / kUtf8BytesPerByte
                                         ? kLargestTextFile
                                         : textSizeLimit_ * kUtf8BytesPerByte + kUtf8BomBytes;
+    // Stamped before it is read: a change while it is read then shows at Save.
+    const Result<io::FileStamp> stamp = io::fileStamp(path);
     Result<std::string> read = io::readFile(path, fileLimit);
     if (!read.ok() && read.failure().number == EFBIG) {
         const Result<io::FileInfo> info = io::fileInfo(path);
@@ -48,7 +50,11 @@ CommandOutcome Editor::LoadText(const std::string& path, const Bytes& title,
     if (!read.ok()) {
         return fail(read.failure(), messages::cannotOpen(path, read.failure().text));
     }
-    return LoadTextBytes(read.value(), path, title, encoding);
+    CommandOutcome loaded = LoadTextBytes(read.value(), path, title, encoding);
+    if (isDone(loaded) && stamp.ok() && origin_) {
+        origin_->stamp = stamp.value();
+    }
+    return loaded;
 }
 
 CommandOutcome Editor::LoadTextBytes(std::string_view bytes, const std::string& path,
@@ -78,6 +84,7 @@ CommandOutcome Editor::LoadTextBytes(std::string_view bytes, const std::string& 
     doc_.IsSaved = true;
     doc_.RefreshStatus();
     replacedByLastLoad_ = content->replaced;
+    rememberOrigin(path, std::nullopt, content->replaced + content->folded);
     if (replacedByLastLoad_ > 0 && services_.boxes != nullptr) {
         services_.boxes->showWarning(messages::replacedCharacters(replacedByLastLoad_),
                                      messages::kReplacedTitle);
@@ -131,7 +138,11 @@ CommandOutcome Editor::saveText(bool alwaysAsk) {
         target = choice.path;
     }
 
-    const Result<void> saved = saveTextDocument(target, doc_.VarName, doc_.text(), doc_.Encoding);
+    if (CommandOutcome go = confirmReplace(target, !alwaysAsk); !isDone(go)) {
+        return go;
+    }
+    const Bytes text = doc_.text();
+    const Result<void> saved = saveTextDocument(target, doc_.VarName, text, doc_.Encoding);
     if (!saved.ok()) {
         // Nothing of the document changes: it still counts as unsaved and
         // stays bound to the file it was bound to.
@@ -145,8 +156,44 @@ CommandOutcome Editor::saveText(bool alwaysAsk) {
         }
     }
     doc_.DocPath = target;
+    // A document Save had to write as UTF-8 stays so (formats/TextDocument.h).
+    doc_.Encoding =
+        encodingForSave(documentFileBytes(doc_.VarName, text, isVellumPath(target)), doc_.Encoding);
+    const Result<io::FileStamp> stamp = io::fileStamp(target);
+    rememberOrigin(target, stamp.ok() ? std::optional(stamp.value()) : std::nullopt, 0);
     doc_.IsSaved = true;
     doc_.RefreshStatus();
+    return Completion::Done;
+}
+
+void Editor::rememberOrigin(const std::string& path, std::optional<io::FileStamp> stamp,
+                            std::size_t changedByLoad) {
+    origin_ = Origin{path, stamp, changedByLoad};
+}
+
+bool Editor::ask(const std::string& message) {
+    return services_.boxes != nullptr &&
+           services_.boxes->askYesNo(message, messages::kUnsavedTitle);
+}
+
+CommandOutcome Editor::confirmReplace(const std::string& target, bool askLosses) {
+    if (!origin_ || (target != origin_->path && !io::sameFile(target, origin_->path))) {
+        return Completion::Done; // another file: the dialog asked about replacing it
+    }
+    const Result<io::FileStamp> now = io::fileStamp(target);
+    if (now.ok() && now.value().kind == io::FileKind::Missing) {
+        return Completion::Done; // gone: nothing of it can be lost
+    }
+    // A stamp that cannot be taken now counts as a change: better asked once
+    // too often than a file lost.
+    const bool changed = origin_->stamp && (!now.ok() || now.value() != *origin_->stamp);
+    if (changed && !ask(messages::changedOnDisk(target))) {
+        return Completion::Cancelled;
+    }
+    if (askLosses && origin_->changedByLoad > 0 &&
+        !ask(messages::charactersLost(target, origin_->changedByLoad))) {
+        return Completion::Cancelled;
+    }
     return Completion::Done;
 }
 

@@ -32,6 +32,7 @@ CommandOutcome Editor::cmdNew_Click() {
         return go;
     }
     doc_.resetToNew();
+    origin_.reset();
     return Completion::Done;
 }
 

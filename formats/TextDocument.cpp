@@ -47,27 +47,55 @@ std::optional<TextDocumentContent> parseTextDocument(std::string_view bytes, boo
                                                      std::optional<TextEncoding> encoding) {
     TextDocumentContent content;
     content.encoding = detectEncoding(bytes, encoding);
-    // At most one CR LF more than the file holds: the last line's.
-    content.text.reserve(bytes.size() + kCrLf.size());
+    content.text.reserve(bytes.size());
     bool first = vellum;
+    bool firstText = true;
     const auto onLine = [&](std::string_view line) {
         if (first) {
             content.name = Bytes(line);
             first = false;
             return;
         }
+        // Line ends go between lines: the one after the last line (if the
+        // file has one) is the terminator Save writes.
+        if (!firstText) {
+            content.text += kCrLf;
+        }
+        firstText = false;
         content.text += line;
-        content.text += kCrLf;
     };
-    forEachDecodedLine(bytes, content.encoding, onLine, content.replaced);
+    forEachDecodedLine(bytes, content.encoding, onLine, content.replaced, content.folded);
     if (vellum && !content.name) {
         return std::nullopt;
     }
     return content;
 }
 
-std::string formatTextDocument(const Bytes& varName, const Bytes& text, bool vellum,
-                               TextEncoding encoding) {
+namespace {
+
+// A CR not followed by LF, or an LF not following a CR.
+bool hasLoneLineEnd(std::string_view bytes) {
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const bool pairedCr = i + 1 < bytes.size() && bytes[i + 1] == '\n';
+        const bool pairedLf = i > 0 && bytes[i - 1] == '\r';
+        if ((bytes[i] == '\r' && !pairedCr) || (bytes[i] == '\n' && !pairedLf)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+TextEncoding encodingForSave(std::string_view documentBytes, TextEncoding asked) {
+    if (asked == TextEncoding::Calculator &&
+        (hasLoneLineEnd(documentBytes) || isUtf8Text(documentBytes))) {
+        return TextEncoding::Utf8;
+    }
+    return asked;
+}
+
+Bytes documentFileBytes(const Bytes& varName, const Bytes& text, bool vellum) {
     Bytes out;
     out.reserve(varName.size() + text.size() + 2 * kCrLf.size());
     if (vellum) {
@@ -75,10 +103,14 @@ std::string formatTextDocument(const Bytes& varName, const Bytes& text, bool vel
         out += kCrLf;
     }
     out += text;
-    if (!text.ends_with(kCrLf)) {
-        out += kCrLf;
-    }
-    return encodeForFile(out, encoding);
+    out += kCrLf;
+    return out;
+}
+
+std::string formatTextDocument(const Bytes& varName, const Bytes& text, bool vellum,
+                               TextEncoding encoding) {
+    const Bytes out = documentFileBytes(varName, text, vellum);
+    return encodeForFile(out, encodingForSave(out, encoding));
 }
 
 Result<void> saveTextDocument(const std::string& path, const Bytes& varName, const Bytes& text,

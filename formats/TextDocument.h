@@ -33,10 +33,13 @@ std::vector<std::string_view> splitLines(std::string_view bytes);
 std::size_t longestLine(std::string_view text);
 
 struct TextDocumentContent {
-    std::optional<Bytes> name;                        // the first line, for a Vellum document
-    Bytes text;                                       // every (other) line followed by CR LF
+    std::optional<Bytes> name; // the first line, for a Vellum document
+    // Every (other) line, CR LF between them: the line end that closes the
+    // file is its terminator, not text.
+    Bytes text;
     TextEncoding encoding = TextEncoding::Calculator; // what the file was read as
     std::size_t replaced = 0; // characters that had no calculator byte and became "?"
+    std::size_t folded = 0;   // characters that became a calculator byte showing another one
 };
 
 // Reads the bytes of a document, in the encoding asked for or else the one
@@ -46,9 +49,18 @@ std::optional<TextDocumentContent>
 parseTextDocument(std::string_view bytes, bool vellum,
                   std::optional<TextEncoding> encoding = std::nullopt);
 
-// The bytes Save writes: the name line for a Vellum document, then the text,
-// then CR LF unless the text already ends with one (so that saving what was
-// loaded gives the file back unchanged); in the given encoding.
+// The encoding Save writes a document's file bytes in (the name line and the
+// text in calculator codes): the one asked for, except that a file of
+// calculator codes cannot hold a lone CR or LF (they end lines) nor bytes that
+// read as UTF-8, so such a document is written as UTF-8, which keeps them.
+TextEncoding encodingForSave(std::string_view documentBytes, TextEncoding asked);
+
+// The file bytes of a document in calculator codes: the name line for a
+// Vellum document, then the text, then the CR LF that ends the file.
+Bytes documentFileBytes(const Bytes& varName, const Bytes& text, bool vellum);
+
+// The bytes Save writes: documentFileBytes in encodingForSave's encoding, so
+// that loading the file gives the text back byte for byte.
 std::string formatTextDocument(const Bytes& varName, const Bytes& text, bool vellum,
                                TextEncoding encoding = TextEncoding::Calculator);
 

@@ -71,7 +71,7 @@ void forEachCalculatorLine(std::string_view file,
 }
 
 void forEachUtf8Line(std::string_view file, const std::function<void(std::string_view)>& onLine,
-                     std::size_t& replaced) {
+                     std::size_t& replaced, std::size_t& folded) {
     std::size_t i = file.starts_with(kUtf8ByteOrderMark) ? kUtf8ByteOrderMark.size() : 0;
     Bytes line;
     bool open = false; // characters have been read since the last line end
@@ -99,6 +99,8 @@ void forEachUtf8Line(std::string_view file, const std::function<void(std::string
         const std::optional<std::uint8_t> byte = valid ? Charset::equivalent(ch) : std::nullopt;
         if (!byte) {
             ++replaced;
+        } else if (Charset::toDisplay(*byte) != ch) {
+            ++folded;
         }
         line.push_back(static_cast<char>(byte.value_or(Charset::kUnknownByte)));
     }
@@ -126,8 +128,15 @@ TextEncoding detectEncoding(std::string_view bytes, std::optional<TextEncoding> 
 void forEachDecodedLine(std::string_view file, TextEncoding encoding,
                         const std::function<void(std::string_view line)>& onLine,
                         std::size_t& replaced) {
+    std::size_t folded = 0;
+    forEachDecodedLine(file, encoding, onLine, replaced, folded);
+}
+
+void forEachDecodedLine(std::string_view file, TextEncoding encoding,
+                        const std::function<void(std::string_view line)>& onLine,
+                        std::size_t& replaced, std::size_t& folded) {
     if (encoding == TextEncoding::Utf8) {
-        forEachUtf8Line(file, onLine, replaced);
+        forEachUtf8Line(file, onLine, replaced, folded);
     } else {
         forEachCalculatorLine(file, onLine);
     }

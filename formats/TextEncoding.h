@@ -37,6 +37,12 @@ TextEncoding detectEncoding(std::string_view bytes, std::optional<TextEncoding> 
 void forEachDecodedLine(std::string_view file, TextEncoding encoding,
                         const std::function<void(std::string_view line)>& onLine,
                         std::size_t& replaced);
+// The same, also adding to `folded` the characters that became a calculator
+// byte whose own character is another one (a dash as "-", a tab as its
+// stand-in): they would not be written back as they were.
+void forEachDecodedLine(std::string_view file, TextEncoding encoding,
+                        const std::function<void(std::string_view line)>& onLine,
+                        std::size_t& replaced, std::size_t& folded);
 
 // The file bytes of a document's bytes (CR LF between lines). Calculator:
 // unchanged. UTF-8: every CR LF pair stays, every other byte becomes its

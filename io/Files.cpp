@@ -169,6 +169,13 @@ Result<FileInfo> fileInfo(std::string_view pathUtf8) {
     return platform::status(pathFromUtf8(pathUtf8), true);
 }
 
+Result<FileStamp> fileStamp(std::string_view pathUtf8) {
+    if (pathUtf8.empty()) {
+        return FileStamp{};
+    }
+    return platform::stamp(pathFromUtf8(pathUtf8));
+}
+
 Result<std::string> readFile(std::string_view pathUtf8, std::uint64_t maxBytes) {
     return withOpenFile(pathUtf8, [&](NativeHandle handle, std::uint64_t size) {
         if (size > maxBytes) {

@@ -56,6 +56,10 @@ bool isMissing(const Failure& failure);
 // is Missing, not a failure.
 Result<FileInfo> fileInfo(std::string_view pathUtf8);
 
+// The stamp of what stands at path (links followed), to learn later whether
+// another program replaced or changed it. A missing path is Missing.
+Result<FileStamp> fileStamp(std::string_view pathUtf8);
+
 // The whole of a regular file of at most maxBytes. A larger one is refused as
 // "<size> bytes, more than <maxBytes>" (EFBIG) without reading it.
 Result<std::string> readFile(std::string_view pathUtf8, std::uint64_t maxBytes);

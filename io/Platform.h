@@ -39,6 +39,20 @@ struct FileInfo {
     std::uint64_t size = 0; // bytes, for a regular file
 };
 
+// What tells one state of a file from another without reading it: which file
+// it is (device and file number, or volume and file index), its kind, size
+// and modification time (nanoseconds on POSIX, 100-nanosecond ticks on
+// Windows; only ever compared with another stamp of the same system). A file
+// replaced by another one, written to or touched gets another stamp.
+struct FileStamp {
+    FileKind kind = FileKind::Missing;
+    std::uint64_t device = 0;
+    std::uint64_t file = 0;
+    std::uint64_t size = 0;
+    std::int64_t modified = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
 // The refusal of a folder, FIFO, socket or device where a regular file is
 // needed: "not a regular file (a folder)" and so on; EISDIR for a folder,
 // EINVAL otherwise. Portable; shared by both platforms.
@@ -55,6 +69,8 @@ namespace platform {
 // link reports as Link. A path that names nothing is Missing, not a failure.
 Result<FileInfo> status(const std::filesystem::path& path, bool followLinks);
 Result<FileInfo> status(NativeHandle handle);
+// The stamp of what stands at path, links followed; Missing when nothing does.
+Result<FileStamp> stamp(const std::filesystem::path& path);
 
 // Opens an existing file for reading in a way that never waits (a FIFO is
 // opened non-blocking, a terminal never becomes the controlling one). It

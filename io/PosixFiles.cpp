@@ -184,6 +184,21 @@ Result<FileInfo> status(NativeHandle handle) {
     return infoOf(st);
 }
 
+Result<FileStamp> stamp(const std::filesystem::path& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) {
+            return FileStamp{};
+        }
+        return lastError();
+    }
+    constexpr std::int64_t kNanosPerSecond = 1'000'000'000;
+    return FileStamp{kindOf(st.st_mode), static_cast<std::uint64_t>(st.st_dev),
+                     static_cast<std::uint64_t>(st.st_ino), static_cast<std::uint64_t>(st.st_size),
+                     static_cast<std::int64_t>(st.st_mtim.tv_sec) * kNanosPerSecond +
+                         st.st_mtim.tv_nsec};
+}
+
 Result<NativeHandle> openToRead(const std::filesystem::path& path) {
     return openRetrying(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY);
 }

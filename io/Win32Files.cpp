@@ -236,6 +236,34 @@ Result<FileInfo> status(const fs::path& path, bool followLinks) {
     return info;
 }
 
+Result<FileStamp> stamp(const fs::path& path) {
+    const HANDLE handle = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD code = GetLastError();
+        if (isNotFound(code)) {
+            return FileStamp{};
+        }
+        return Failure::fromErrno(errnoFor(code));
+    }
+    Result<FileInfo> info = status(wrap(handle));
+    BY_HANDLE_FILE_INFORMATION data{};
+    const bool known = info.ok() && GetFileInformationByHandle(handle, &data);
+    CloseHandle(handle);
+    if (!info.ok()) {
+        return info.failure();
+    }
+    if (!known) {
+        // A device or pipe has no file information: its kind is all there is.
+        return FileStamp{info.value().kind, 0, 0, 0, 0};
+    }
+    const auto join = [](DWORD high, DWORD low) { return (std::uint64_t{high} << 32) | low; };
+    return FileStamp{info.value().kind, data.dwVolumeSerialNumber,
+                     join(data.nFileIndexHigh, data.nFileIndexLow), info.value().size,
+                     static_cast<std::int64_t>(join(data.ftLastWriteTime.dwHighDateTime,
+                                                    data.ftLastWriteTime.dwLowDateTime))};
+}
+
 Result<NativeHandle> openToRead(const fs::path& path) {
     return open(path, GENERIC_READ, OPEN_EXISTING);
 }

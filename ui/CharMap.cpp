@@ -7,6 +7,7 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QToolTip>
 
 namespace vellum::ui {
 
@@ -67,6 +68,13 @@ void CharCell::leaveEvent(QEvent* event) {
     hovered_ = false;
     showState();
     QLabel::leaveEvent(event);
+}
+
+void CharCell::clearHover() {
+    if (hovered_) {
+        hovered_ = false;
+        showState();
+    }
 }
 
 void CharCell::showState() {
@@ -171,18 +179,63 @@ void CharMap::keyPressEvent(QKeyEvent* event) {
 
 void CharMap::focusInEvent(QFocusEvent* event) {
     cell(selected_)->setSelected(true);
+    showSelectionTip(true);
     QWidget::focusInEvent(event);
 }
 
 void CharMap::focusOutEvent(QFocusEvent* event) {
     cell(selected_)->setSelected(false);
+    showSelectionTip(false);
     QWidget::focusOutEvent(event);
+}
+
+void CharMap::leaveEvent(QEvent* event) {
+    // A cell misses its own leave when the pointer jumps straight out of the
+    // window (or a tip stood between): the map clears them all.
+    for (std::size_t i = 0; i < cells_.size(); ++i) {
+        cells_[i]->clearHover();
+    }
+    QWidget::leaveEvent(event);
+}
+
+void CharMap::hideEvent(QHideEvent* event) {
+    showSelectionTip(false);
+    QWidget::hideEvent(event);
 }
 
 void CharMap::select(int code) {
     cell(selected_)->setSelected(false);
     selected_ = code;
     cell(selected_)->setSelected(hasFocus());
+    showSelectionTip(hasFocus());
+}
+
+void CharMap::showSelectionTip(bool show) {
+    if (!show) {
+        if (selectionTip_ != nullptr) {
+            selectionTip_->hide();
+        }
+        return;
+    }
+    // A tip window of the map's own: Qt's tool tip hides at every key
+    // release, and this one must stay while its cell is selected.
+    if (selectionTip_ == nullptr) {
+        selectionTip_ = new QLabel(this, Qt::ToolTip | Qt::BypassGraphicsProxyWidget);
+        selectionTip_->setObjectName(QStringLiteral("selectionTip"));
+        selectionTip_->setTextFormat(Qt::RichText);
+        selectionTip_->setPalette(QToolTip::palette());
+        selectionTip_->setFont(QToolTip::font());
+        selectionTip_->setForegroundRole(QPalette::ToolTipText);
+        selectionTip_->setBackgroundRole(QPalette::ToolTipBase);
+        selectionTip_->setAutoFillBackground(true);
+        selectionTip_->setFrameStyle(QFrame::Box | QFrame::Plain);
+        selectionTip_->setMargin(2);
+    }
+    const CharCell* selected = cell(selected_);
+    selectionTip_->setText(cellToolTip(static_cast<std::uint8_t>(selected_)));
+    selectionTip_->adjustSize();
+    selectionTip_->move(selected->mapToGlobal(QPoint(0, selected->height() + 2)));
+    selectionTip_->show();
 }
 
 int CharMap::neighbour(int code, int dx, int dy) const {

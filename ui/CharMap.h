@@ -25,6 +25,8 @@ class CharCell final : public QLabel {
 
     // The keyboard's selection, shown in the selection colours.
     void setSelected(bool selected);
+    // Drops the mouse's highlight (the pointer has left the map).
+    void clearHover();
 
   signals:
     void clicked(int index);
@@ -70,6 +72,9 @@ class CharMap final : public QWidget {
     // The code the keyboard's selection is on, and moving it.
     int selectedCode() const { return selected_; }
     void select(int code);
+    // The tip of the selected cell, shown while the map has the focus; null
+    // until it is first shown.
+    QLabel* selectionTip() const { return selectionTip_; }
 
     void lblChar_Click(int index);
 
@@ -77,15 +82,20 @@ class CharMap final : public QWidget {
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
   private:
     void Form_Load();
     // The code whose cell lies one cell away in the grid, or 0 if none does.
     int neighbour(int code, int dx, int dy) const;
+    // Shows the selected cell's tip below it, or hides it.
+    void showSelectionTip(bool show);
 
     Insert insert_;
     std::array<CharCell*, kLastCode + 1> cells_{};
     int selected_ = 1;
+    QLabel* selectionTip_ = nullptr;
 };
 
 // The tip of a code's cell: "193 (0xC1) θ GREEK SMALL LETTER THETA", the

@@ -12,6 +12,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QScreen>
+#include <QShortcut>
 #include <QTimer>
 
 namespace vellum::ui {
@@ -32,6 +33,24 @@ template <typename Control> Control* placed(Control* control, std::string_view n
     control->setObjectName(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
     control->setGeometry(rectOf(name));
     return control;
+}
+
+// A standard key's bindings on this platform, and the Ctrl one people expect
+// from every editor where the platform has none (Qt gives Ctrl as Command on
+// macOS).
+QList<QKeySequence> keysOf(QKeySequence::StandardKey standard, const QKeySequence& ctrl) {
+    QList<QKeySequence> keys = QKeySequence::keyBindings(standard);
+    if (!keys.contains(ctrl)) {
+        keys.append(ctrl);
+    }
+    return keys;
+}
+
+// A red that stands out on the window's background, light or dark: Qt's
+// palette has no colour of its own for an error.
+QColor errorColour(const QPalette& palette) {
+    return palette.color(QPalette::Window).lightness() >= 128 ? QColor(176, 0, 0)
+                                                              : QColor(255, 110, 110);
 }
 
 QLabel* makeLabel(const QString& caption, std::string_view name, QWidget* parent) {
@@ -163,12 +182,36 @@ void MainWindow::wireControls() {
     // txtMain's changes reach the document through its TextBox.
     connect(txtVarName_, &QLineEdit::textEdited, this, &MainWindow::txtVarName_Edited);
     connect(txtVarName_, &NameBox::lostFocus, this, [this] { doc_->txtVarName_LostFocus(); });
+    wireShortcuts();
+}
+
+void MainWindow::wireShortcuts() {
+    const auto shortcut = [this](QKeySequence::StandardKey standard, QKeyCombination ctrl,
+                                 auto slot) {
+        auto* keys = new QShortcut(this);
+        keys->setKeys(keysOf(standard, QKeySequence(ctrl)));
+        connect(keys, &QShortcut::activated, this, [this, slot] {
+            // The focus stays where it is, so a name still being typed is
+            // taken over as leaving the box would.
+            doc_->takeOverNameBox();
+            slot();
+        });
+    };
+    shortcut(QKeySequence::New, Qt::CTRL | Qt::Key_N, [this] { cmdNew_->click(); });
+    shortcut(QKeySequence::Open, Qt::CTRL | Qt::Key_O, [this] { cmdLoad_->click(); });
+    shortcut(QKeySequence::Save, Qt::CTRL | Qt::Key_S, [this] { cmdSave_->click(); });
+    shortcut(QKeySequence::SaveAs, Qt::CTRL | Qt::SHIFT | Qt::Key_S,
+             [this] { cmdSaveAs_->click(); });
+    // Through the close request, so the unsaved-changes prompt runs.
+    shortcut(QKeySequence::Close, Qt::CTRL | Qt::Key_W, [this] { close(); });
+    shortcut(QKeySequence::Quit, Qt::CTRL | Qt::Key_Q, [this] { close(); });
 }
 
 void MainWindow::wire(Editor& editor) {
     editor_ = &editor;
     editor.setTextSizeLimit(kMaxTextBytes);
     editor.setLineLengthLimit(kMaxLineBytes);
+    showSizeLimit();
 }
 
 void MainWindow::cmdCharMap_Click() {
@@ -248,6 +291,23 @@ void MainWindow::captionsChanged() {
         // The size label fits its caption and keeps its left edge.
         lblSize_->resize(lblSize_->fontMetrics().horizontalAdvance(size), lblSize_->height());
     }
+    showSizeLimit();
+}
+
+void MainWindow::showSizeLimit() {
+    const bool tooLong = editor_ != nullptr && editor_->textTooLongForString();
+    const QString tip =
+        tooLong ? QString::fromStdString(messages::dataSizeOverLimit(editor_->largestStringData()))
+                : QString();
+    if (tip == lblSize_->toolTip()) {
+        return; // as it was: runs at every keystroke, so nothing is set again
+    }
+    QPalette look = palette();
+    if (tooLong) {
+        look.setColor(QPalette::WindowText, errorColour(look));
+    }
+    lblSize_->setPalette(look);
+    lblSize_->setToolTip(tip);
 }
 
 } // namespace vellum::ui

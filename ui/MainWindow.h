@@ -87,6 +87,12 @@ class MainWindow final : public QWidget, private DocumentObserver {
     void captionsChanged() override;
     void txtVarName_Edited(const QString& text);
     void insertFromCharMap(std::uint8_t code, CharMap::FocusAfter focus);
+    // Ctrl+N, Ctrl+O, Ctrl+S, Ctrl+Shift+S, Ctrl+W and Ctrl+Q beside the
+    // access keys (the Command keys on macOS).
+    void wireShortcuts();
+    // The size readout in the error colour, with a tip, while the text is too
+    // long for a string file.
+    void showSizeLimit();
     void showPasteNote(std::size_t replaced);
 
     TextArea* txtMain_ = nullptr;

@@ -126,6 +126,15 @@ bool QtMessageBoxes::askYesNoCritical(const std::string& message, const std::str
     return box.exec() == QMessageBox::Yes;
 }
 
+bool QtMessageBoxes::askYesNo(const std::string& message, const std::string& title) {
+    QMessageBox box(QMessageBox::Question, fromUtf8(title), fromUtf8(message),
+                    QMessageBox::Yes | QMessageBox::No, owner_);
+    // These questions guard a file: Enter alone must not replace it.
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return execCentred(box, owner_) == QMessageBox::Yes;
+}
+
 namespace {
 
 void showWithOk(QMessageBox::Icon icon, const std::string& message, const std::string& title,

@@ -42,6 +42,7 @@ class QtMessageBoxes final : public MessageBoxes {
 
     Answer askYesNoCancel(const std::string& message, const std::string& title) override;
     bool askYesNoCritical(const std::string& message, const std::string& title) override;
+    bool askYesNo(const std::string& message, const std::string& title) override;
     void showError(const std::string& message, const std::string& title) override;
     void showWarning(const std::string& message, const std::string& title) override;
 

@@ -76,28 +76,27 @@ TEST_F(CompileCommandTest, TextFileGivesItsTitleAsTheName) {
     EXPECT_EQ(result.err, "");
     const std::string out = folder / "Notes.85s";
     // Loaded as the editor loads it: every line ends in CR LF.
-    expectTifilesReads(out, "notes", buildStringData("Hello\r\nWorld\r\n"));
+    expectTifilesReads(out, "notes", buildStringData("Hello\r\nWorld"));
     EXPECT_EQ(readBytes(out).substr(11, 42), kComment);
 }
 
 TEST_F(CompileCommandTest, VellumDocumentGivesItsFirstLineCutToEight) {
     const std::string in = input("story.VLM", "VeryLongName\r\nOnce upon\r\na time\r\n");
     ASSERT_EQ(run({in}).status, 0);
-    expectTifilesReads(folder / "story.85s", "VeryLong",
-                       buildStringData("Once upon\r\na time\r\n"));
+    expectTifilesReads(folder / "story.85s", "VeryLong", buildStringData("Once upon\r\na time"));
 }
 
 TEST_F(CompileCommandTest, NameOptionOverridesAndIsCutToEight) {
     const std::string in = input("a.txt", "x");
     const std::string out = folder / "a.85s";
     ASSERT_EQ(run({"--name", "Greeting99", in}).status, 0);
-    expectTifilesReads(out, "Greeting", buildStringData("x\r\n"));
+    expectTifilesReads(out, "Greeting", buildStringData("x"));
     ASSERT_EQ(run({"-nshort", in}).status, 0);
-    expectTifilesReads(out, "short", buildStringData("x\r\n"));
+    expectTifilesReads(out, "short", buildStringData("x"));
     ASSERT_EQ(run({"--name=", in}).status, 0);
-    expectTifilesReads(out, "", buildStringData("x\r\n"));
+    expectTifilesReads(out, "", buildStringData("x"));
     ASSERT_EQ(run({in, "--name", std::string(255, 'N')}).status, 0);
-    expectTifilesReads(out, "NNNNNNNN", buildStringData("x\r\n"));
+    expectTifilesReads(out, "NNNNNNNN", buildStringData("x"));
 }
 
 TEST_F(CompileCommandTest, SameInputGivesTheSameBytesAnywhere) {
@@ -122,12 +121,12 @@ TEST_F(CompileCommandTest, OutputOptionNamesTheFileOrTheFolder) {
     fs::create_directory(folder.path() / "sub");
     const std::string b = input("sub/b.vlm", "bee\r\nB");
     ASSERT_EQ(run({"-o", folder / "x.85s", a}).status, 0);
-    expectTifilesReads(folder / "x.85s", "a", buildStringData("A\r\n"));
+    expectTifilesReads(folder / "x.85s", "a", buildStringData("A"));
 
     fs::create_directory(folder.path() / "out");
     ASSERT_EQ(run({a, b, "--output", folder / "out"}).status, 0);
-    expectTifilesReads(folder / "out/a.85s", "a", buildStringData("A\r\n"));
-    expectTifilesReads(folder / "out/b.85s", "bee", buildStringData("B\r\n"));
+    expectTifilesReads(folder / "out/a.85s", "a", buildStringData("A"));
+    expectTifilesReads(folder / "out/b.85s", "bee", buildStringData("B"));
 
     // Several inputs need a folder that is there.
     const Outcome result = run({a, b, "-o", folder / "nowhere"});
@@ -137,20 +136,23 @@ TEST_F(CompileCommandTest, OutputOptionNamesTheFileOrTheFolder) {
 }
 
 TEST_F(CompileCommandTest, TextPastTheLimitFailsAndKeepsTheOlderOutput) {
-    // The load adds CR LF, one byte once converted: T = 32,696, and with
-    // n = 1, n + L = 32,699, one byte too many.
-    const std::string in = input("b.txt", Bytes(32695, 'z'));
+    // The closing line end is no text: T = 32,697, and with n = 1,
+    // n + L = 32,700, two bytes too many; the refusal names both sizes.
+    const std::string in = input("b.txt", Bytes(32697, 'z') + "\r\n");
     const std::string out = folder / "b.85s";
     writeBytes(out, "an older file");
     const Outcome result = run({in});
-    expectOneErrorLine(result, in, "cannot write " + out + ": Overflow (error 6)");
+    expectOneErrorLine(result, in,
+                       "The text is too long for a TI-85 string: its data size is 32,699 bytes, "
+                       "and a string with this variable name takes at most 32,697. Nothing was "
+                       "written.");
     EXPECT_EQ(readBytes(out), "an older file");
 
-    // One byte less fits exactly.
-    writeBytes(in, Bytes(32694, 'z'));
+    // Two bytes less fit exactly.
+    writeBytes(in, Bytes(32695, 'z') + "\r\n");
     ASSERT_EQ(run({in}).status, 0);
     EXPECT_EQ(fs::file_size(out), 32767u);
-    expectTifilesReads(out, "b", buildStringData(Bytes(32694, 'z') + "\r\n"));
+    expectTifilesReads(out, "b", buildStringData(Bytes(32695, 'z')));
 }
 
 TEST_F(CompileCommandTest, FailuresNameTheInputAndTheOthersStillCompile) {
@@ -181,7 +183,7 @@ TEST_F(CompileCommandTest, RefusesWhatWouldLoseData) {
     const std::string second = input("q/same.txt", "2");
     const Outcome result = run({first, second, "-o", folder / "out"});
     expectOneErrorLine(result, second, "also the output of an earlier input");
-    expectTifilesReads(folder / "out/same.85s", "same", buildStringData("1\r\n"));
+    expectTifilesReads(folder / "out/same.85s", "same", buildStringData("1"));
 }
 
 // Two outputs that are one file through a link, in either order; the link's
@@ -202,7 +204,7 @@ TEST_F(CompileCommandTest, RefusesTwoOutputsThatAreOneFileThroughALink) {
         const Outcome linked = run({linkFirst ? alias : first, later, "-o", folder / "out"});
         expectOneErrorLine(linked, later, "also the output of an earlier input");
         expectTifilesReads(folder / "out/same.85s", linkFirst ? "alias" : "same",
-                           buildStringData(linkFirst ? "3\r\n" : "1\r\n"));
+                           buildStringData(linkFirst ? "3" : "1"));
     }
 #endif
 }
@@ -211,7 +213,7 @@ TEST_F(CompileCommandTest, AFileNameWithoutDotIsTheNameWhole) {
     const std::string in = input("README", "text");
     const Outcome result = run({in});
     ASSERT_EQ(result.status, 0) << result.err;
-    expectTifilesReads(folder / "README.85s", "readme", buildStringData("text\r\n"));
+    expectTifilesReads(folder / "README.85s", "readme", buildStringData("text"));
 }
 
 TEST_F(CompileCommandTest, BadSourceDateEpochIsAFailure) {
@@ -246,7 +248,7 @@ TEST_F(CompileCommandTest, DoubleDashEndsTheOptions) {
     const Outcome result = run({"--", "-n.txt"});
     fs::current_path(cwd);
     ASSERT_EQ(result.status, 0) << result.err;
-    expectTifilesReads(folder / "-n.85s", "-n", buildStringData("dash\r\n"));
+    expectTifilesReads(folder / "-n.85s", "-n", buildStringData("dash"));
 }
 
 TEST_F(CompileCommandTest, EncodingOptionSaysHowTheInputIsRead) {
@@ -257,9 +259,9 @@ TEST_F(CompileCommandTest, EncodingOptionSaysHowTheInputIsRead) {
         Bytes data;
         std::string note;
     } cases[] = {
-        {{}, utf8, "\xC1?\r\n", "1 character has no"},
-        {{"--encoding=UTF-8"}, "\xE9\xE2\x82\xAC\xE2\x82\xAC", "???\r\n", "3 characters have no"},
-        {{"-e", "ti85"}, utf8, "\xCE\xB8\xE2\x82\xAC\r\n", ""},
+        {{}, utf8, "\xC1?", "1 character has no"},
+        {{"--encoding=UTF-8"}, "\xE9\xE2\x82\xAC\xE2\x82\xAC", "???", "3 characters have no"},
+        {{"-e", "ti85"}, utf8, "\xCE\xB8\xE2\x82\xAC", ""},
     };
     for (const auto& c : cases) {
         const std::string in = input("e.txt", c.file);

@@ -60,7 +60,8 @@ TEST_F(DecompileTest, DecompileReadsAsTheEditorDoes) {
     ASSERT_EQ(decompile({folder / "odd.85s"}).status, 0);
     EXPECT_EQ(doc.VarName, "ab");
     EXPECT_EQ(doc.text(), "x\r\n");
-    EXPECT_EQ(readBytes(folder / "odd.vlm"), "ab\r\nx\r\n");
+    // The text's own line break, then the closing one.
+    EXPECT_EQ(readBytes(folder / "odd.vlm"), "ab\r\nx\r\n\r\n");
 }
 
 TEST_F(DecompileTest, DecompileFailuresLeaveEarlierOutputAlone) {

@@ -31,7 +31,7 @@ TEST_F(ChosenFilesTest, ANameWithoutADotIsUsedWhole) {
         std::string onDisk; // what the file holds before (loads) or after (saves)
         Bytes text;         // the document's text afterwards
     } cases[] = {
-        {"Load", &Editor::cmdLoad_Click, "from file\r\n", "from file\r\n"},
+        {"Load", &Editor::cmdLoad_Click, "from file\r\n", "from file"},
         {"Load .85s", &Editor::cmdLoadS_Click, support::scrollet("s", "loaded"), "loaded"},
         {"Save", &Editor::cmdSave_Click, "typed\r\n", "typed"},
         {"Save As", &Editor::cmdSaveAs_Click, "typed\r\n", "typed"},

@@ -77,6 +77,13 @@ struct CompileTest : ::testing::Test {
         return readBytes(target);
     }
 
+    // Writes the text's Data straight through the writer, as callers that
+    // bypass the command do.
+    std::string write(const Bytes& text) {
+        outcome = editor.SaveStr(target, buildStringData(text));
+        return readBytes(target);
+    }
+
     bool targetExists() const { return std::filesystem::exists(target); }
     // Only the target in the folder: no staging file left behind.
     bool aloneInFolder() const { return folder.entries() == std::vector<std::string>{"out.85s"}; }
@@ -151,8 +158,19 @@ TEST_F(CompileTest, FillsTheFileUpToTheLimitAndNoFurther) {
     EXPECT_TRUE(boxes.critical.empty());
     expectTifilesReads(target, "untitled", buildStringData(fits));
 
-    // One more byte: the overflow failure; No keeps the file that stood there.
+    // One more byte: the command says so once, before its dialog, and
+    // writes nothing.
     EXPECT_EQ(compile(fits + "q"), file);
+    EXPECT_EQ(dlgString.shown.size(), 1u);
+    ASSERT_EQ(boxes.errors.size(), 1u);
+    EXPECT_EQ(boxes.errors[0].message,
+              "The text is too long for a TI-85 string: its data size is 32,691 bytes, and a "
+              "string with this variable name takes at most 32,690. Nothing was written.");
+    EXPECT_TRUE(boxes.critical.empty());
+    EXPECT_FALSE(outcome.ok());
+
+    // The writer itself fails with the overflow; No keeps the file that stood there.
+    EXPECT_EQ(write(fits + "q"), file);
     EXPECT_TRUE(aloneInFolder());
     ASSERT_EQ(boxes.critical.size(), 1u);
     EXPECT_EQ(boxes.critical[0].message,
@@ -165,7 +183,7 @@ TEST_F(CompileTest, FillsTheFileUpToTheLimitAndNoFurther) {
 TEST_F(CompileTest, YesAfterAnOverflowKeepsAllButTheChecksum) {
     const Bytes text(32696 - 8 + 1, 'q');
     boxes.answerYes();
-    const std::string file = compile(text);
+    const std::string file = write(text);
     EXPECT_EQ(boxes.critical.size(), 1u);
     ASSERT_EQ(file.size(), 32766u); // 67 + n + L: everything but the checksum
     EXPECT_EQ(file.substr(65 + 8, 2), Bytes("\0\xEF", 2));
@@ -173,7 +191,7 @@ TEST_F(CompileTest, YesAfterAnOverflowKeepsAllButTheChecksum) {
 
 TEST_F(CompileTest, FarPastTheLimitEveryLengthAndPositionStepOverflows) {
     boxes.answerYes();
-    compile(Bytes(70000, 'q'));
+    write(Bytes(70000, 'q'));
     // Data-section length, the two data lengths, the string length, Data and
     // the checksum; the reread section length reads 0 as nothing wrote it.
     EXPECT_EQ(boxes.critical.size(), 6u);

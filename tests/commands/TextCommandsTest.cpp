@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #ifndef _WIN32
 #include <sys/stat.h>
 #endif
@@ -49,13 +51,13 @@ TEST_F(TextCommandTest, LoadOfAVellumDocument) {
     EXPECT_FALSE(dlgFile.shown[0].save);
     EXPECT_EQ(dlgFile.shown[0].settings.title, "Save Text");
     EXPECT_EQ(doc.VarName, "greet");
-    EXPECT_EQ(doc.text(), "Hello\r\n");
+    EXPECT_EQ(doc.text(), "Hello");
     EXPECT_EQ(doc.DocTitle, "a");
     EXPECT_EQ(doc.DocPath, folder / "a.vlm");
     EXPECT_TRUE(doc.IsSaved);
     EXPECT_TRUE(doc.HasPath);
     EXPECT_EQ(doc.lblSave(), "");
-    EXPECT_EQ(doc.lblSize(), "Data Size: 8");
+    EXPECT_EQ(doc.lblSize(), "Data Size: 7");
 }
 
 TEST_F(TextCommandTest, LoadOfAPlainTextNamesTheVariableAfterTheTitle) {
@@ -64,7 +66,7 @@ TEST_F(TextCommandTest, LoadOfAPlainTextNamesTheVariableAfterTheTitle) {
     (void)editor.cmdLoad_Click();
     EXPECT_EQ(doc.VarName, "notes");
     EXPECT_EQ(doc.DocTitle, "notes");
-    EXPECT_EQ(doc.text(), "Hello\r\n");
+    EXPECT_EQ(doc.text(), "Hello");
 }
 
 TEST_F(TextCommandTest, NameLinesAreTakenAsTheyAre) {
@@ -81,7 +83,7 @@ TEST_F(TextCommandTest, NameLinesAreTakenAsTheyAre) {
     writeBytes(folder / "blank.vlm", "\r\nbody");
     ASSERT_TRUE(isDone(editor.LoadText(folder / "blank.vlm", "blank")));
     EXPECT_EQ(doc.VarName, "");
-    EXPECT_EQ(doc.text(), "body\r\n");
+    EXPECT_EQ(doc.text(), "body");
 }
 
 TEST_F(TextCommandTest, SaveWithAPathAsksNothingAndKeepsTheTitle) {
@@ -240,24 +242,174 @@ TEST_F(TextCommandTest, ReplacingAFileKeepsItsPermissionsAndFollowsLinks) {
 #endif
 }
 
-// Saving what was loaded gives the same file: Save adds a line end only when
-// the text lacks one.
-TEST_F(TextCommandTest, SaveLoadSaveGivesTheSameFile) {
-    for (const Bytes& text :
-         {Bytes(""), Bytes("Hello"), Bytes("two\r\nlines\r\n"), Bytes("a\nb")}) {
-        doc.resetToNew();
-        type(text);
-        doc.VarName = "cycle";
-        const std::string path = folder / "cycle.vlm";
+// Save over the file the document came from, in every state that file can
+// be in, with either answer: what is on disk and what the document says.
+TEST_F(TextCommandTest, SaveAsksBeforeReplacingWhatItShouldNot) {
+    namespace fs = std::filesystem;
+    const std::string path = folder / "a.txt";
+    const std::string other = folder / "b.txt";
+    const auto loadThenType = [&](const std::string& file) {
         dlgFile.choose(path);
-        (void)editor.cmdSave_Click();
-        const std::string first = readBytes(path);
-        for (int round = 0; round < 3; ++round) {
-            ASSERT_TRUE(isDone(editor.LoadText(path, "cycle")));
-            (void)editor.cmdSave_Click();
-            EXPECT_EQ(readBytes(path), first) << ::testing::PrintToString(text);
+        writeBytes(path, file);
+        ASSERT_TRUE(isDone(editor.cmdLoad_Click()));
+        type("new");
+    };
+    const auto retype = [&] {
+        type("newer");
+        type("new");
+    };
+    const struct Case {
+        const char* what;
+        std::function<void()> setUp;
+        bool changed;         // asks whether to replace a changed file
+        std::size_t lost;     // asks whether to lose this many characters
+        std::string keptOnNo; // the file after No
+    } cases[] = {
+        {"unchanged", [&] { loadThenType("old\r\n"); }, false, 0, ""},
+        {"changed on disk",
+         [&] {
+             loadThenType("old\r\n");
+             writeBytes(path, "theirs\r\n");
+         },
+         true, 0, "theirs\r\n"},
+        {"touched, clock in the future",
+         [&] {
+             loadThenType("old\r\n");
+             fs::last_write_time(path, fs::last_write_time(path) + std::chrono::hours(24 * 365));
+         },
+         true, 0, "old\r\n"},
+        {"replaced by another file",
+         [&] {
+             loadThenType("old\r\n");
+             writeBytes(other, "old\r\n");
+             fs::rename(other, path);
+         },
+         true, 0, "old\r\n"},
+        {"removed",
+         [&] {
+             loadThenType("old\r\n");
+             fs::remove(path);
+         },
+         false, 0, ""},
+        {"lossy load", [&] { loadThenType("a \u2014 \u2713\r\n"); }, false, 2,
+         "a \u2014 \u2713\r\n"},
+        {"lossy load, changed on disk",
+         [&] {
+             loadThenType("\u2713\r\n");
+             writeBytes(path, "\u2713\u2713\r\n");
+         },
+         true, 1, "\u2713\u2713\r\n"},
+        {"lossy load after Yes",
+         [&] {
+             loadThenType("\u2713\r\n");
+             boxes.answerYes(1);
+             ASSERT_TRUE(isDone(editor.cmdSave_Click()));
+             retype();
+         },
+         false, 0, ""},
+        {"lossy load after Save As over it",
+         [&] {
+             loadThenType("\u2713\r\n");
+             dlgFile.choose(path);
+             ASSERT_TRUE(isDone(editor.cmdSaveAs_Click()));
+             retype();
+         },
+         false, 0, ""},
+    };
+    for (const Case& c : cases) {
+        for (const bool yes : {true, false}) {
+            SCOPED_TRACE(std::string(c.what) + (yes ? ", Yes" : ", No"));
+            boxes = {};
+            doc.resetToNew();
+            c.setUp();
+            boxes = {};
+            boxes.answers.assign(2, yes ? Answer::Yes : Answer::No);
+            const CommandOutcome outcome = editor.cmdSave_Click();
+
+            std::vector<std::string> asked;
+            for (const auto& box : boxes.yesNo) {
+                EXPECT_EQ(box.title, "Question");
+                asked.push_back(box.message);
+            }
+            std::vector<std::string> expected;
+            if (c.changed) {
+                expected.push_back(messages::changedOnDisk(path));
+            }
+            if (c.lost > 0 && (yes || !c.changed)) {
+                expected.push_back(messages::charactersLost(path, c.lost));
+            }
+            EXPECT_EQ(asked, expected);
+            const bool writes = yes || expected.empty();
+            EXPECT_EQ(readBytes(path), writes ? "new\r\n" : c.keptOnNo);
+            EXPECT_EQ(doc.IsSaved, writes);
+            EXPECT_EQ(isDone(outcome), writes);
+            // A lossy load is remembered until the text has been saved.
+            EXPECT_EQ(editor.charactersLostBySave(), writes ? 0u : c.lost);
+            EXPECT_TRUE(boxes.errors.empty());
         }
     }
+}
+
+// A folder, FIFO or link in the file's place is a change like any other: No
+// leaves it alone; Yes over a folder says why nothing was written.
+TEST_F(TextCommandTest, SaveOverWhatTookTheFilesPlaceAsksFirst) {
+    namespace fs = std::filesystem;
+    const std::string path = folder / "a.txt";
+    const std::pair<const char*, std::function<void()>> replacements[] = {
+        {"folder", [&] { fs::create_directory(path); }},
+#ifndef _WIN32
+        {"FIFO", [&] { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); }},
+        {"link",
+         [&] {
+             writeBytes(folder / "other.txt", "other\r\n");
+             fs::create_symlink(folder / "other.txt", path);
+         }},
+#endif
+    };
+    for (const auto& [what, replace] : replacements) {
+        SCOPED_TRACE(what);
+        writeBytes(path, "old\r\n");
+        ASSERT_TRUE(isDone(editor.LoadText(path, "a")));
+        doc.HasPath = true;
+        type("new");
+        fs::remove(path);
+        replace();
+        const fs::file_status before = fs::symlink_status(path);
+        boxes = {};
+        const CommandOutcome outcome = editor.cmdSave_Click();
+        ASSERT_TRUE(outcome.ok());
+        EXPECT_EQ(outcome.value(), Completion::Cancelled);
+        EXPECT_EQ(boxes.yesNo.size(), 1u);
+        EXPECT_EQ(fs::symlink_status(path).type(), before.type());
+        EXPECT_FALSE(doc.IsSaved);
+        if (fs::is_directory(path)) {
+            boxes.answerYes(1);
+            EXPECT_FALSE(editor.cmdSave_Click().ok());
+            EXPECT_EQ(boxes.errors.size(), 1u);
+        }
+        fs::remove(path);
+    }
+    EXPECT_EQ(readBytes(folder / "other.txt"), "other\r\n");
+}
+
+// A lossy load is never lost through the unsaved-changes prompt either: No
+// to the question stops New, Load and closing.
+TEST_F(TextCommandTest, NoToALossySaveStopsTheCommandThatAsked) {
+    const std::string path = folder / "a.txt";
+    writeBytes(path, "\u2713\r\n");
+    dlgFile.choose(path);
+    ASSERT_TRUE(isDone(editor.cmdLoad_Click()));
+    type("mine");
+    for (auto command :
+         {&Editor::cmdNew_Click, &Editor::cmdLoad_Click, &Editor::Form_QueryUnload}) {
+        boxes.answers = {Answer::Yes, Answer::No};
+        const CommandOutcome outcome = (editor.*command)();
+        ASSERT_TRUE(outcome.ok());
+        EXPECT_EQ(outcome.value(), Completion::Cancelled);
+        EXPECT_EQ(doc.text(), "mine");
+        EXPECT_EQ(readBytes(path), "\u2713\r\n");
+    }
+    EXPECT_EQ(dlgFile.shown.size(), 1u);
 }
 
 TEST(SizeMessages, TooLargeGivesExactByteCounts) {

@@ -21,6 +21,7 @@ struct FileCase {
     std::string saved; // what Save writes back
     TextEncoding encoding;
     std::size_t replaced;
+    std::size_t lost = 0; // folded or replaced: the first Save asks about them
 };
 
 constexpr TextEncoding kUtf8 = TextEncoding::Utf8;
@@ -30,25 +31,23 @@ constexpr TextEncoding kCalc = TextEncoding::Calculator;
 // "?" that was there already is not counted). Printable ASCII reads the same
 // either way and counts as UTF-8; a tab or another control code does not.
 const FileCase kFiles[] = {
-    {"lf.txt", "sin \xCE\xB8\n\xCF\x80r\xC2\xB2\n", "sin \xC1\r\n\xC4r\x12\r\n",
+    {"lf.txt", "sin \xCE\xB8\n\xCF\x80r\xC2\xB2\n", "sin \xC1\r\n\xC4r\x12",
      "sin \xCE\xB8\r\n\xCF\x80r\xC2\xB2\r\n", kUtf8, 0},
-    {"crlf.txt", "a\xE2\x86\x92\x62\r\nc\xE2\x89\xA0\r\rd", "a\x1C\x62\r\nc\x18\r\n\r\nd\r\n",
+    {"crlf.txt", "a\xE2\x86\x92\x62\r\nc\xE2\x89\xA0\r\rd", "a\x1C\x62\r\nc\x18\r\n\r\nd",
      "a\xE2\x86\x92\x62\r\nc\xE2\x89\xA0\r\n\r\nd\r\n", kUtf8, 0},
-    {"bom.txt", "\xEF\xBB\xBF\xC3\xA9t\xC3\xA9", "\x96t\x96\r\n", "\xC3\xA9t\xC3\xA9\r\n", kUtf8,
-     0},
+    {"bom.txt", "\xEF\xBB\xBF\xC3\xA9t\xC3\xA9", "\x96t\x96", "\xC3\xA9t\xC3\xA9\r\n", kUtf8, 0},
     {"fold.txt", "\xE2\x80\x9Cx\xE2\x80\x9D\xE2\x80\x94y? \xE2\x82\xAC \xE4\xB8\xAD\n",
-     "\"x\"-y? ? ?\r\n", "\"x\"-y? ? ?\r\n", kUtf8, 2},
-    {"latin1.txt", "caf\xE9\nna\xEFve", "caf\xE9\r\nna\xEFve\r\n", "caf\xE9\r\nna\xEFve\r\n", kCalc,
-     0},
-    {"older.vlm", "Old\r\n\x80\xC1\xFF\r\n\x10x\r\n", "Old\r\n\x80\xC1\xFF\r\n\x10x\r\n",
+     "\"x\"-y? ? ?", "\"x\"-y? ? ?\r\n", kUtf8, 2, 5},
+    {"latin1.txt", "caf\xE9\nna\xEFve", "caf\xE9\r\nna\xEFve", "caf\xE9\r\nna\xEFve\r\n", kCalc, 0},
+    {"older.vlm", "Old\r\n\x80\xC1\xFF\r\n\x10x\r\n", "Old\r\n\x80\xC1\xFF\r\n\x10x",
      "Old\r\n\x80\xC1\xFF\r\n\x10x\r\n", kCalc, 0},
-    {"theta.vlm", "\xCE\xB8\x65ta\nbody\n", "\xC1\x65ta\r\nbody\r\n", "\xCE\xB8\x65ta\r\nbody\r\n",
+    {"theta.vlm", "\xCE\xB8\x65ta\nbody\n", "\xC1\x65ta\r\nbody", "\xCE\xB8\x65ta\r\nbody\r\n",
      kUtf8, 0},
-    {"ascii.txt", "one\ntwo", "one\r\ntwo\r\n", "one\r\ntwo\r\n", kUtf8, 0},
+    {"ascii.txt", "one\ntwo", "one\r\ntwo", "one\r\ntwo\r\n", kUtf8, 0},
     // Overlong forms and surrogates are no UTF-8: calculator codes.
-    {"strict.txt", "\xC0\xAF\xED\xA0\x80", "\xC0\xAF\xED\xA0\x80\r\n", "\xC0\xAF\xED\xA0\x80\r\n",
+    {"strict.txt", "\xC0\xAF\xED\xA0\x80", "\xC0\xAF\xED\xA0\x80", "\xC0\xAF\xED\xA0\x80\r\n",
      kCalc, 0},
-    {"tab.txt", "a\tb\x10\n", "a\tb\x10\r\n", "a\tb\x10\r\n", kCalc, 0},
+    {"tab.txt", "a\tb\x10\n", "a\tb\x10", "a\tb\x10\r\n", kCalc, 0},
 };
 
 struct TextEncodingTest : vellum::support::EditorFixture {
@@ -76,7 +75,11 @@ TEST_F(TextEncodingTest, FilesLoadSaveAndLoadAgain) {
             EXPECT_EQ(boxes.warnings[0].message, messages::replacedCharacters(c.replaced));
             EXPECT_EQ(boxes.warnings[0].title, messages::kReplacedTitle);
         }
+        EXPECT_EQ(editor.charactersLostBySave(), c.lost);
+        boxes.answers = {Answer::Yes};
         (void)editor.cmdSave_Click();
+        EXPECT_EQ(boxes.yesNo.size(), c.lost > 0 ? 1u : 0u);
+        boxes.yesNo.clear();
         EXPECT_EQ(readBytes(path), c.saved);
         EXPECT_EQ(loadHeld(path), c.held);
         EXPECT_EQ(doc.Encoding, c.encoding);

@@ -78,7 +78,7 @@ struct UnsavedChangesTest : support::EditorFixture,
 
     // What the document holds once New or a load has gone on.
     static Bytes textAfter(Command command) {
-        return command == Command::Load         ? "from file\r\n"
+        return command == Command::Load         ? "from file"
                : command == Command::LoadString ? "loaded"
                                                 : "";
     }

@@ -16,18 +16,6 @@ std::vector<std::string> lines(std::string_view bytes) {
 
 using Lines = std::vector<std::string>;
 
-bool hasLoneCrOrLf(const Bytes& text) {
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')) {
-            return true;
-        }
-        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) {
-            return true;
-        }
-    }
-    return false;
-}
-
 } // namespace
 
 TEST(TextDocumentFormat, LinesEndAtCrLfALoneCrOrALoneLf) {
@@ -52,58 +40,65 @@ TEST(TextDocumentFormat, VellumPathsAreJudgedByTheirLastThreeCharacters) {
     EXPECT_FALSE(isVellumPath("notes.vl"));
 }
 
-TEST(TextDocumentFormat, ParsingAppendsCrLfToEveryLine) {
+TEST(TextDocumentFormat, TheClosingLineEndIsNoPartOfTheText) {
     const auto plain = parseTextDocument("Hello\r\nworld", false);
     ASSERT_TRUE(plain);
     EXPECT_FALSE(plain->name);
-    EXPECT_EQ(plain->text, "Hello\r\nworld\r\n");
+    EXPECT_EQ(plain->text, "Hello\r\nworld");
+    EXPECT_EQ(parseTextDocument("Hello\r\nworld\r\n", false)->text, "Hello\r\nworld");
+    EXPECT_EQ(parseTextDocument("Hello\r\n\r\n", false)->text, "Hello\r\n");
     // LF-only line ends, as the rest of the desktop writes them.
-    EXPECT_EQ(parseTextDocument("a\nb\n", false)->text, "a\r\nb\r\n");
+    EXPECT_EQ(parseTextDocument("a\nb\n", false)->text, "a\r\nb");
     const auto vellum = parseTextDocument("a\nb\n", true);
     EXPECT_EQ(vellum->name, "a");
-    EXPECT_EQ(vellum->text, "b\r\n");
-    // A lone CR comes back as CR LF.
-    EXPECT_EQ(parseTextDocument("x\ry", false)->text, "x\r\ny\r\n");
+    EXPECT_EQ(vellum->text, "b");
+    // A lone CR ends a line.
+    EXPECT_EQ(parseTextDocument("x\ry\r", false)->text, "x\r\ny");
     EXPECT_EQ(parseTextDocument("", false)->text, "");
+    EXPECT_EQ(parseTextDocument("\r\n", false)->text, "");
     EXPECT_FALSE(parseTextDocument("", true));
     EXPECT_EQ(parseTextDocument("\r\n", true)->name, "");
+    EXPECT_EQ(parseTextDocument("n\r\n\r\n", true)->text, "");
 }
 
 TEST(TextDocumentFormat, SavedBytes) {
     EXPECT_EQ(formatTextDocument("greet", "Hello", true), "greet\r\nHello\r\n");
     EXPECT_EQ(formatTextDocument("greet", "Hello", false), "Hello\r\n");
     EXPECT_EQ(formatTextDocument("", "", true), "\r\n\r\n");
-    // The closing CR LF is not doubled.
-    EXPECT_EQ(formatTextDocument("g", "Hello\r\n", true), "g\r\nHello\r\n");
-    EXPECT_EQ(formatTextDocument("g", "Hello\r", false), "Hello\r\r\n");
-    EXPECT_EQ(formatTextDocument("g", "Hello\n", false), "Hello\n\r\n");
+    // The closing CR LF is always written: a final line break of the text is
+    // a line of its own.
+    EXPECT_EQ(formatTextDocument("g", "Hello\r\n", true), "g\r\nHello\r\n\r\n");
+    // A file of calculator codes cannot hold a lone CR or LF, nor bytes that
+    // read as UTF-8: such a text is written as UTF-8.
+    EXPECT_EQ(formatTextDocument("g", "\xC1", false, TextEncoding::Calculator), "\xC1\r\n");
+    EXPECT_EQ(formatTextDocument("g", "Hello\r", false, TextEncoding::Calculator),
+              formatTextDocument("g", "Hello\r", false, TextEncoding::Utf8));
+    EXPECT_EQ(formatTextDocument("g", "\xC3\xA9", false, TextEncoding::Calculator),
+              formatTextDocument("g", "\xC3\xA9", false, TextEncoding::Utf8));
 }
 
-TEST(TextDocumentFormat, FormatThenParseIsAFixedPointAfterOneRound) {
-    // Every mix of CR, LF and a letter up to five bytes: after one save and
-    // load the text no longer changes (lone CRs and LFs have become line ends).
-    const char alphabet[] = {'\r', '\n', 'a'};
+TEST(TextDocumentFormat, SaveThenLoadGivesTheTextBackByteForByte) {
+    // Every mix of CR, LF, a letter and a high byte up to five bytes, in
+    // both encodings, as a Vellum document and as plain text.
+    const char alphabet[] = {'\r', '\n', 'a', '\xC1'};
     for (int size = 0; size <= 5; ++size) {
         int combinations = 1;
         for (int i = 0; i < size; ++i) {
-            combinations *= 3;
+            combinations *= 4;
         }
         for (int code = 0; code < combinations; ++code) {
             Bytes text;
-            for (int i = 0, c = code; i < size; ++i, c /= 3) {
-                text += alphabet[c % 3];
+            for (int i = 0, c = code; i < size; ++i, c /= 4) {
+                text += alphabet[c % 4];
             }
             for (const bool vellum : {false, true}) {
-                const Bytes once =
-                    parseTextDocument(formatTextDocument("n", text, vellum), vellum)->text;
-                const Bytes file = formatTextDocument("n", once, vellum);
-                const auto again = parseTextDocument(file, vellum);
-                EXPECT_EQ(again->text, once) << ::testing::PrintToString(text);
-                EXPECT_EQ(formatTextDocument("n", again->text, vellum), file);
-                if (!hasLoneCrOrLf(text)) {
-                    // Without lone CRs and LFs the first load already gives the text back
-                    // (plus the line end Save adds when it is missing).
-                    EXPECT_EQ(once, text.ends_with("\r\n") ? text : text + "\r\n");
+                for (const TextEncoding encoding : {TextEncoding::Utf8, TextEncoding::Calculator}) {
+                    const Bytes file = formatTextDocument("n", text, vellum, encoding);
+                    const auto loaded = parseTextDocument(file, vellum);
+                    ASSERT_TRUE(loaded);
+                    EXPECT_EQ(loaded->text, text) << ::testing::PrintToString(text);
+                    EXPECT_EQ(formatTextDocument("n", loaded->text, vellum, loaded->encoding),
+                              file);
                 }
             }
         }

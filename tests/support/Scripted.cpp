@@ -24,6 +24,11 @@ bool ScriptedBoxes::askYesNoCritical(const std::string& message, const std::stri
     return next(Answer::No) == Answer::Yes;
 }
 
+bool ScriptedBoxes::askYesNo(const std::string& message, const std::string& title) {
+    yesNo.push_back({message, title});
+    return next(Answer::No) == Answer::Yes;
+}
+
 void ScriptedBoxes::showError(const std::string& message, const std::string& title) {
     errors.push_back({message, title});
 }

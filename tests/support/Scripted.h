@@ -18,17 +18,19 @@ class ScriptedBoxes final : public MessageBoxes {
         std::string title;
     };
 
-    // Answers for the questions and the critical Yes/No boxes, in order. Once
-    // they have run out a question is answered Cancel and a Yes/No box No.
+    // Answers for the questions and the Yes/No boxes, in order. Once they have
+    // run out a question is answered Cancel and a Yes/No box No.
     std::deque<Answer> answers;
     // The boxes shown, by kind.
     std::vector<Box> questions; // Yes/No/Cancel
     std::vector<Box> critical;  // the writer's Yes/No
+    std::vector<Box> yesNo;     // Yes/No, question icon
     std::vector<Box> errors;    // OK, error icon
     std::vector<Box> warnings;  // OK, warning icon
 
     Answer askYesNoCancel(const std::string& message, const std::string& title) override;
     bool askYesNoCritical(const std::string& message, const std::string& title) override;
+    bool askYesNo(const std::string& message, const std::string& title) override;
     void showError(const std::string& message, const std::string& title) override;
     void showWarning(const std::string& message, const std::string& title) override;
 

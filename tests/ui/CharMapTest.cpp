@@ -178,6 +178,10 @@ class CharMapTest : public QObject {
         QEvent leave(QEvent::Leave);
         QApplication::sendEvent(map->cell(65), &leave);
         QCOMPARE(background(map->cell(65)), paper);
+        // Leaving the map clears a cell that missed its own leave.
+        QApplication::sendEvent(map->cell(66), &enter);
+        QApplication::sendEvent(map, &leave);
+        QCOMPARE(background(map->cell(66)), paper);
     }
 
     void escapeClosesTheMap() {
@@ -242,6 +246,21 @@ class CharMapTest : public QObject {
         for (int i = 1; i <= 255; ++i) {
             QVERIFY(background(map->cell(i)) != map->palette().color(QPalette::Highlight));
         }
+    }
+
+    void theSelectedCellShowsItsTipWhileSelected() {
+        Fixture f;
+        CharMap* map = f.activeMap();
+        QVERIFY(map != nullptr);
+        map->select(193);
+        QTest::keyClick(map, Qt::Key_Right);
+        const QLabel* tip = map->selectionTip();
+        QVERIFY(tip != nullptr && tip->isVisible());
+        QCOMPARE(tip->text(), cellToolTip(194));
+        QVERIFY(tip->geometry().top() >= map->cell(194)->mapToGlobal(QPoint(0, 0)).y());
+        // Gone with the focus.
+        f.window.activateWindow();
+        QTRY_VERIFY(!tip->isVisible());
     }
 };
 

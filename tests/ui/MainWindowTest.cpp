@@ -455,11 +455,58 @@ class MainWindowTest : public QObject {
         writeBytes(dir / "Notes.vlm", "NOTES\r\nHello\r\nWorld\r\n");
         f.dlgFile.choose(dir / "Notes.vlm");
         QTest::mouseClick(f.window.cmdLoad(), Qt::LeftButton);
-        QCOMPARE(f.window.txtMain()->toPlainText(), QStringLiteral("Hello\nWorld\n"));
+        QCOMPARE(f.window.txtMain()->toPlainText(), QStringLiteral("Hello\nWorld"));
         QCOMPARE(f.window.txtVarName()->text(), QStringLiteral("notes"));
         QCOMPARE(f.window.lblFileName()->text(), QStringLiteral("notes"));
         QCOMPARE(f.window.lblSave()->text(), QString());
-        QCOMPARE(f.window.lblSize()->text(), QStringLiteral("Data Size: 14"));
+        QCOMPARE(f.window.lblSize()->text(), QStringLiteral("Data Size: 13"));
+    }
+
+    void standardKeysRunTheirCommands() {
+        Fixture f;
+        f.showActive();
+        MainWindow& w = f.window;
+        // Typed in the text area, which keeps the focus.
+        const struct {
+            QKeyCombination key;
+            bool save;
+        } dialogs[] = {{Qt::CTRL | Qt::Key_S, true},
+                       {Qt::CTRL | Qt::SHIFT | Qt::Key_S, true},
+                       {Qt::CTRL | Qt::Key_O, false}};
+        for (const auto& d : dialogs) {
+            const std::size_t before = f.dlgFile.shown.size();
+            QTest::keyClick(w.txtMain(), d.key.key(), d.key.keyboardModifiers());
+            QTRY_COMPARE(f.dlgFile.shown.size(), before + 1);
+            QCOMPARE(f.dlgFile.shown.back().save, d.save);
+            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.txtMain()));
+        }
+        // New and closing ask about the unsaved text; Cancel keeps it.
+        QTest::keyClicks(w.txtMain(), "x");
+        const QKeyCombination asking[] = {Qt::CTRL | Qt::Key_N, Qt::CTRL | Qt::Key_W,
+                                          Qt::CTRL | Qt::Key_Q};
+        for (std::size_t i = 0; i < std::size(asking); ++i) {
+            QTest::keyClick(w.txtMain(), asking[i].key(), asking[i].keyboardModifiers());
+            QTRY_COMPARE(f.boxes.questions.size(), i + 1);
+            QVERIFY(w.isVisible());
+            QCOMPARE(f.doc().text(), Bytes("x"));
+        }
+    }
+
+    void sizeReadoutWarnsWhileTooLongForAString() {
+        Fixture f;
+        const QColor normal = f.window.lblSize()->palette().color(QPalette::WindowText);
+        // "untitled": n = 8, so the data may be 32,690 bytes.
+        const struct {
+            std::size_t characters;
+            bool tooLong;
+        } sizes[] = {{32688, false}, {32689, true}, {0, false}};
+        for (const auto& s : sizes) {
+            f.doc().setText(Bytes(s.characters, 'q'));
+            const QLabel* size = f.window.lblSize();
+            QCOMPARE(size->text(), QStringLiteral("Data Size: %1").arg(s.characters + 2));
+            QCOMPARE(size->palette().color(QPalette::WindowText) != normal, s.tooLong);
+            QCOMPARE(size->toolTip().contains(QStringLiteral("32,690")), s.tooLong);
+        }
     }
 };
 
