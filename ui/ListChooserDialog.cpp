@@ -25,6 +25,8 @@ std::optional<std::size_t> QtListChooser::choose(const std::string& title,
     // The names are calculator characters: the calculator font draws them all.
     auto* list = new QListWidget(&dialog);
     list->setFont(calculatorFont());
+    list->setSpacing(2); // the selection bar would otherwise touch the glyphs
+    list->setUniformItemSizes(true);
     for (const std::string& item : items) {
         list->addItem(QString::fromStdString(item));
     }

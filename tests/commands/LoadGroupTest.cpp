@@ -7,31 +7,25 @@
 #include <gtest/gtest.h>
 
 using namespace vellum;
-using vellum::support::writeBytes;
 
 namespace {
 
-struct ScriptedChooser final : ListChooser {
-    std::optional<std::size_t> answer;
+struct LoadGroupTest : support::EditorFixture, ListChooser {
+    std::optional<std::size_t> answer; // the chooser's
     std::vector<std::string> shown;
+    Editor groupEditor{doc, EditorServices{&dlgFile, nullptr, &boxes, nullptr, nullptr, this}};
+
     std::optional<std::size_t> choose(const std::string&, const std::string&,
                                       const std::vector<std::string>& items) override {
         shown = items;
         return answer;
     }
-};
-
-struct LoadGroupTest : support::EditorFixture {
-    ScriptedChooser chooser;
-    Editor groupEditor{doc, EditorServices{&dlgFile, nullptr, &boxes, nullptr, nullptr, &chooser}};
-
-    static VariableEntry string(const Bytes& name, Bytes data) {
+    static VariableEntry string(const Bytes& name, const Bytes& data) {
         return {stringfile::kStringType, name, stringVariableData(data), 0};
     }
-    std::string group(const std::vector<VariableEntry>& entries) {
-        const std::string path = folder / "g.85G";
-        writeBytes(path, *layOutVariableFile("", entries));
-        return path;
+    std::string group(const std::vector<VariableEntry>& entries, const char* name = "g.85G") {
+        support::writeBytes(folder / name, *layOutVariableFile("", entries));
+        return folder / name;
     }
 };
 
@@ -40,13 +34,11 @@ const VariableEntry kReal{0x00, "x", Bytes(10, '\x11'), 0};
 } // namespace
 
 TEST_F(LoadGroupTest, OneReadableStringLoadsAsItsStringFileWould) {
-    const Bytes data = buildStringData("one\r\ntwo");
-    ASSERT_TRUE(isDone(groupEditor.LoadString(
-        group({kReal, string("raw", "no marker"), string("Notes", data)}), "g")));
-    EXPECT_TRUE(chooser.shown.empty());
+    const VariableEntry notes = string("Notes", buildStringData("one\r\ntwo"));
+    ASSERT_TRUE(isDone(groupEditor.LoadString(group({kReal, string("raw", "xy"), notes}), "g")));
+    EXPECT_TRUE(shown.empty());
     const Snapshot fromGroup = snapshot();
-    writeBytes(folder / "n.85s", *layOutVariableFile("", {string("Notes", data)}));
-    ASSERT_TRUE(isDone(groupEditor.LoadString(folder / "n.85s", "g")));
+    ASSERT_TRUE(isDone(groupEditor.LoadString(group({notes}, "n.85s"), "g")));
     EXPECT_EQ(snapshot(), fromGroup);
 }
 
@@ -55,13 +47,12 @@ TEST_F(LoadGroupTest, SeveralAreChosenFromAndCancelChangesNothing) {
         group({string("a", buildStringData("first")), kReal, string("b", buildStringData("2"))});
     const Snapshot before = snapshot();
     EXPECT_EQ(groupEditor.LoadString(path, "g").value(), Completion::Cancelled);
-    EXPECT_EQ(chooser.shown, (std::vector<std::string>{"a  (11 bytes)", "b  (7 bytes)"}));
+    EXPECT_EQ(shown, (std::vector<std::string>{"a  (11 bytes)", "b  (7 bytes)"}));
     EXPECT_EQ(snapshot(), before);
 
-    chooser.answer = 1;
+    answer = 1;
     ASSERT_TRUE(isDone(groupEditor.LoadString(path, "g")));
-    EXPECT_EQ(doc.VarName, "b");
-    EXPECT_EQ(doc.text(), "2");
+    EXPECT_EQ(doc.VarName + "|" + doc.text(), "b|2");
 }
 
 TEST_F(LoadGroupTest, NoReadableStringIsRefusedWithTheStringMessage) {

@@ -1,12 +1,11 @@
 #pragma once
 // libtifiles as a second reader and writer of group files: it reads every
 // entry of a file, groups single files into one, and writes variables made
-// with its content API.
+// with its content API. Without libtifiles the tests that need it skip.
 
 #include "tests/formats/Tifiles.h"
 
 #include <cstring>
-
 #include <string>
 #include <vector>
 
@@ -20,9 +19,7 @@ struct TifilesEntry {
 };
 
 #ifndef VELLUM_HAVE_TIFILES
-
 #define VELLUM_NEEDS_TIFILES() GTEST_SKIP() << "no libtifiles in this build"
-
 inline TifilesRead readGroupWithTifiles(const std::string&, std::vector<TifilesEntry>&) {
     return {};
 }
@@ -32,12 +29,11 @@ inline int groupWithTifiles(const std::vector<std::string>&, const std::string&)
 inline int writeWithTifiles(const std::string&, const std::vector<TifilesEntry>&) {
     return -1;
 }
-
 #else
-
 #define VELLUM_NEEDS_TIFILES() (void)0
 
-// Reads every entry of the file at path into entries.
+// Reads every entry of the file at path into entries, as readWithTifiles
+// reads one.
 inline TifilesRead readGroupWithTifiles(const std::string& path,
                                         std::vector<TifilesEntry>& entries) {
     static const int initialised = tifiles_library_init();
@@ -50,10 +46,9 @@ inline TifilesRead readGroupWithTifiles(const std::string& path,
     result.error = tifiles_file_read_regular(path.c_str(), content);
     if (result.error == 0) {
         for (unsigned i = 0; i < content->num_entries; ++i) {
-            const VarEntry* entry = content->entries[i];
-            entries.push_back(
-                {std::string(entry->name, ::strnlen(entry->name, sizeof entry->name)), entry->type,
-                 std::string(reinterpret_cast<const char*>(entry->data), entry->size)});
+            const VarEntry* e = content->entries[i];
+            entries.push_back({std::string(e->name, ::strnlen(e->name, sizeof e->name)), e->type,
+                               std::string(reinterpret_cast<const char*>(e->data), e->size)});
         }
         result.checksum = content->checksum;
         result.storedChecksum = content->stored_checksum;
@@ -88,7 +83,6 @@ inline int writeWithTifiles(const std::string& path, const std::vector<TifilesEn
     tifiles_content_delete_regular(content);
     return error;
 }
-
 #endif
 
 } // namespace vellum::support
