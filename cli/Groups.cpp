@@ -17,6 +17,7 @@
 #include <cerrno>
 #include <map>
 #include <ostream>
+#include <set>
 
 namespace vellum::cli {
 
@@ -42,7 +43,15 @@ std::string documentNameFor(const Bytes& varName) {
             c = U'_';
         }
     }
-    if (name.empty() || name.find_first_not_of(U'.') == std::u32string::npos) {
+    // Nor may a name be only dots, or a device of Windows (nul.vlm is the
+    // device there, whatever the extension): those get a "_" in front, on
+    // every system alike.
+    static const std::set<std::u32string> kDevices = {
+        U"con",  U"prn",  U"aux",  U"nul",  U"com1", U"com2", U"com3", U"com4",
+        U"com5", U"com6", U"com7", U"com8", U"com9", U"lpt1", U"lpt2", U"lpt3",
+        U"lpt4", U"lpt5", U"lpt6", U"lpt7", U"lpt8", U"lpt9"};
+    if (name.find_first_not_of(U'.') == std::u32string::npos ||
+        kDevices.count(name.substr(0, name.find(U'.'))) > 0) {
         name.insert(0, U"_");
     }
     return Charset::toUtf8(name) + ".vlm";

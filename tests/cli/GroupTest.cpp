@@ -183,9 +183,9 @@ TEST_F(GroupTest, DamagedGroups) {
 TEST_F(GroupTest, DecompiledNamesStayInTheFolderAndNeverMeet) {
     const std::string out = folderWith("out");
     writeBytes(folder / "odd.85g", group({string("../up", "a"), string("", "b"), string("a/b", "c"),
-                                          string("..", "d")}));
+                                          string("..", "d"), string("nul", "e")}));
     EXPECT_EQ(decompile({"-o", out, folder / "odd.85g"}).status, 0);
-    for (const char* name : {".._up", "_", "a_b", "_.."}) {
+    for (const char* name : {".._up", "_", "a_b", "_..", "_nul"}) {
         EXPECT_TRUE(fs::exists(out + "/" + name + ".vlm")) << name;
     }
     EXPECT_EQ(readBytes(out + "/.._up.vlm"), "../up\r\na\r\n");
