@@ -48,12 +48,13 @@ Options:
   -h, --help          show this help and exit
 
 An INPUT ending in .85g is a group file: each string in the viewer's layout
-becomes a Vellum document named after its variable (NAME.vlm), exactly as that
-string alone would be decompiled, written into FOLDER (default: the folder of
-INPUT), in the order of the group. Variables of other types are listed on
-standard error and skipped, and so are strings not in the viewer's layout
-(--lenient writes them as the editor would load them). Two strings that would
-write one file stop the whole group before anything is written.
+becomes a Vellum document named after its variable (NAME.vlm; characters no
+file name may hold become "_"), exactly as that string alone would be
+decompiled, written into FOLDER (default: the folder of INPUT), in the order
+of the group. Variables of other types are listed on standard error and
+skipped, and so are strings not in the viewer's layout (--lenient writes them
+as the editor would load them). Two strings that would write one file stop
+the whole group before anything is written.
 
 INPUT "-" is standard input; its text goes to standard output unless -o names
 a file. A device or FIFO output is written in place.
