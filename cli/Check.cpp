@@ -4,6 +4,7 @@
 #include "Commands.h"
 
 #include "formats/StringCheck.h"
+#include "formats/VariableFile.h"
 #include "io/Files.h"
 
 #include <ostream>
@@ -23,7 +24,12 @@ sound file it also says whether the string has the Scrollet viewer's layout
 
 Prints one line per file: "valid" or the first thing wrong.
 
-Exit status: 0 when every file is valid, 1 otherwise, 2 on bad usage.
+A FILE ending in .85g is a group file of several variables: one line for each
+entry (its type, name and size, and for a string whether it has the viewer's
+layout or is damaged), then the verdict on the whole file.
+
+Exit status: 0 when every file (and every string of a group) is valid, 1
+otherwise, 2 on bad usage.
 )";
 
 std::string describe(const StringCheckResult& r) {
@@ -67,6 +73,10 @@ int check(const Args& args, Io io) {
 
     bool allValid = true;
     for (const std::string& file : files) {
+        if (isGroupPath(file)) {
+            allValid = checkGroup(file, io) && allValid;
+            continue;
+        }
         const Result<StringCheckResult> result = checkFile(file);
         if (!result.ok()) {
             io.out << file << ": cannot be read: " << result.failure().text << '\n';

@@ -6,6 +6,7 @@
 // Each subcommand takes its arguments (after its own name) and the output
 // streams, and returns the exit status: 0 done, 1 a failure, 2 bad usage.
 
+#include "commands/Editor.h"
 #include "commands/Services.h"
 #include "core/Document.h"
 #include "formats/StringCheck.h"
@@ -41,6 +42,19 @@ int decompile(const Args& args, Io io);
 int check(const Args& args, Io io);
 // cli/Register.cpp
 int registerAssociation(const Args& args, Io io);
+
+// cli/Groups.cpp: group files (.85g).
+// check: one line per entry, then the verdict; true when the group and every
+// string in it are sound.
+bool checkGroup(const std::string& path, Io io);
+// decompile: one Vellum document per string, named after its variable, into
+// outputFolder (default: the input's folder).
+int decompileGroup(const std::string& input, const std::optional<std::string>& outputFolder,
+                   std::optional<TextEncoding> encoding, bool lenient, Io io);
+// compile --group: every input one string of the group written at output.
+int compileGroup(const std::string& output, const std::vector<std::string>& inputs,
+                 const std::optional<std::string>& name, std::optional<TextEncoding> encoding,
+                 Clock& clock, Io io);
 
 // The refusal to write over the input itself.
 std::string outputIsTheInput(const std::string& output);
@@ -105,6 +119,10 @@ bool parseEncoding(const std::optional<std::string>& name, const std::string& co
 // Reads a string file and checks it strictly (formats/StringCheck.h); the
 // failure when it cannot be read.
 Result<StringCheckResult> checkFile(const std::string& path);
+
+// Loads standard input as the editor loads a text file that is no Vellum
+// document; its name is "untitled" unless the caller gives one.
+CommandOutcome loadStandardInput(Editor& editor, std::optional<TextEncoding> encoding);
 
 // The program's name, a colon and the line, on the error stream.
 void report(Io io, const std::string& line);

@@ -62,6 +62,7 @@ class OutputKeys {
 
 constexpr const char* kCompileHelp =
     R"(Usage: vellum-cli compile [--name NAME] [--encoding ENC] [-o OUT] INPUT...
+       vellum-cli compile [--encoding ENC] --group OUT.85g INPUT...
 
 Compiles text documents into TI-85 string files (.85s) for the Scrollet viewer,
 exactly as the editor's "Compile into TI-85 String" button does.
@@ -86,6 +87,11 @@ Options:
   -o, --output OUT    write OUT instead of INPUT with its extension replaced by
                       .85s; with several inputs, OUT is an existing folder that
                       receives one .85s file for each input
+  -g, --group OUT     write one TI-85 group file (.85g) instead, holding one
+                      string for each INPUT, in the order given, each named as
+                      it would be alone; two inputs with the same variable
+                      name, or strings that together pass the group's 64 KB,
+                      are refused and nothing is written
   -h, --help          show this help and exit
 
 Environment:
@@ -111,6 +117,7 @@ Exit status: 0 when every file was written, 1 when any failed, 2 on bad usage.
 struct Options {
     std::optional<std::string> name;
     std::optional<std::string> output;
+    std::optional<std::string> group;     // the group file that takes every input
     std::optional<TextEncoding> encoding; // none: as the bytes look
     std::vector<std::string> inputs;
     bool help = false;
@@ -123,7 +130,8 @@ std::optional<Options> parse(const Args& args, Io io) {
     std::optional<Arguments> parsed = parseArguments(args, "compile",
                                                      {{"-n", "--name", &options.name},
                                                       {"-e", "--encoding", &encoding},
-                                                      {"-o", "--output", &options.output}},
+                                                      {"-o", "--output", &options.output},
+                                                      {"-g", "--group", &options.group}},
                                                      io);
     if (!parsed || !parseEncoding(encoding, "compile", options.encoding, io)) {
         return std::nullopt;
@@ -136,6 +144,10 @@ std::optional<Options> parse(const Args& args, Io io) {
     }
     if (std::count(options.inputs.begin(), options.inputs.end(), kStandardStream) > 1) {
         report(io, "compile: standard input (-) can be read only once");
+        return std::nullopt;
+    }
+    if (options.group && options.output) {
+        report(io, "compile: --group names the output; -o cannot go with it");
         return std::nullopt;
     }
     if (options.output == kStandardStream && options.inputs.size() > 1) {
@@ -165,17 +177,6 @@ std::string outputFor(const Options& options, const std::string& outputFolder,
 
 std::string describeWriteFailure(const Failure& failure) {
     return failure.text + " (error " + std::to_string(failure.number) + ")";
-}
-
-// Loads standard input as the editor loads a text file that is no Vellum
-// document; its name is "untitled" unless --name gives one.
-CommandOutcome loadStandardInput(Editor& editor, std::optional<TextEncoding> encoding) {
-    Result<std::string> read = io::readStandardInput(kLargestTextFile);
-    if (!read.ok()) {
-        return Failure{read.failure().number, "standard input: " + read.failure().text};
-    }
-    return editor.LoadTextBytes(read.value(), std::string(kStandardStream),
-                                Document::kDefaultVarName, encoding);
 }
 
 // Compiles the inputs of one run, in order. An output where nothing stands
@@ -288,6 +289,18 @@ class Compiler {
 
 } // namespace
 
+// Loads standard input as the editor loads a text file that is no Vellum
+// document; its name is "untitled" unless --name gives one (also for a
+// group).
+CommandOutcome loadStandardInput(Editor& editor, std::optional<TextEncoding> encoding) {
+    Result<std::string> read = io::readStandardInput(kLargestTextFile);
+    if (!read.ok()) {
+        return Failure{read.failure().number, "standard input: " + read.failure().text};
+    }
+    return editor.LoadTextBytes(read.value(), std::string(kStandardStream),
+                                Document::kDefaultVarName, encoding);
+}
+
 int compile(const Args& args, Io io) {
     const std::optional<Options> options = parse(args, io);
     if (!options) {
@@ -311,6 +324,10 @@ int compile(const Args& args, Io io) {
         clock = std::make_unique<LocalClock>();
     }
 
+    if (options->group) {
+        return compileGroup(*options->group, options->inputs, options->name, options->encoding,
+                            *clock, io);
+    }
     if (options->output && options->inputs.size() > 1) {
         const Result<io::FileInfo> info = io::fileInfo(*options->output);
         if (!info.ok() || info.value().kind != io::FileKind::Folder) {

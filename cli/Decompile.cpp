@@ -7,6 +7,7 @@
 #include "core/Document.h"
 #include "formats/StringCheck.h"
 #include "formats/TextDocument.h"
+#include "formats/VariableFile.h"
 #include "io/Files.h"
 
 #include <cerrno>
@@ -19,6 +20,7 @@ namespace {
 
 constexpr const char* kDecompileHelp =
     R"(Usage: vellum-cli decompile [--lenient] [--encoding ENC] [-o OUT] INPUT.85s
+       vellum-cli decompile [--lenient] [--encoding ENC] [-o FOLDER] INPUT.85g
 
 Reads a TI-85 string file exactly as the editor's "Load .85s" button does and
 saves the text as the editor's Save does.
@@ -45,13 +47,23 @@ Options:
                       would load it, with a warning on standard error
   -h, --help          show this help and exit
 
+An INPUT ending in .85g is a group file: each string in the viewer's layout
+becomes a Vellum document named after its variable (NAME.vlm; characters no
+file name may hold become "_"), exactly as that string alone would be
+decompiled, written into FOLDER (default: the folder of INPUT), in the order
+of the group. Variables of other types are listed on standard error and
+skipped, and so are strings not in the viewer's layout (--lenient writes them
+as the editor would load them). Two strings that would write one file stop
+the whole group before anything is written.
+
 INPUT "-" is standard input; its text goes to standard output unless -o names
 a file. A device or FIFO output is written in place.
 
 An existing OUT is replaced only once the new file is complete; on any failure
 one line on standard error gives the reason and no file is written.
 
-Exit status: 0 when the file was written, 1 on a failure, 2 on bad usage.
+Exit status: 0 when the file (for a group every string) was written, 1 on a
+failure, 2 on bad usage.
 )";
 
 struct Options {
@@ -111,6 +123,9 @@ int decompile(const Args& args, Io io) {
         return kExitOk;
     }
     const std::string& input = options->inputs.front();
+    if (isGroupPath(input)) {
+        return decompileGroup(input, options->output, options->encoding, options->lenient, io);
+    }
     const bool fromStandardInput = input == kStandardStream;
     const std::string output = options->output.value_or(
         fromStandardInput ? std::string(kStandardStream)

@@ -8,6 +8,7 @@
 //
 // One file per family: UnsavedChanges.cpp (the prompt, New, closing),
 // TextCommands.cpp (Load, Save, Save As), LoadString.cpp (Load .85s),
+// LoadGroup.cpp (Load .85s of a group file),
 // Compile.cpp (Compile and the writer, StringWriter.cpp).
 
 #include "commands/Services.h"
@@ -66,7 +67,12 @@ class Editor {
     // would lose: those its load folded or turned into "?", until the text
     // has been saved over it (or elsewhere).
     std::size_t charactersLostBySave() const { return origin_ ? origin_->changedByLoad : 0; }
+    // A path ending in .85g is a group file, loaded by LoadGroup.
     CommandOutcome LoadString(const std::string& path, const Bytes& title);
+    // A group file: its one string that the string loader reads loads as a
+    // string file does; of several, the user chooses one (Cancel changes
+    // nothing); none is refused as a string file without the marker is.
+    CommandOutcome LoadGroup(const std::string& path, const Bytes& title);
     // The same for a string file already read.
     CommandOutcome LoadStringBytes(std::string_view bytes, const Bytes& title);
 

@@ -4,6 +4,7 @@
 
 #include "Messages.h"
 #include "formats/StringReader.h"
+#include "formats/VariableFile.h"
 #include "io/Files.h"
 
 #include <cerrno>
@@ -11,6 +12,9 @@
 namespace vellum {
 
 CommandOutcome Editor::LoadString(const std::string& path, const Bytes& title) {
+    if (isGroupPath(path)) {
+        return LoadGroup(path, title);
+    }
     Result<std::string> read = io::readPrefix(path, kStringReadLimit);
     // A path that names no file reads as an empty file (and is then refused).
     if (!read.ok() && !io::isMissing(read.failure())) {

@@ -42,6 +42,13 @@ inline constexpr const char* kCompileDialogFilter = "TI-85 String|*.85s|All File
 
 // Every refusal of Load .85s.
 inline constexpr const char* kNotScrollet = "Not a valid 'Scrollet' String.";
+// Load .85s of a group file with several strings: the chooser's title and
+// prompt, and each string's line in it.
+inline constexpr const char* kChooseStringTitle = "Load String";
+inline constexpr const char* kChooseStringPrompt = "The group holds several strings. Load:";
+inline std::string groupString(const std::string& nameUtf8, std::size_t bytes) {
+    return nameUtf8 + "  (" + std::to_string(bytes) + " bytes)";
+}
 
 // The string writer's failure of a length or position beyond the file limit.
 inline constexpr const char* kOverflow = "Overflow";

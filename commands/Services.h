@@ -5,7 +5,10 @@
 
 #include "core/Outcome.h"
 
+#include <cstddef>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace vellum {
 
@@ -72,12 +75,23 @@ class Clock {
     virtual Result<ClockReading> now() = 0;
 };
 
+// A list to choose one item from (the strings of a group file), modal.
+class ListChooser {
+  public:
+    virtual ~ListChooser() = default;
+    // The index of the chosen item, the first preselected; nothing after a
+    // Cancel.
+    virtual std::optional<std::size_t> choose(const std::string& title, const std::string& prompt,
+                                              const std::vector<std::string>& items) = 0;
+};
+
 struct EditorServices {
     FileDialog* dlgFile = nullptr;
     FileDialog* dlgString = nullptr;
     MessageBoxes* boxes = nullptr;
     Clock* clock = nullptr;
     io::ByteFiles* files = nullptr;
+    ListChooser* chooser = nullptr; // Load .85s of a group file with several strings
 };
 
 // How a command ended: Done (saved, loaded, written) or Cancelled by the

@@ -2,7 +2,9 @@
 //
 // - Only the last four bytes decide; the text is never split or trimmed.
 // - ".VLM" and ".TXT" (any case of the letters) open a text document titled
-//   "Untitled", ".85S" a string file titled "untitled"; nothing else opens.
+//   "Untitled", ".85S" a string file and ".85G" a group file through the
+//   string loader, titled "untitled"; nothing else opens.
+// - The string loader reads a group exactly when the rule saw ".85G".
 // - What the rule opens as a text document, the loader treats as a Vellum
 //   document exactly when it ends in ".VLM".
 // - The arguments, joined, are the text that the rule sees: the input split at
@@ -10,6 +12,7 @@
 #include "FuzzSupport.h"
 
 #include "formats/TextDocument.h"
+#include "formats/VariableFile.h"
 #include "shell/CommandLine.h"
 
 #include <vector>
@@ -37,9 +40,11 @@ void checkRule(std::string_view line) {
                 ".vlm and .txt open a text document titled Untitled");
         require(isVellumPath(line) == (tail == ".VLM"),
                 "the loader reads a Vellum document exactly for .vlm");
-    } else if (tail == ".85S") {
+    } else if (tail == ".85S" || tail == ".85G") {
         require(action && action->loader == StartupLoader::String && action->title == "untitled",
-                ".85s opens a string file titled untitled");
+                ".85s and .85g open through the string loader titled untitled");
+        require(isGroupPath(line) == (tail == ".85G"),
+                "the string loader reads a group exactly for .85g");
     } else {
         require(!action, "every other ending opens nothing");
     }

@@ -6,10 +6,17 @@
 // text is too long for the calculator, which the writer reports as its
 // overflow failure. And whenever the validator accepts a file in the viewer's
 // layout, the reader reads it.
+//
+// The same bytes read as a file of any number of variables (a group): the
+// entries found lie one after another within the file; a sound file is
+// exactly what the writer lays out from its comment and entries; a valid
+// string file is a sound file of one string; and each entry, as the file that
+// would carry it alone, reads back as that entry.
 #include "FuzzSupport.h"
 
 #include "formats/StringCheck.h"
 #include "formats/StringReader.h"
+#include "formats/VariableFile.h"
 
 using namespace vellum;
 using vellum::fuzz::require;
@@ -54,6 +61,38 @@ void compileAgain(const StringDecode& read) {
     require(checked.name == read.name, "the validator sees the compiled name");
 }
 
+void readAsGroup(std::string_view file, const StringCheckResult& checked) {
+    const VariableFile group = readVariableFile(file);
+    if (file.size() > variablefile::kReadLimit) {
+        const VariableFile head =
+            readVariableFile(file.substr(0, variablefile::kReadLimit), file.size());
+        require(head.problem == group.problem && head.entries.size() == group.entries.size(),
+                "bytes beyond the group read limit change nothing");
+    }
+    require(group.sound() || !group.problem.empty(), "a problem is named exactly when unsound");
+    require(!group.sound() || !group.entries.empty(), "a sound file holds a variable");
+    std::size_t next = stringfile::kSectionOffset;
+    for (const VariableEntry& entry : group.entries) {
+        require(entry.offset == next, "the entries follow one another");
+        next += variablefile::kEntryFixedBytes + entry.name.size() + entry.data.size();
+        require(next <= file.size(), "an entry lies within the file");
+        const VariableFile alone = readVariableFile(fileOfEntryAlone(group, entry));
+        require(alone.entries.size() == 1 && alone.entries[0].type == entry.type &&
+                    alone.entries[0].name == entry.name && alone.entries[0].data == entry.data,
+                "an entry alone reads back as itself");
+    }
+    if (group.sound()) {
+        require(layOutVariableFile(group.comment, group.entries) == file,
+                "a sound file is what the writer lays out from its entries");
+    }
+    if (checked.valid) {
+        require(group.sound() && group.entries.size() == 1 &&
+                    group.entries[0].type == stringfile::kStringType &&
+                    group.entries[0].name == checked.name,
+                "a valid string file is a sound file of one string");
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -68,6 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     const StringCheckResult checked = checkStringFile(file);
+    readAsGroup(file, checked);
     if (checked.valid && checked.viewerLayout) {
         require(read.accepted(), "the reader reads every file the validator accepts");
     }

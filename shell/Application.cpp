@@ -9,6 +9,7 @@
 #include "io/ByteFiles.h"
 #include "ui/Fonts.h"
 #include "ui/Icon.h"
+#include "ui/ListChooserDialog.h"
 #include "ui/MainWindow.h"
 #include "ui/QtServices.h"
 
@@ -53,9 +54,10 @@ int runEditor(int& argc, char** argv, const std::function<void(QWidget& window)>
     ui::QtFileDialog dlgFile(&window);
     ui::QtFileDialog dlgString(&window);
     ui::QtMessageBoxes boxes(&window);
+    ui::QtListChooser chooser(&window);
     LocalClock clock;
     io::DiskFiles files;
-    Editor editor(window.document(), {&dlgFile, &dlgString, &boxes, &clock, &files});
+    Editor editor(window.document(), {&dlgFile, &dlgString, &boxes, &clock, &files, &chooser});
     window.wire(editor);
 
     StartupSteps steps = editorSteps(editor);

@@ -14,10 +14,11 @@ struct Ending {
 };
 
 // Compared in this order; the first match wins.
-constexpr std::array<Ending, 3> kEndings{{
+constexpr std::array<Ending, 4> kEndings{{
     {".VLM", StartupLoader::Text, "Untitled"},
     {".TXT", StartupLoader::Text, "Untitled"},
     {".85S", StartupLoader::String, "untitled"},
+    {".85G", StartupLoader::String, "untitled"}, // a group: the string loader offers its strings
 }};
 
 char asciiUpper(char c) {

@@ -127,12 +127,12 @@ bool QtMessageBoxes::askYesNoCritical(const std::string& message, const std::str
 }
 
 bool QtMessageBoxes::askYesNo(const std::string& message, const std::string& title) {
-    QMessageBox box(QMessageBox::Question, fromUtf8(title), fromUtf8(message),
-                    QMessageBox::Yes | QMessageBox::No, owner_);
+    CentredBox box(QMessageBox::Question, title, message, QMessageBox::Yes | QMessageBox::No,
+                   owner_);
     // These questions guard a file: Enter alone must not replace it.
     box.setDefaultButton(QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
-    return execCentred(box, owner_) == QMessageBox::Yes;
+    return box.exec() == QMessageBox::Yes;
 }
 
 namespace {

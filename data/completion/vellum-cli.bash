@@ -70,6 +70,10 @@ _vellum_cli() {
         esac
         return
         ;;
+    -g | --group)
+        [[ $command == compile ]] && _vellum_cli_files "$cur" 85g
+        return
+        ;;
     -p | --program)
         compopt -o filenames 2>/dev/null
         COMPREPLY=($(compgen -f -- "$cur"))
@@ -79,7 +83,7 @@ _vellum_cli() {
 
     local options
     case $command in
-    compile) options='-n --name -o --output -e --encoding -h --help' ;;
+    compile) options='-n --name -o --output -g --group -e --encoding -h --help' ;;
     decompile) options='-o --output -e --encoding --lenient -h --help' ;;
     check) options='-h --help' ;;
     register) options='-p --program -h --help' ;;
@@ -91,7 +95,7 @@ _vellum_cli() {
     fi
     case $command in
     compile) _vellum_cli_files "$cur" vlm txt ;;
-    decompile | check) _vellum_cli_files "$cur" 85s ;;
+    decompile | check) _vellum_cli_files "$cur" 85s 85g ;;
     esac
 }
 

@@ -12,7 +12,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
 mkdir notes
-touch a.85s B.85S c.txt d.vlm E.TXT f.png notes/g.85s notes/h.txt
+touch a.85s B.85S k.85G c.txt d.vlm E.TXT f.png notes/g.85s notes/h.txt
 
 # shellcheck source=/dev/null
 source "$script"
@@ -27,14 +27,15 @@ cases=(
   "vellum-cli |                          = check compile decompile register"
   "vellum-cli de|                        = decompile"
   "vellum-cli -|                         = --help --version"
-  "vellum-cli compile -|                 = --encoding --help --name --output -e -h -n -o"
+  "vellum-cli compile -|                 = --encoding --group --help --name --output -e -g -h -n -o"
   "vellum-cli decompile --|              = --encoding --help --lenient --output"
   "vellum-cli check -|                   = --help -h"
   "vellum-cli register -|                = --help --program -h -p"
   "vellum-cli compile |                  = E.TXT c.txt d.vlm notes"
   "vellum-cli compile a.txt |            = E.TXT c.txt d.vlm notes"
-  "vellum-cli decompile |                = B.85S a.85s notes"
-  "vellum-cli check a.85s |              = B.85S a.85s notes"
+  "vellum-cli decompile |                = B.85S a.85s k.85G notes"
+  "vellum-cli check a.85s |              = B.85S a.85s k.85G notes"
+  "vellum-cli compile --group |          = k.85G notes"
   "vellum-cli check notes/|              = notes/g.85s"
   "vellum-cli compile notes/|            = notes/h.txt"
   "vellum-cli compile --encoding |       = auto ti85 utf-8"

@@ -46,6 +46,7 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"README.TxT", StartupLoader::Text, "Untitled"},
         Row{"C:\\Calc\\prog.85S", StartupLoader::String, "untitled"},
         Row{"prog.85s", StartupLoader::String, "untitled"},
+        Row{"notes.85g", StartupLoader::String, "untitled"},
         // The whole text is one path: spaces, two "arguments", nothing trimmed.
         Row{"/home/ann/My Notes/week 1.vlm", StartupLoader::Text, "Untitled"},
         Row{"a.txt b.85s", StartupLoader::String, "untitled"},
