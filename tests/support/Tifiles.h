@@ -9,6 +9,22 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
+
+namespace vellum::support {
+
+// What libtifiles made of a file.
+struct TifilesRead {
+    int error = -1; // 0 when libtifiles read the file
+    std::string name;
+    int type = -1;
+    std::string data; // the variable data: the string's length word and body
+    unsigned checksum = 0;
+    unsigned storedChecksum = 0;
+    std::vector<std::string> messages; // whatever libtifiles logged
+};
+
+} // namespace vellum::support
 
 #ifndef VELLUM_HAVE_TIFILES
 
@@ -35,16 +51,6 @@ inline void expectTifilesReads(const std::string& /*path*/, const Bytes& /*name*
 #include <vector>
 
 namespace vellum::support {
-
-struct TifilesRead {
-    int error = -1; // 0 when libtifiles read the file
-    std::string name;
-    int type = -1;
-    std::string data; // the variable data: the string's length word and body
-    unsigned checksum = 0;
-    unsigned storedChecksum = 0;
-    std::vector<std::string> messages; // whatever libtifiles logged
-};
 
 inline void collectTifilesMessage(const gchar* /*domain*/, GLogLevelFlags /*level*/,
                                   const gchar* message, gpointer messages) {
