@@ -4,7 +4,9 @@
 ; It installs for the current user only (no administrator rights), into
 ; %LOCALAPPDATA%\Programs\Vellum, with a Start-menu entry and the .vlm
 ; association; the uninstaller removes exactly what it wrote.
-Unicode true
+; A 64-bit installer for the 64-bit programs: it sees the same registry and
+; folders as they do, with no 32-bit redirection between them.
+Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
 

@@ -9,7 +9,7 @@
 # compiler's runtime DLLs, the licence texts and a short README. Prints the
 # two files it made.
 set -euo pipefail
-build=$1 qt=$2 out=$3
+build=$(cd "$1" && pwd) qt=$2 out=$3
 here=$(cd "$(dirname "$0")" && pwd)
 source_dir=$(cd "$here/.." && pwd)
 target=x86_64-w64-mingw32

@@ -22,7 +22,13 @@ trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 [ -n "${DISPLAY:-}" ] || fail "no DISPLAY: run it with the display the wine server started on"
 key='HKCU\Software\Classes\.vlm'
-open_command() { wine reg query "$key\\Shell\\Open\\Command" /ve | tr -d '\r' | sed -n 's/.*REG_SZ *//p'; }
+# The open command as registered: reg export writes UTF-16, which keeps every
+# letter (reg query prints in the console's code page).
+open_command() {
+  wine reg export "$key\\Shell\\Open\\Command" "$(winepath -w "$work/command.reg")" /y >/dev/null
+  iconv -f UTF-16 -t UTF-8 "$work/command.reg" | tr -d '\r' | sed -n 's/^@="\(.*\)"$/\1/p' |
+    sed 's/\\\(.\)/\1/g'
+}
 drive_c=$(winepath -u 'C:\')
 
 # The zip, in a folder with a space and a letter outside ASCII.
