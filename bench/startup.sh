@@ -4,9 +4,9 @@
 #
 #   bench/startup.sh [BUILD_DIR] [RUNS]
 #
-# Runs under a real X server (Xvfb, so that showing means mapping and
-# painting), alternating the programs RUNS times (default 21), with the
-# user's folders in a scratch place. Reports medians in milliseconds:
+# Runs under a real X server (Xvfb with openbox, so that showing means
+# mapping and painting), alternating the programs RUNS times (default 21),
+# with the user's folders in a scratch place. Reports medians in milliseconds:
 #   bare      an empty QWidget of the editor's size
 #   editor    the editor with no file, its desktop association already in place
 #   document  the editor opening a small .vlm named on its command line
@@ -32,10 +32,15 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 document="$work/notes.vlm"
 forget_association="rm -rf '$work/data' '$work/config'"
+# A display with a window manager, started before wine, whose desktop binds
+# the display it first meets.
+. "$(dirname "$0")/../windows/display.sh"
+start_display "$work"
+trap 'stop_display; rm -rf "$work"' EXIT
 if [ -n "$run" ]; then
   . "$(dirname "$0")/../windows/wine-env.sh"
   wine_start "$(sed -n 's|^Qt6_DIR:PATH=\(.*\)/lib/cmake/Qt6$|\1|p' "$build/CMakeCache.txt")"
-  trap 'wine_stop; rm -rf "$work"' EXIT
+  trap 'wine_stop; stop_display; rm -rf "$work"' EXIT
   document=$(winepath -w "$document")
   forget_association="wine reg delete 'HKCU\\Software\\Classes\\.vlm' /f >/dev/null 2>&1 || true"
 fi
@@ -77,7 +82,7 @@ done
 INNER
 chmod +x "$work/runs.sh"
 
-xvfb-run -a -s "-screen 0 1024x768x24" "$work/runs.sh" >"$work/times" 2>"$work/stderr" || {
+"$work/runs.sh" >"$work/times" 2>"$work/stderr" || {
   cat "$work/stderr" >&2
   exit 1
 }
