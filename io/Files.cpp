@@ -1,5 +1,6 @@
 #include "io/Files.h"
 
+#include "core/Utf8.h"
 #include "io/Staging.h"
 
 #include <algorithm>
@@ -131,7 +132,25 @@ Result<std::size_t> readFullyAt(NativeHandle handle, std::uint64_t offset, char*
 }
 
 fs::path pathFromUtf8(std::string_view utf8) {
-    return fs::path(std::u8string(utf8.begin(), utf8.end()));
+    try {
+        // POSIX takes the bytes as they are: a name need not be UTF-8 there.
+        return fs::path(std::u8string(utf8.begin(), utf8.end()));
+    } catch (const fs::filesystem_error&) {
+        // Windows converts to UTF-16 and refuses a byte that is no UTF-8 (an
+        // argument in the ANSI code page, say). Each such byte becomes U+FFFD:
+        // no file has that name, so the caller's open says so.
+        std::u8string text;
+        for (std::size_t at = 0; at < utf8.size();) {
+            const utf8::Sequence sequence = utf8::sequenceAt(utf8, at);
+            if (sequence.valid) {
+                text.append(utf8.begin() + at, utf8.begin() + at + sequence.length);
+            } else {
+                text += u8"\uFFFD";
+            }
+            at += sequence.length;
+        }
+        return fs::path(text);
+    }
 }
 
 std::string pathToUtf8(const fs::path& path) {

@@ -6,6 +6,7 @@
 #include "commands/Clocks.h"
 #include "commands/Editor.h"
 #include "desktop/EmbeddedIcons.h"
+#include "desktop/ProgramPath.h"
 #include "io/ByteFiles.h"
 #include "ui/Fonts.h"
 #include "ui/Icon.h"
@@ -45,7 +46,7 @@ int runEditor(int& argc, char** argv, const std::function<void(QWidget& window)>
 
     // QApplication has taken its own options (-platform, -style and the like)
     // out of argv by now; the rest is the document's path.
-    const std::string commandLine = joinArguments(argc, argv);
+    const std::string commandLine = editorCommandLine(utf8Arguments(argc, argv), argc, argv);
     const auto registry = platformRegistry();
 
     // The window builds its controls; the services and the commands are

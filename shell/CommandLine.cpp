@@ -58,4 +58,22 @@ std::string joinArguments(int argc, const char* const* argv, int first) {
     return text;
 }
 
+std::string editorCommandLine(const std::vector<std::string>& allUtf8, int argc,
+                              const char* const* argv) {
+    std::string text;
+    int next = 1; // the next argument Qt left in argv
+    for (const std::string& argument : allUtf8) {
+        if (next >= argc) {
+            break;
+        }
+        const bool ascii = std::all_of(argument.begin(), argument.end(),
+                                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        if (argument == argv[next] || !ascii) {
+            text += (next > 1 ? " " : "") + argument;
+            ++next;
+        }
+    }
+    return text;
+}
+
 } // namespace vellum

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vellum {
 
@@ -26,5 +27,14 @@ std::optional<CommandLineAction> commandLineAction(std::string_view commandLine)
 
 // The program's arguments (argv[first] onwards) joined by single spaces.
 std::string joinArguments(int argc, const char* const* argv, int first = 1);
+
+// The editor's command line: the arguments Qt left in argv (it takes out its
+// own options, such as -platform), joined by single spaces, each spelled as
+// in allUtf8, every argument in UTF-8 (on Windows from the wide command line:
+// argv holds the ANSI code page's spelling, where letters outside it are
+// lost). An option Qt took out is ASCII; an argument it left stands next in
+// argv, spelled alike unless the code page changed its letters.
+std::string editorCommandLine(const std::vector<std::string>& allUtf8, int argc,
+                              const char* const* argv);
 
 } // namespace vellum

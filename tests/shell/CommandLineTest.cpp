@@ -77,5 +77,26 @@ TEST(JoinArguments, JoinsEveryArgumentAfterTheProgramWithSingleSpaces) {
     EXPECT_EQ(joinArguments(4, odd), "My Notes/a.vlm  x");
 }
 
+// What Qt left in argv, spelled as the wide command line spells it.
+TEST(EditorCommandLine, TakesQtsLeftoversInTheirUtf8Spelling) {
+    const struct {
+        std::vector<std::string> utf8;
+        std::vector<const char*> argv;
+        std::string expected;
+    } rows[] = {
+        {{"a.txt", "b.85s"}, {"vellum", "a.txt", "b.85s"}, "a.txt b.85s"},
+        {{"-platform", "offscreen", "C:\\a.vlm"}, {"vellum", "C:\\a.vlm"}, "C:\\a.vlm"},
+        // The ANSI code page has no θ: argv holds "?" where the file's name has it.
+        {{"-style", "fusion", "C:\\Élève\\θ.vlm"},
+         {"vellum", "C:\\\xC9l\xE8ve\\?.vlm"},
+         "C:\\Élève\\θ.vlm"},
+        {{"-platform", "offscreen"}, {"vellum"}, ""},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(editorCommandLine(row.utf8, static_cast<int>(row.argv.size()), row.argv.data()),
+                  row.expected);
+    }
+}
+
 } // namespace
 } // namespace vellum

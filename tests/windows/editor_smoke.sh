@@ -2,9 +2,11 @@
 # The real vellum.exe under wine, on the run's display with its window
 # manager (windows/display.sh), driven as a user would: the window by its title, text typed, a
 # calculator character from the Character Map, the variable name, Compile
-# through the Windows save dialog. The .85s must equal the Linux vellum-cli's
-# for the same text and name but for the comment's time and date, and the
-# start must have written the four association entries.
+# through the Windows save dialog; then a document named on the command line
+# in a folder with a space and letters outside ASCII, compiled the same way.
+# Each .85s must equal the Linux vellum-cli's for the same text and name but
+# for the comment's time and date, and the start must have written the four
+# association entries.
 #
 # Usage: editor_smoke.sh WINE VELLUM.EXE LINUX-VELLUM-CLI [SCREENSHOT.png]
 # (WINEPREFIX, WINEPATH, WINEDEBUG and DISPLAY come from the caller.)
@@ -25,6 +27,24 @@ fail() { # with the screen as it stood, for a person to look at
   exit 1
 }
 windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
+same_as_linux() { # WINDOWS.85s LINUX.85s: equal but for the comment's time
+  # Bytes 0-10 are the signature, 11-52 the comment with the time, then the rest.
+  cmp -s <(head -c 11 "$1") <(head -c 11 "$2") && cmp -s <(tail -c +54 "$1") <(tail -c +54 "$2") ||
+    fail "$1 differs from the Linux vellum-cli's: $(od -An -tx1 "$1" | tr -d '\n')"
+}
+compile_to() { # FILE: Alt+5, then FILE typed into the Windows save dialog
+  xdotool key alt+5
+  find_window "Save String" >/dev/null || fail "no save dialog after Alt+5"
+  sleep 1
+  # The file-name box has the focus, preset to the variable name (wine's box
+  # takes no Ctrl+A).
+  xdotool key End shift+Home
+  xdotool type --delay 10 "$(windows_path "$1")"
+  xdotool key Return
+  for _ in $(seq 100); do [ -s "$1" ] && break; sleep 0.2; done
+  [ -s "$1" ] || fail "Compile wrote no $1"
+  sleep 1
+}
 
 [ -n "${DISPLAY:-}" ] || fail "no DISPLAY: run it with the display the wine server started on"
 
@@ -58,29 +78,30 @@ xdotool key Escape
 xdotool windowactivate --sync "$main" 2>/dev/null || true
 xdotool key alt+v ctrl+a
 xdotool type --delay 30 "smoke"
-xdotool key alt+5
-dialog=$(find_window "Save String") || fail "no save dialog after Alt+5"
-sleep 1
-# The file-name box has the focus, preset to the variable name (wine's box
-# takes no Ctrl+A).
-xdotool key End shift+Home
-xdotool type --delay 10 "$(windows_path "$work/smoke.85s")"
-xdotool key Return
-for _ in $(seq 100); do [ -s "$work/smoke.85s" ] && break; sleep 0.2; done
-[ -s "$work/smoke.85s" ] || fail "Compile wrote no $work/smoke.85s"
-sleep 1
+compile_to "$work/smoke.85s"
 
 # The same text and name through the Linux command-line tool.
 printf '%s\xc8' "$text" >"$work/smoke.txt"
 "$linux_cli" compile --encoding ti85 --name smoke -o "$work/linux.85s" "$work/smoke.txt" >/dev/null
-# Bytes 0-10 are the signature, 11-52 the comment with the time, then the rest.
-cmp <(head -c 11 "$work/smoke.85s") <(head -c 11 "$work/linux.85s") || fail "the headers differ"
-cmp <(tail -c +54 "$work/smoke.85s") <(tail -c +54 "$work/linux.85s") ||
-  fail "the string differs from the Linux vellum-cli's: $(od -An -tx1 "$work/smoke.85s" | tr -d '\n')"
+same_as_linux "$work/smoke.85s" "$work/linux.85s"
+kill "$editor"
+editor=""
+
+# A document named on the command line, in a folder with a space and letters
+# outside ASCII: the editor opens it as the shell's Open command would.
+mkdir -p "$work/Notes Élève"
+printf 'cheat\r\nsin θ → x\r\n' >"$work/Notes Élève/cheat sheet.vlm"
+"$wine" "$exe" "$(windows_path "$work/Notes Élève/cheat sheet.vlm")" >/dev/null 2>&1 &
+editor=$!
+main=$(find_window "TI-85 'Scrollet' Text Editor") || fail "no main window for the command line"
+xdotool windowactivate --sync "$main" 2>/dev/null || true
+compile_to "$work/cheat.85s"
+"$linux_cli" compile -o "$work/cheat-linux.85s" "$work/Notes Élève/cheat sheet.vlm" >/dev/null
+same_as_linux "$work/cheat.85s" "$work/cheat-linux.85s"
 
 # The four association entries of the start.
 entries=$("$wine" reg query 'HKCU\Software\Classes\.vlm' /s | tr -d '\r')
 [ "$(grep -c REG_SZ <<<"$entries")" = 4 ] || fail "not four association entries: $entries"
 grep -q "$(basename "$exe") %1" <<<"$entries" || fail "no open command naming the editor: $entries"
-echo "vellum.exe compiled $(stat -c %s "$work/smoke.85s") bytes equal to the Linux vellum-cli's; entries:"
+echo "vellum.exe compiled a typed text and a document from its command line as the Linux vellum-cli does; entries:"
 grep REG_SZ <<<"$entries"
