@@ -13,6 +13,14 @@
 
 namespace vellum::support {
 
+// One variable of a file as libtifiles read it.
+struct TifilesEntry {
+    std::string name;
+    int type = -1;
+    std::string data;
+    bool operator==(const TifilesEntry&) const = default;
+};
+
 // What libtifiles made of a file.
 struct TifilesRead {
     int error = -1; // 0 when libtifiles read the file
@@ -57,7 +65,10 @@ inline void collectTifilesMessage(const gchar* /*domain*/, GLogLevelFlags /*leve
     static_cast<std::vector<std::string>*>(messages)->emplace_back(message);
 }
 
-inline TifilesRead readWithTifiles(const std::string& path) {
+// Reads every entry of the file at path into entries, with the checksums
+// and whatever libtifiles logged.
+inline TifilesRead readGroupWithTifiles(const std::string& path,
+                                        std::vector<TifilesEntry>& entries) {
     static const int initialised = tifiles_library_init();
     (void)initialised;
     TifilesRead result;
@@ -67,11 +78,10 @@ inline TifilesRead readWithTifiles(const std::string& path) {
     FileContent* content = tifiles_content_create_regular(CALC_TI85);
     result.error = tifiles_file_read_regular(path.c_str(), content);
     if (result.error == 0) {
-        if (content->num_entries == 1 && content->entries[0] != nullptr) {
-            const VarEntry* entry = content->entries[0];
-            result.name.assign(entry->name, ::strnlen(entry->name, sizeof entry->name));
-            result.type = entry->type;
-            result.data.assign(reinterpret_cast<const char*>(entry->data), entry->size);
+        for (unsigned i = 0; i < content->num_entries; ++i) {
+            const VarEntry* e = content->entries[i];
+            entries.push_back({std::string(e->name, ::strnlen(e->name, sizeof e->name)), e->type,
+                               std::string(reinterpret_cast<const char*>(e->data), e->size)});
         }
         result.checksum = content->checksum;
         result.storedChecksum = content->stored_checksum;
@@ -80,6 +90,19 @@ inline TifilesRead readWithTifiles(const std::string& path) {
     // After a failed read libtifiles has already freed parts of the content
     // and would free them again: it is left to the end of the test process.
     g_log_remove_handler("tifiles", handler);
+    return result;
+}
+
+// The one variable of a single-variable file (name, type and data stay
+// empty where the file holds another number of them).
+inline TifilesRead readWithTifiles(const std::string& path) {
+    std::vector<TifilesEntry> entries;
+    TifilesRead result = readGroupWithTifiles(path, entries);
+    if (result.error == 0 && entries.size() == 1) {
+        result.name = entries[0].name;
+        result.type = entries[0].type;
+        result.data = entries[0].data;
+    }
     return result;
 }
 

@@ -11,13 +11,6 @@
 
 namespace vellum::support {
 
-struct TifilesEntry {
-    std::string name;
-    int type = -1;
-    std::string data;
-    bool operator==(const TifilesEntry&) const = default;
-};
-
 #ifndef VELLUM_HAVE_TIFILES
 #define VELLUM_NEEDS_TIFILES() GTEST_SKIP() << "no libtifiles in this build"
 inline TifilesRead readGroupWithTifiles(const std::string&, std::vector<TifilesEntry>&) {
@@ -31,32 +24,6 @@ inline int writeWithTifiles(const std::string&, const std::vector<TifilesEntry>&
 }
 #else
 #define VELLUM_NEEDS_TIFILES() (void)0
-
-// Reads every entry of the file at path into entries, as readWithTifiles
-// reads one.
-inline TifilesRead readGroupWithTifiles(const std::string& path,
-                                        std::vector<TifilesEntry>& entries) {
-    static const int initialised = tifiles_library_init();
-    (void)initialised;
-    TifilesRead result;
-    const guint handler =
-        g_log_set_handler("tifiles", static_cast<GLogLevelFlags>(G_LOG_LEVEL_MASK),
-                          collectTifilesMessage, &result.messages);
-    FileContent* content = tifiles_content_create_regular(CALC_TI85);
-    result.error = tifiles_file_read_regular(path.c_str(), content);
-    if (result.error == 0) {
-        for (unsigned i = 0; i < content->num_entries; ++i) {
-            const VarEntry* e = content->entries[i];
-            entries.push_back({std::string(e->name, ::strnlen(e->name, sizeof e->name)), e->type,
-                               std::string(reinterpret_cast<const char*>(e->data), e->size)});
-        }
-        result.checksum = content->checksum;
-        result.storedChecksum = content->stored_checksum;
-        tifiles_content_delete_regular(content);
-    }
-    g_log_remove_handler("tifiles", handler);
-    return result;
-}
 
 // Groups the single files into one group file; 0 when done.
 inline int groupWithTifiles(const std::vector<std::string>& singles, const std::string& group) {
