@@ -4,7 +4,12 @@
 # server's first program: wine binds the display its desktop starts on.
 #   start_display WORK_DIR   sets DISPLAY; the pids to end are in display_pids
 #   find_window TITLE        the first visible window of exactly that title,
-#                            waiting up to 60 s
+#                            waiting up to FIND_WINDOW_SECONDS (60) s
+#   activate WINDOW          raise WINDOW and give it the keyboard, checked:
+#                            keys typed on a loaded machine must not go to
+#                            the window that had the focus before
+#   list_windows             the visible windows' titles and the active one,
+#                            for a failure message
 display_pids=()
 
 start_display() {
@@ -30,5 +35,24 @@ stop_display() {
 }
 
 find_window() {
-  timeout 60 xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1
+  timeout "${FIND_WINDOW_SECONDS:-60}" xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1
+}
+
+activate() {
+  local _
+  for _ in $(seq 20); do
+    xdotool windowactivate --sync "$1" >/dev/null 2>&1 || xdotool windowfocus --sync "$1" >/dev/null 2>&1 || true
+    [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ] && return 0
+    sleep 0.5
+  done
+  return 1
+}
+
+list_windows() {
+  local id
+  printf 'visible windows:'
+  for id in $(xdotool search --onlyvisible --name '.' 2>/dev/null); do
+    printf ' "%s"' "$(xdotool getwindowname "$id" 2>/dev/null)"
+  done
+  printf '; active: "%s"\n' "$(xdotool getactivewindow getwindowname 2>/dev/null)"
 }

@@ -23,6 +23,7 @@ cleanup() {
 trap cleanup EXIT
 fail() { # with the screen as it stood, for a person to look at
   echo "FAIL: $*"
+  list_windows
   [ -z "$screenshot" ] || import -window root "$screenshot" || true
   exit 1
 }
@@ -33,8 +34,16 @@ same_as_linux() { # WINDOWS.85s LINUX.85s: equal but for the comment's time
     fail "$1 differs from the Linux vellum-cli's: $(od -An -tx1 "$1" | tr -d '\n')"
 }
 compile_to() { # FILE: Alt+5, then FILE typed into the Windows save dialog
-  xdotool key alt+5
-  find_window "Save String" >/dev/null || fail "no save dialog after Alt+5"
+  local attempt dialog=""
+  # A key pressed while wine is still busy with the window may be lost on a
+  # loaded machine: press it again, at most three times, while no dialog shows.
+  for attempt in 1 2 3; do
+    activate "$main" || fail "the main window does not take the keyboard"
+    xdotool key alt+5
+    dialog=$(FIND_WINDOW_SECONDS=20 find_window "Save String") && break
+  done
+  [ -n "$dialog" ] || fail "no save dialog after Alt+5, pressed three times"
+  activate "$dialog" || true
   sleep 1
   # The file-name box has the focus, preset to the variable name (wine's box
   # takes no Ctrl+A).
@@ -54,7 +63,7 @@ text=$'Hello TI\r\nline 2'
 "$wine" "$exe" >/dev/null 2>&1 &
 editor=$!
 main=$(find_window "TI-85 'Scrollet' Text Editor") || fail "no main window"
-xdotool windowactivate --sync "$main" 2>/dev/null || true
+activate "$main" || fail "the main window does not take the keyboard"
 sleep 1
 xdotool type --delay 30 "Hello TI"
 xdotool key Return
@@ -72,10 +81,10 @@ caption=$((HEIGHT - 70 - border))
 xdotool mousemove --window "$map" $((border + 12 * 7 + 6)) $((caption + 9 * 6 + 4)) click 1
 sleep 0.5
 [ -n "$screenshot" ] && import -window root "$screenshot"
-xdotool windowactivate --sync "$map" 2>/dev/null || true
+activate "$map" || fail "the Character Map does not take the keyboard"
 xdotool key Escape
 
-xdotool windowactivate --sync "$main" 2>/dev/null || true
+activate "$main" || fail "the main window does not take the keyboard back"
 xdotool key alt+v ctrl+a
 xdotool type --delay 30 "smoke"
 compile_to "$work/smoke.85s"
@@ -94,7 +103,6 @@ printf 'cheat\r\nsin θ → x\r\n' >"$work/Notes Élève/cheat sheet.vlm"
 "$wine" "$exe" "$(windows_path "$work/Notes Élève/cheat sheet.vlm")" >/dev/null 2>&1 &
 editor=$!
 main=$(find_window "TI-85 'Scrollet' Text Editor") || fail "no main window for the command line"
-xdotool windowactivate --sync "$main" 2>/dev/null || true
 compile_to "$work/cheat.85s"
 "$linux_cli" compile -o "$work/cheat-linux.85s" "$work/Notes Élève/cheat sheet.vlm" >/dev/null
 same_as_linux "$work/cheat.85s" "$work/cheat-linux.85s"
