@@ -6,10 +6,10 @@
 
 namespace vellum {
 
-// Finds the program on PATH and runs it with its output on standard error, waiting
-// at most ten seconds; a program still running then is killed. Where there
-// are no such helpers (Windows), every run fails. PosixToolRunner.cpp,
-// Win32ToolRunner.cpp.
+// Finds the program on PATH and runs it with its output on standard error
+// (the editor's and vellum-cli's alike), waiting at most ten seconds; a
+// program still running then is killed. Where there are no such helpers
+// (Windows), every run fails. PosixToolRunner.cpp, Win32ToolRunner.cpp.
 ToolRunner processToolRunner();
 
 } // namespace vellum

@@ -7,6 +7,7 @@
 #include "commands/Editor.h"
 #include "desktop/EmbeddedIcons.h"
 #include "desktop/ProgramPath.h"
+#include "desktop/ToolRunner.h"
 #include "io/ByteFiles.h"
 #include "ui/Fonts.h"
 #include "ui/Icon.h"
@@ -27,7 +28,7 @@ void associateDesktop(const ProgramLocation& program, const AssociationEntries& 
         return;
     }
     if (const auto folders = XdgFolders::fromEnvironment()) {
-        associateWithDesktop(program, entries, *folders, embeddedIcons(), systemToolRunner());
+        associateWithDesktop(program, entries, *folders, embeddedIcons(), processToolRunner());
     }
 }
 

@@ -3,8 +3,6 @@
 #include "desktop/ProgramPath.h"
 
 #include <QCoreApplication>
-#include <QProcess>
-#include <QStandardPaths>
 
 namespace vellum {
 
@@ -25,29 +23,6 @@ ProgramLocation currentProgramLocation() {
         self = toUtf8(QCoreApplication::applicationFilePath());
     }
     return locationOfProgram(self);
-}
-
-ToolRunner systemToolRunner() {
-    return [](const std::string& program, const std::vector<std::string>& arguments) {
-        const QString executable = QStandardPaths::findExecutable(QString::fromStdString(program));
-        if (executable.isEmpty()) {
-            return false;
-        }
-        QStringList args;
-        for (const std::string& argument : arguments) {
-            args << QString::fromStdString(argument);
-        }
-        QProcess process;
-        process.setStandardErrorFile(QProcess::nullDevice());
-        process.setStandardOutputFile(QProcess::nullDevice());
-        process.start(executable, args);
-        if (!process.waitForFinished(10000)) {
-            process.kill();
-            process.waitForFinished(1000);
-            return false;
-        }
-        return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-    };
 }
 
 } // namespace vellum

@@ -12,21 +12,7 @@
 # (WINEPREFIX, WINEPATH, WINEDEBUG and DISPLAY come from the caller.)
 set -euo pipefail
 wine=$1 exe=$2 linux_cli=$3 screenshot=${4:-}
-export LC_ALL=C.UTF-8
-work=$(mktemp -d)
-editor=""
-. "$(dirname "$0")/../../windows/display.sh"
-cleanup() {
-  [ -z "$editor" ] || kill "$editor" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { # with the screen as it stood, for a person to look at
-  echo "FAIL: $*"
-  list_windows
-  [ -z "$screenshot" ] || import -window root "$screenshot" || true
-  exit 1
-}
+. "$(dirname "$0")/editor_session.sh"
 windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 same_as_linux() { # WINDOWS.85s LINUX.85s: equal but for the comment's time
   # Bytes 0-10 are the signature, 11-52 the comment with the time, then the rest.
@@ -54,8 +40,6 @@ compile_to() { # FILE: Alt+5, then FILE typed into the Windows save dialog
   [ -s "$1" ] || fail "Compile wrote no $1"
   sleep 1
 }
-
-[ -n "${DISPLAY:-}" ] || fail "no DISPLAY: run it with the display the wine server started on"
 
 # Calculator byte 0xC8 comes from the map's cell for code 200: row 6,
 # column 7 of 12 x 9-pixel cells.

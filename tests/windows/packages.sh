@@ -10,17 +10,8 @@
 # cleared, so that the programs load only the DLLs shipped beside them.)
 set -euo pipefail
 zip=$(realpath "$1") setup=$(realpath "$2") linux_cli=$3
-export LC_ALL=C.UTF-8 WINEPATH=
-work=$(mktemp -d)
-editor=""
-. "$(dirname "$0")/../../windows/display.sh"
-cleanup() {
-  [ -z "$editor" ] || kill "$editor" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
-[ -n "${DISPLAY:-}" ] || fail "no DISPLAY: run it with the display the wine server started on"
+export WINEPATH=
+. "$(dirname "$0")/editor_session.sh"
 key='HKCU\Software\Classes\.vlm'
 # The open command as registered: reg export writes UTF-16, which keeps every
 # letter (reg query prints in the console's code page).
