@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <utility>
 #include <vector>
 
@@ -41,5 +42,26 @@ TEST(LfLineEnds, AgreesWithTheDataSizeReadout) {
                 << ::testing::PrintToString(text);
         }
         layer = std::move(next);
+    }
+}
+
+// The checksum against a byte-by-byte sum, for sizes around the word and
+// lane-emptying steps, with bytes of 0xFF where a lane would overflow first.
+TEST(Checksum, AddsUpEveryByteModulo65536) {
+    std::mt19937 random(85);
+    for (const std::size_t size : {0, 1, 7, 8, 9, 1023, 1024, 1025, 2047, 32767}) {
+        for (const bool full : {true, false}) {
+            std::string section(size, '\xFF');
+            if (!full) {
+                for (char& c : section) {
+                    c = static_cast<char>(random());
+                }
+            }
+            std::uint32_t sum = 0;
+            for (const char c : section) {
+                sum += static_cast<unsigned char>(c);
+            }
+            EXPECT_EQ(stringfile::checksum(section), sum % 65536) << size;
+        }
     }
 }

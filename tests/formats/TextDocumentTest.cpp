@@ -1,6 +1,10 @@
 #include "formats/TextDocument.h"
+#include "formats/StringFile.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
 
 using namespace vellum;
 
@@ -102,5 +106,76 @@ TEST(TextDocumentFormat, SaveThenLoadGivesTheTextBackByteForByte) {
                 }
             }
         }
+    }
+}
+
+// One byte anywhere in a long text (before, on and after a 64-byte block's
+// edge, and in the tail) decides the encoding as it would alone, and a
+// UTF-8 file with a control code still counts it as folded.
+TEST(TextDocumentFormat, OneByteAnywhereDecidesTheEncoding) {
+    const struct {
+        std::string bytes;
+        TextEncoding encoding;
+    } odd[] = {
+        {"b", TextEncoding::Utf8},          {"\n", TextEncoding::Utf8},
+        {"\t", TextEncoding::Calculator},   {"\x7F", TextEncoding::Calculator},
+        {"\xC1", TextEncoding::Calculator}, {"\xCE\xB8", TextEncoding::Utf8},
+    };
+    for (const auto& [bytes, encoding] : odd) {
+        for (const std::size_t at : {0, 62, 63, 64, 127, 129}) {
+            const std::string text = std::string(at, 'a') + bytes + std::string(130 - at, 'a');
+            EXPECT_EQ(detectEncoding(text, std::nullopt), encoding)
+                << ::testing::PrintToString(bytes) << " at " << at;
+        }
+    }
+    std::size_t replaced = 0;
+    std::size_t folded = 0;
+    forEachDecodedLine(
+        std::string(100, 'a') + "\t", TextEncoding::Utf8, [](std::string_view) {}, replaced,
+        folded);
+    EXPECT_EQ(folded, 1u);
+}
+
+// Long texts of CR, LF and a letter: lines, the longest line and the string
+// body as a byte-by-byte reading gives them.
+TEST(TextDocumentFormat, LongTextsSplitAsByteByByte) {
+    std::mt19937 random(85);
+    for (int round = 0; round < 2000; ++round) {
+        std::string text(random() % 60, 'a');
+        for (char& c : text) {
+            c = "\r\na"[random() % 3];
+        }
+        const auto pairAt = [&text](std::size_t i) {
+            return text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n';
+        };
+        Lines expected;
+        std::string line;
+        std::string lf;
+        std::size_t longest = 0;
+        std::size_t start = 0; // of the line that only CR LF ends
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            lf += pairAt(i) ? "" : text.substr(i, 1);
+            if (pairAt(i)) {
+                longest = std::max(longest, i - start);
+                start = i + 2;
+            }
+            if (text[i] != '\r' && text[i] != '\n') {
+                line += text[i];
+                continue;
+            }
+            expected.push_back(line);
+            line.clear();
+            if (pairAt(i)) {
+                lf += '\n';
+                ++i;
+            }
+        }
+        longest = std::max(longest, text.size() - start);
+        if (!line.empty()) {
+            expected.push_back(line);
+        }
+        ASSERT_EQ(lines(text), expected) << ::testing::PrintToString(text);
+        ASSERT_EQ(longestLine(text), longest) << ::testing::PrintToString(text);
+        ASSERT_EQ(toLfLineEnds(text), lf) << ::testing::PrintToString(text);
     }
 }
