@@ -55,13 +55,14 @@ ByteKinds kindsIn(std::string_view bytes) {
         high |= byte & 0x80;
         other |= static_cast<std::uint8_t>(!isPrintable(byte) && byte != '\r' && byte != '\n');
     };
+    // A high byte settles both: it is no plain text either.
     std::size_t i = 0;
-    for (; bytes.size() - i >= kBlock && (high | other) != 0x81; i += kBlock) {
+    for (; bytes.size() - i >= kBlock && high == 0; i += kBlock) {
         for (std::size_t k = 0; k < kBlock; ++k) {
             add(bytes[i + k]);
         }
     }
-    for (; i < bytes.size(); ++i) {
+    for (; i < bytes.size() && high == 0; ++i) {
         add(bytes[i]);
     }
     return {high != 0, other != 0};
