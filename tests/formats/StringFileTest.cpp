@@ -49,16 +49,12 @@ TEST(LfLineEnds, AgreesWithTheDataSizeReadout) {
 // lane-emptying steps, with bytes of 0xFF where a lane would overflow first.
 TEST(Checksum, AddsUpEveryByteModulo65536) {
     std::mt19937 random(85);
-    for (const std::size_t size : {0, 1, 7, 8, 9, 1023, 1024, 1025, 2047, 32767}) {
+    for (const std::size_t size : {0, 1, 7, 9, 1023, 1024, 1025, 32767}) {
         for (const bool full : {true, false}) {
             std::string section(size, '\xFF');
-            if (!full) {
-                for (char& c : section) {
-                    c = static_cast<char>(random());
-                }
-            }
             std::uint32_t sum = 0;
-            for (const char c : section) {
+            for (char& c : section) {
+                c = full ? c : static_cast<char>(random());
                 sum += static_cast<unsigned char>(c);
             }
             EXPECT_EQ(stringfile::checksum(section), sum % 65536) << size;

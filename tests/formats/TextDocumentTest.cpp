@@ -1,4 +1,5 @@
 #include "formats/TextDocument.h"
+#include "core/TextBox.h"
 #include "formats/StringFile.h"
 
 #include <gtest/gtest.h>
@@ -110,8 +111,7 @@ TEST(TextDocumentFormat, SaveThenLoadGivesTheTextBackByteForByte) {
 }
 
 // One byte anywhere in a long text (before, on and after a 64-byte block's
-// edge, and in the tail) decides the encoding as it would alone, and a
-// UTF-8 file with a control code still counts it as folded.
+// edge, and in the tail) decides the encoding as it would alone.
 TEST(TextDocumentFormat, OneByteAnywhereDecidesTheEncoding) {
     const struct {
         std::string bytes;
@@ -128,16 +128,10 @@ TEST(TextDocumentFormat, OneByteAnywhereDecidesTheEncoding) {
                 << ::testing::PrintToString(bytes) << " at " << at;
         }
     }
-    std::size_t replaced = 0;
-    std::size_t folded = 0;
-    forEachDecodedLine(
-        std::string(100, 'a') + "\t", TextEncoding::Utf8, [](std::string_view) {}, replaced,
-        folded);
-    EXPECT_EQ(folded, 1u);
 }
 
-// Long texts of CR, LF and a letter: lines, the longest line and the string
-// body as a byte-by-byte reading gives them.
+// Long texts of CR, LF and a letter: lines, the longest line, the string
+// body and the character count as a byte-by-byte reading gives them.
 TEST(TextDocumentFormat, LongTextsSplitAsByteByByte) {
     std::mt19937 random(85);
     for (int round = 0; round < 2000; ++round) {
@@ -145,37 +139,30 @@ TEST(TextDocumentFormat, LongTextsSplitAsByteByByte) {
         for (char& c : text) {
             c = "\r\na"[random() % 3];
         }
-        const auto pairAt = [&text](std::size_t i) {
-            return text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n';
-        };
-        Lines expected;
-        std::string line;
+        Lines split{""};
         std::string lf;
         std::size_t longest = 0;
-        std::size_t start = 0; // of the line that only CR LF ends
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            lf += pairAt(i) ? "" : text.substr(i, 1);
-            if (pairAt(i)) {
+        for (std::size_t i = 0, start = 0; i <= text.size(); ++i) {
+            const bool pair = i + 1 < text.size() && text.compare(i, 2, "\r\n") == 0;
+            if (i == text.size() || pair) {
                 longest = std::max(longest, i - start);
                 start = i + 2;
             }
-            if (text[i] != '\r' && text[i] != '\n') {
-                line += text[i];
-                continue;
+            if (i < text.size() && (text[i] == '\r' || text[i] == '\n')) {
+                split.emplace_back();
+            } else if (i < text.size()) {
+                split.back() += text[i];
             }
-            expected.push_back(line);
-            line.clear();
-            if (pairAt(i)) {
-                lf += '\n';
-                ++i;
-            }
+            lf += i < text.size() && !pair ? text.substr(i, 1) : "";
+            i += pair ? 1 : 0;
+            lf += pair ? "\n" : "";
         }
-        longest = std::max(longest, text.size() - start);
-        if (!line.empty()) {
-            expected.push_back(line);
+        if (split.back().empty()) {
+            split.pop_back();
         }
-        ASSERT_EQ(lines(text), expected) << ::testing::PrintToString(text);
+        ASSERT_EQ(lines(text), split) << ::testing::PrintToString(text);
         ASSERT_EQ(longestLine(text), longest) << ::testing::PrintToString(text);
         ASSERT_EQ(toLfLineEnds(text), lf) << ::testing::PrintToString(text);
+        ASSERT_EQ(countCharacters(text), lf.size()) << ::testing::PrintToString(text);
     }
 }
