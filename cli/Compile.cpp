@@ -222,6 +222,7 @@ class Compiler {
             doc.RefreshStatus(); // cuts the name to 8 characters
         }
 
+        inputStamp_ = editor.loadedStamp();
         if (const CommandOutcome written = editor.cmdString_Click(); !written.ok()) {
             report(io_, input + ": " +
                             refusal_.value_or("cannot write " + output + ": " +
@@ -246,25 +247,57 @@ class Compiler {
     }
 
   private:
-    // Where the string writer's complete file goes.
+    // Where the string writer's complete file goes. A new output is written
+    // without a look beforehand; once an output turns out to exist (a run
+    // over the files of an earlier one), the next ones are looked at first,
+    // so that no file is written in vain, until one is missing again.
     Result<void> deliver(const std::string& target, const std::string& bytes) {
         if (target == kStandardStream) {
             return io::writeStandardOutput(bytes);
         }
-        const Result<bool> fresh = batch_.addNew(target, bytes);
-        if (!fresh.ok() || fresh.value()) {
-            return fresh.ok() ? Result<void>{} : Result<void>(fresh.failure());
+        std::optional<io::FileStamp> standing;
+        if (outputsExist_) {
+            const Result<io::FileStamp> stamp = io::fileStamp(target);
+            outputsExist_ = !stamp.ok() || stamp.value().kind != io::FileKind::Missing;
+            if (stamp.ok() && outputsExist_) {
+                standing = stamp.value();
+            }
         }
-        refusal_ = refusalFor(target);
+        if (!outputsExist_) {
+            const Result<bool> fresh = batch_.addNew(target, bytes);
+            if (!fresh.ok() || fresh.value()) {
+                return fresh.ok() ? Result<void>{} : Result<void>(fresh.failure());
+            }
+            outputsExist_ = true;
+        }
+        refusal_ = refusalFor(target, standing);
         if (refusal_) {
             return Failure::fromErrno(EEXIST);
         }
         return batch_.add(target, bytes);
     }
 
+    // Whether the output is the input itself: by the stamp the load took of
+    // the input and one of what stands at output (taken here unless given).
+    bool outputIsInput(const std::string& output, std::optional<io::FileStamp> standing) {
+        if (input_ == kStandardStream) {
+            return false;
+        }
+        if (!standing) {
+            const Result<io::FileStamp> stamp = io::fileStamp(output);
+            standing = stamp.ok() ? std::optional(stamp.value()) : std::nullopt;
+        }
+        if (!inputStamp_ || !standing) {
+            return io::sameFile(input_, output);
+        }
+        return standing->kind == io::FileKind::Regular && standing->kind == inputStamp_->kind &&
+               standing->device == inputStamp_->device && standing->file == inputStamp_->file;
+    }
+
     // Why the file that stands at output must not be replaced, if it must not.
-    std::optional<std::string> refusalFor(const std::string& output) {
-        if (input_ != kStandardStream && io::sameFile(input_, output)) {
+    std::optional<std::string> refusalFor(const std::string& output,
+                                          std::optional<io::FileStamp> standing) {
+        if (outputIsInput(output, standing)) {
             return outputIsTheInput(output);
         }
         const std::string key = keys_.keyOfPresent(output);
@@ -281,8 +314,10 @@ class Compiler {
     io::ReplaceBatch batch_;
     io::BufferedFiles files_;
     OutputKeys keys_;
-    std::set<std::string> written_; // the keys of the outputs taken so far
-    std::string input_;             // the input being compiled
+    std::set<std::string> written_;           // the keys of the outputs taken so far
+    std::string input_;                       // the input being compiled
+    std::optional<io::FileStamp> inputStamp_; // its stamp, taken as it was loaded
+    bool outputsExist_ = false;               // a file stood at the last output looked at
     std::optional<std::string> refusal_;
     std::map<std::string, std::string> inputOf_; // output to input
 };

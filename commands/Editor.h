@@ -61,6 +61,11 @@ class Editor {
     CommandOutcome LoadTextBytes(std::string_view bytes, const std::string& path,
                                  const Bytes& title,
                                  std::optional<TextEncoding> encoding = std::nullopt);
+    // The stamp LoadText took of the file the document now stands for, just
+    // before reading it; none for any other document.
+    std::optional<io::FileStamp> loadedStamp() const {
+        return origin_ ? origin_->stamp : std::nullopt;
+    }
     // The characters the last successful LoadText turned into "?".
     std::size_t replacedByLastLoad() const { return replacedByLastLoad_; }
     // The characters of the file the document stands for that a Save over it

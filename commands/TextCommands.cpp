@@ -71,8 +71,11 @@ CommandOutcome Editor::LoadTextBytes(std::string_view bytes, const std::string& 
     if (content->text.size() > textSizeLimit_) {
         return refuse(messages::tooLarge(path, content->text.size(), textSizeLimit_));
     }
-    if (const std::size_t line = longestLine(content->text); line > lineLengthLimit_) {
-        return refuse(messages::lineTooLong(path, line, lineLengthLimit_));
+    // Without a limit (vellum-cli) there is nothing to measure.
+    if (lineLengthLimit_ < content->text.size()) {
+        if (const std::size_t line = longestLine(content->text); line > lineLengthLimit_) {
+            return refuse(messages::lineTooLong(path, line, lineLengthLimit_));
+        }
     }
     // Nothing changes before the file has been read whole, so a failed load
     // leaves the document as it was.

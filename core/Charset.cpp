@@ -102,6 +102,37 @@ const std::vector<ReverseEntry>& foldTable() {
     return table;
 }
 
+// The characters below U+0400 (ASCII, Latin-1, Greek: most of what a text
+// holds beside ASCII) find their byte with one look; 0 where there is none.
+constexpr char32_t kDirectEnd = 0x400;
+
+struct DirectTables {
+    std::array<std::uint8_t, kDirectEnd> exact{};
+    std::array<std::uint8_t, kDirectEnd> folded{};
+};
+
+const DirectTables& directTables() {
+    static const DirectTables tables = [] {
+        DirectTables made;
+        for (int b = 1; b < 256; ++b) {
+            if (kDisplay[b] < kDirectEnd) {
+                made.exact[kDisplay[b]] = static_cast<std::uint8_t>(b);
+            }
+        }
+        for (const auto& [ch, byte] : kFolds) {
+            if (ch < kDirectEnd) {
+                made.folded[ch] = byte;
+            }
+        }
+        return made;
+    }();
+    return tables;
+}
+
+std::optional<std::uint8_t> direct(const std::array<std::uint8_t, kDirectEnd>& table, char32_t ch) {
+    return table[ch] != 0 ? std::optional<std::uint8_t>(table[ch]) : std::nullopt;
+}
+
 std::optional<std::uint8_t> lookup(const std::vector<ReverseEntry>& table, char32_t ch) {
     auto it = std::lower_bound(table.begin(), table.end(), ch,
                                [](const ReverseEntry& e, char32_t c) { return e.ch < c; });
@@ -136,7 +167,7 @@ std::optional<std::uint8_t> Charset::fromDisplay(char32_t ch) {
     if (ch >= 0x20 && ch <= 0x7E) {
         return static_cast<std::uint8_t>(ch);
     }
-    return lookup(reverseTable(), ch);
+    return ch < kDirectEnd ? direct(directTables().exact, ch) : lookup(reverseTable(), ch);
 }
 
 std::uint8_t Charset::fromTyped(char32_t ch) {
@@ -147,7 +178,8 @@ std::optional<std::uint8_t> Charset::equivalent(char32_t ch) {
     if (auto exact = fromDisplay(ch)) {
         return exact;
     }
-    if (auto folded = lookup(foldTable(), ch)) {
+    if (auto folded =
+            ch < kDirectEnd ? direct(directTables().folded, ch) : lookup(foldTable(), ch)) {
         return folded;
     }
     // Raw control characters (a pasted tab, say) stand for the byte of the

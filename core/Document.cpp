@@ -1,15 +1,17 @@
 #include "Document.h"
 
+#include "core/ByteScan.h"
+
 #include <algorithm>
 
 namespace vellum {
 
 std::size_t countCharacters(std::string_view bytes) {
     std::size_t pairs = 0;
-    for (std::size_t i = 0; i + 1 < bytes.size(); ++i) {
-        if (bytes[i] == '\r' && bytes[i + 1] == '\n') {
+    for (std::size_t cr = bytescan::find(bytes, 0, '\r'); cr != std::string_view::npos;
+         cr = bytescan::find(bytes, cr + 1, '\r')) {
+        if (cr + 1 < bytes.size() && bytes[cr + 1] == '\n') {
             ++pairs;
-            ++i;
         }
     }
     return bytes.size() - pairs;
@@ -28,8 +30,13 @@ Document::Document(std::shared_ptr<TextBox> textBox) : textBox_(std::move(textBo
 }
 
 void Document::setText(const Bytes& text) {
-    if (textBox_->characterCount() == countCharacters(text) && textBox_->text() == text) {
-        return; // setting the same text is no change
+    // Setting the same text is no change. The box's character count rules out
+    // most other texts at once: a text has between half as many characters
+    // as bytes and as many.
+    const std::size_t count = textBox_->characterCount();
+    const bool countFits = count <= text.size() && count >= text.size() - text.size() / 2;
+    if (countFits && countCharacters(text) == count && textBox_->text() == text) {
+        return;
     }
     textBox_->setText(text);
 }

@@ -1,5 +1,6 @@
 #include "formats/TextDocument.h"
 
+#include "core/ByteScan.h"
 #include "io/Files.h"
 
 #include <algorithm>
@@ -27,9 +28,12 @@ bool isVellumPath(std::string_view path) {
 std::size_t longestLine(std::string_view text) {
     std::size_t longest = 0;
     std::size_t start = 0;
-    for (std::size_t end = text.find("\r\n"); end != std::string_view::npos;
-         start = end + 2, end = text.find("\r\n", start)) {
-        longest = std::max(longest, end - start);
+    for (std::size_t cr = bytescan::find(text, 0, '\r'); cr != std::string_view::npos;
+         cr = bytescan::find(text, cr + 1, '\r')) {
+        if (cr + 1 < text.size() && text[cr + 1] == '\n') {
+            longest = std::max(longest, cr - start);
+            start = cr + 2;
+        }
     }
     return std::max(longest, text.size() - start);
 }

@@ -1,5 +1,6 @@
 #include "formats/TextEncoding.h"
 
+#include "core/ByteScan.h"
 #include "core/Charset.h"
 #include "core/Utf8.h"
 
@@ -29,20 +30,47 @@ char32_t nextCodePoint(std::string_view bytes, std::size_t& i, bool& valid) {
     return sequence.valid ? sequence.codePoint : kReplacement;
 }
 
-// Printable ASCII and line ends only: no byte that only a calculator code
-// explains (controls, tab, DEL, bytes above 0x7F).
-bool isPrintableAscii(std::string_view bytes) {
-    for (const char c : bytes) {
-        if ((c < 0x20 || c > 0x7E) && c != '\r' && c != '\n') {
-            return false;
+// What a file holds besides printable ASCII and line ends.
+struct ByteKinds {
+    bool high = false;  // bytes from 0x80: calculator codes or UTF-8 sequences
+    bool other = false; // control bytes and DEL, or high bytes: plain text has none
+
+    // Printable ASCII and line ends only: every byte reads the same in both
+    // encodings, and a line is the bytes between two line ends.
+    bool plain() const { return !other; }
+};
+
+bool isPrintable(std::uint8_t byte) {
+    return static_cast<std::uint8_t>(byte - 0x20) < 0x5F;
+}
+
+// One pass over the file. Blocks of a fixed size without an exit inside, and
+// flags or-ed together, let the compiler handle many bytes a step.
+ByteKinds kindsIn(std::string_view bytes) {
+    constexpr std::size_t kBlock = 64;
+    std::uint8_t high = 0;
+    std::uint8_t other = 0;
+    const auto add = [&](char c) {
+        const auto byte = static_cast<std::uint8_t>(c);
+        high |= byte & 0x80;
+        other |= static_cast<std::uint8_t>(!isPrintable(byte) && byte != '\r' && byte != '\n');
+    };
+    // A high byte settles both: it is no plain text either.
+    std::size_t i = 0;
+    for (; bytes.size() - i >= kBlock && high == 0; i += kBlock) {
+        for (std::size_t k = 0; k < kBlock; ++k) {
+            add(bytes[i + k]);
         }
     }
-    return true;
+    for (; i < bytes.size() && high == 0; ++i) {
+        add(bytes[i]);
+    }
+    return {high != 0, other != 0};
 }
 
 std::size_t printableAsciiRun(std::string_view bytes, std::size_t from) {
     std::size_t end = from;
-    while (end < bytes.size() && byteAt(bytes, end) >= 0x20 && byteAt(bytes, end) <= 0x7E) {
+    while (end < bytes.size() && isPrintable(byteAt(bytes, end))) {
         ++end;
     }
     return end - from;
@@ -55,18 +83,15 @@ bool isLineEnd(char32_t ch) {
 void forEachCalculatorLine(std::string_view file,
                            const std::function<void(std::string_view)>& onLine) {
     std::size_t start = 0;
-    for (std::size_t i = 0; i < file.size(); ++i) {
-        if (file[i] != '\r' && file[i] != '\n') {
-            continue;
+    while (start < file.size()) {
+        const std::size_t end = bytescan::findLineBreak(file, start);
+        if (end == std::string_view::npos) {
+            onLine(file.substr(start));
+            return;
         }
-        onLine(file.substr(start, i - start));
-        if (file[i] == '\r' && i + 1 < file.size() && file[i + 1] == '\n') {
-            ++i; // CR LF is one line end
-        }
-        start = i + 1;
-    }
-    if (start < file.size()) {
-        onLine(file.substr(start));
+        onLine(file.substr(start, end - start));
+        const bool crLf = file[end] == '\r' && end + 1 < file.size() && file[end + 1] == '\n';
+        start = end + (crLf ? 2 : 1); // CR LF is one line end
     }
 }
 
@@ -112,17 +137,18 @@ void forEachUtf8Line(std::string_view file, const std::function<void(std::string
 } // namespace
 
 bool isUtf8Text(std::string_view bytes) {
-    const bool multiByte = std::any_of(
-        bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-    return multiByte && utf8::isWellFormed(bytes);
+    return kindsIn(bytes).high && utf8::isWellFormed(bytes);
 }
 
 TextEncoding detectEncoding(std::string_view bytes, std::optional<TextEncoding> asked) {
     if (asked) {
         return *asked;
     }
-    return isUtf8Text(bytes) || isPrintableAscii(bytes) ? TextEncoding::Utf8
-                                                        : TextEncoding::Calculator;
+    const ByteKinds kinds = kindsIn(bytes);
+    if (kinds.high) {
+        return utf8::isWellFormed(bytes) ? TextEncoding::Utf8 : TextEncoding::Calculator;
+    }
+    return kinds.plain() ? TextEncoding::Utf8 : TextEncoding::Calculator;
 }
 
 void forEachDecodedLine(std::string_view file, TextEncoding encoding,
@@ -135,7 +161,8 @@ void forEachDecodedLine(std::string_view file, TextEncoding encoding,
 void forEachDecodedLine(std::string_view file, TextEncoding encoding,
                         const std::function<void(std::string_view line)>& onLine,
                         std::size_t& replaced, std::size_t& folded) {
-    if (encoding == TextEncoding::Utf8) {
+    // Plain text splits into the same lines either way, without decoding.
+    if (encoding == TextEncoding::Utf8 && !kindsIn(file).plain()) {
         forEachUtf8Line(file, onLine, replaced, folded);
     } else {
         forEachCalculatorLine(file, onLine);

@@ -184,6 +184,11 @@ TEST_F(CompileCommandTest, RefusesWhatWouldLoseData) {
     const Outcome result = run({first, second, "-o", folder / "out"});
     expectOneErrorLine(result, second, "also the output of an earlier input");
     expectTifilesReads(folder / "out/same.85s", "same", buildStringData("1"));
+
+    // The input itself after an output that existed, which is looked at first.
+    const std::string inOut = input("out/keep.85s", "precious");
+    expectOneErrorLine(run({first, inOut, "-o", folder / "out"}), inOut, "is the input itself");
+    EXPECT_EQ(readBytes(inOut), "precious");
 }
 
 // Two outputs that are one file through a link, in either order; the link's

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <set>
 
 using vellum::Bytes;
@@ -27,6 +28,20 @@ TEST(Charset, EveryByteHasItsOwnDisplayCharacterAndBack) {
         ASSERT_TRUE(Charset::fromDisplay(ch).has_value()) << "byte " << b;
         EXPECT_EQ(*Charset::fromDisplay(ch), b);
         EXPECT_EQ(Charset::fromTyped(ch), b);
+    }
+}
+
+// Every character finds the byte that displays as it, whether it is looked
+// up in the table of the first 1024 characters or searched for beyond it.
+TEST(Charset, EveryCharacterFindsTheByteThatDisplaysAsIt) {
+    for (char32_t ch = 0; ch < 0x3000; ++ch) {
+        std::optional<std::uint8_t> expected;
+        for (int b = 1; b < 256; ++b) {
+            if (Charset::toDisplay(static_cast<std::uint8_t>(b)) == ch) {
+                expected = static_cast<std::uint8_t>(b);
+            }
+        }
+        ASSERT_EQ(Charset::fromDisplay(ch), expected) << "U+" << std::hex << static_cast<int>(ch);
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <utility>
 #include <vector>
 
@@ -41,5 +42,22 @@ TEST(LfLineEnds, AgreesWithTheDataSizeReadout) {
                 << ::testing::PrintToString(text);
         }
         layer = std::move(next);
+    }
+}
+
+// The checksum against a byte-by-byte sum, for sizes around the word and
+// lane-emptying steps, with bytes of 0xFF where a lane would overflow first.
+TEST(Checksum, AddsUpEveryByteModulo65536) {
+    std::mt19937 random(85);
+    for (const std::size_t size : {0, 1, 7, 9, 1023, 1024, 1025, 32767}) {
+        for (const bool full : {true, false}) {
+            std::string section(size, '\xFF');
+            std::uint32_t sum = 0;
+            for (char& c : section) {
+                c = full ? c : static_cast<char>(random());
+                sum += static_cast<unsigned char>(c);
+            }
+            EXPECT_EQ(stringfile::checksum(section), sum % 65536) << size;
+        }
     }
 }

@@ -1,6 +1,11 @@
 #include "formats/TextDocument.h"
+#include "core/TextBox.h"
+#include "formats/StringFile.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
 
 using namespace vellum;
 
@@ -102,5 +107,62 @@ TEST(TextDocumentFormat, SaveThenLoadGivesTheTextBackByteForByte) {
                 }
             }
         }
+    }
+}
+
+// One byte anywhere in a long text (before, on and after a 64-byte block's
+// edge, and in the tail) decides the encoding as it would alone.
+TEST(TextDocumentFormat, OneByteAnywhereDecidesTheEncoding) {
+    const struct {
+        std::string bytes;
+        TextEncoding encoding;
+    } odd[] = {
+        {"b", TextEncoding::Utf8},          {"\n", TextEncoding::Utf8},
+        {"\t", TextEncoding::Calculator},   {"\x7F", TextEncoding::Calculator},
+        {"\xC1", TextEncoding::Calculator}, {"\xCE\xB8", TextEncoding::Utf8},
+    };
+    for (const auto& [bytes, encoding] : odd) {
+        for (const std::size_t at : {0, 62, 63, 64, 127, 129}) {
+            const std::string text = std::string(at, 'a') + bytes + std::string(130 - at, 'a');
+            EXPECT_EQ(detectEncoding(text, std::nullopt), encoding)
+                << ::testing::PrintToString(bytes) << " at " << at;
+        }
+    }
+}
+
+// Long texts of CR, LF and a letter: lines, the longest line, the string
+// body and the character count as a byte-by-byte reading gives them.
+TEST(TextDocumentFormat, LongTextsSplitAsByteByByte) {
+    std::mt19937 random(85);
+    for (int round = 0; round < 2000; ++round) {
+        std::string text(random() % 60, 'a');
+        for (char& c : text) {
+            c = "\r\na"[random() % 3];
+        }
+        Lines split{""};
+        std::string lf;
+        std::size_t longest = 0;
+        for (std::size_t i = 0, start = 0; i <= text.size(); ++i) {
+            const bool pair = i + 1 < text.size() && text.compare(i, 2, "\r\n") == 0;
+            if (i == text.size() || pair) {
+                longest = std::max(longest, i - start);
+                start = i + 2;
+            }
+            if (i < text.size() && (text[i] == '\r' || text[i] == '\n')) {
+                split.emplace_back();
+            } else if (i < text.size()) {
+                split.back() += text[i];
+            }
+            lf += i < text.size() && !pair ? text.substr(i, 1) : "";
+            i += pair ? 1 : 0;
+            lf += pair ? "\n" : "";
+        }
+        if (split.back().empty()) {
+            split.pop_back();
+        }
+        ASSERT_EQ(lines(text), split) << ::testing::PrintToString(text);
+        ASSERT_EQ(longestLine(text), longest) << ::testing::PrintToString(text);
+        ASSERT_EQ(toLfLineEnds(text), lf) << ::testing::PrintToString(text);
+        ASSERT_EQ(countCharacters(text), lf.size()) << ::testing::PrintToString(text);
     }
 }
