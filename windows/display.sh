@@ -39,10 +39,13 @@ find_window() {
 }
 
 activate() {
-  local _
+  # Wine may show one title on more than one X window: the keyboard is where
+  # it should be when the active window bears the title of the one asked for.
+  local _ title
+  title=$(xdotool getwindowname "$1" 2>/dev/null) || return 1
   for _ in $(seq 20); do
     xdotool windowactivate --sync "$1" >/dev/null 2>&1 || xdotool windowfocus --sync "$1" >/dev/null 2>&1 || true
-    [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ] && return 0
+    [ "$(xdotool getactivewindow getwindowname 2>/dev/null)" = "$title" ] && return 0
     sleep 0.5
   done
   return 1

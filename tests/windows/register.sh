@@ -26,8 +26,10 @@ for row in "${cases[@]}"; do
   if [ -n "$program" ]; then set -- --program "$program"; else set --; fi
   "$wine" "$cli" register "$@" || { echo "FAIL: register exits $? for '$program'"; failures=$((failures + 1)); }
   # reg export writes UTF-16, which keeps every letter.
-  "$wine" reg export "$key" "$(printf 'Z:%s' "$work/export.reg" | tr / '\\')" /y >/dev/null
-  found=$(iconv -f UTF-16 -t UTF-8 "$work/export.reg" | tr -d '\r' | grep -v '^Windows Registry\|^$')
+  rm -f "$work/export.reg"
+  "$wine" reg export "$key" "$(printf 'Z:%s' "$work/export.reg" | tr / '\\')" /y >/dev/null ||
+    echo "reg export of $key exits $? after register '$program'"
+  found=$(iconv -f UTF-16 -t UTF-8 "$work/export.reg" 2>&1 | tr -d '\r' | grep -v '^Windows Registry\|^$' || true)
   expected=$(printf '%s\n' "[HKEY_CURRENT_USER\\Software\\Classes\\.vlm]" '@="Vellum File"' \
     "[HKEY_CURRENT_USER\\Software\\Classes\\.vlm\\DefaultIcon]" "@=\"${icon//\\/\\\\}\"" \
     "[HKEY_CURRENT_USER\\Software\\Classes\\.vlm\\Shell]" \
