@@ -1,7 +1,6 @@
 // vellum-cli check, run in-process.
 
 #include "ReaderCliFixture.h"
-#include "formats/VariableFile.h"
 #include "tests/support/StringFiles.h"
 
 #include <gtest/gtest.h>
@@ -62,29 +61,4 @@ TEST_F(CheckTest, CheckCopesWithHugeFiles) {
     EXPECT_EQ(r.out, huge +
                          ": invalid: the data-section length 16 needs a file of 73 bytes, but the "
                          "file has 125829120\n");
-}
-
-TEST_F(CheckTest, AStringWithAnEmptyNameIsAProblemThatLenientDecompilingReads) {
-    VariableEntry entry;
-    entry.type = stringfile::kStringType;
-    entry.data = stringVariableData(buildStringData("Hi"));
-    const std::string path = folder / "nameless.85s";
-    writeBytes(path, *layOutVariableFile(std::string(42, ' '), {entry}));
-    const std::string out = folder / "nameless.vlm";
-    const struct {
-        int (*command)(const cli::Args&, cli::Io);
-        cli::Args args;
-        int status;
-        const char* says; // on standard output or error
-    } cases[] = {
-        {cli::check, {path}, 1, "invalid: the variable name is empty"},
-        {cli::decompile, {path}, 1, "damaged: the variable name is empty"},
-        {cli::decompile, {"--lenient", path}, 0, "warning: damaged: the variable name is empty"},
-    };
-    for (const auto& c : cases) {
-        const CliOutcome r = run(c.command, c.args);
-        EXPECT_EQ(r.status, c.status) << c.args.front();
-        EXPECT_NE((r.out + r.err).find(c.says), std::string::npos) << r.out << r.err;
-    }
-    EXPECT_EQ(readBytes(out), "\r\nHi\r\n");
 }

@@ -2,7 +2,6 @@
 
 #include "cli/Commands.h"
 #include "formats/StringFile.h"
-#include "formats/VariableFile.h"
 
 #include "tests/support/Environment.h"
 #include "tests/support/ScratchFolder.h"
@@ -229,29 +228,6 @@ TEST_F(CompileCommandTest, BadSourceDateEpochIsAFailure) {
         EXPECT_NE(result.err.find("SOURCE_DATE_EPOCH"), std::string::npos) << value;
     }
     EXPECT_FALSE(fs::exists(folder / "a.85s"));
-}
-
-TEST_F(CompileCommandTest, AnEmptyNameIsStoredAsUntitled) {
-    const struct {
-        const char* file;
-        const char* bytes;
-        cli::Args options;
-        const char* output;
-    } cases[] = {
-        {"empty.vlm", "\r\nHi", {}, "empty.85s"},
-        {".hidden.txt", "Hi", {}, ".hidden.85s"}, // the title ends before the first "."
-        {"named.txt", "Hi", {"--name", ""}, "named.85s"},
-        {"group.txt", "Hi", {"--name=", "--group", folder / "g.85g"}, "g.85g"},
-    };
-    for (const auto& c : cases) {
-        cli::Args args = c.options;
-        args.push_back(input(c.file, c.bytes));
-        const Outcome result = run(args);
-        ASSERT_EQ(result.status, 0) << c.file << ": " << result.err;
-        const VariableFile written = readVariableFile(readBytes(folder / c.output));
-        ASSERT_TRUE(written.sound()) << c.file << ": " << written.problem;
-        EXPECT_EQ(written.entries.at(0).name, "untitled") << c.file;
-    }
 }
 
 TEST_F(CompileCommandTest, BadUsageExitsWithTwo) {

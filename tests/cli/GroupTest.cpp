@@ -184,8 +184,7 @@ TEST_F(GroupTest, DecompiledNamesStayInTheFolderAndNeverMeet) {
     const std::string out = folderWith("out");
     writeBytes(folder / "odd.85g", group({string("../up", "a"), string("", "b"), string("a/b", "c"),
                                           string("..", "d"), string("nul", "e")}));
-    // The string without a name is one no calculator stores: only --lenient
-    // writes it.
+    // --lenient: no calculator stores the string without a name.
     EXPECT_EQ(decompile({"--lenient", "-o", out, folder / "odd.85g"}).status, 0);
     for (const char* name : {".._up", "_", "a_b", "_..", "_nul"}) {
         EXPECT_TRUE(fs::exists(out + "/" + name + ".vlm")) << name;

@@ -98,14 +98,3 @@ TEST_F(RegisterTest, SaysWhichEntriesItCouldNotWrite) {
     // Four registry entries, the MIME package, the desktop entry, six icons.
     EXPECT_EQ(count, 4 + 2 + 6) << run.err;
 }
-
-TEST_F(RegisterTest, ADesktopEntryThatCannotBeWrittenIsAFailure) {
-    SKIP_ON_WINDOWS();
-    ScopedEnvironment home{{"HOME", folder.path().string()},
-                           {"XDG_DATA_HOME", std::nullopt},
-                           {"XDG_CONFIG_HOME", std::nullopt}};
-    // A desktop entry is UTF-8 throughout: no path of other bytes fits in one.
-    const Outcome run = registerWith({"--program", "/opt/V\xE9llum/vellum"});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_FALSE(fs::exists(folder / ".local/share/applications/org.vellum.Vellum.desktop"));
-}
