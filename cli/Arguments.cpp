@@ -3,6 +3,8 @@
 
 #include "Commands.h"
 
+#include "io/Files.h"
+
 #include <algorithm>
 #include <ostream>
 
@@ -19,7 +21,12 @@ std::optional<Arguments> parseArguments(const Args& args, const std::string& com
     bool onlyInputs = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (onlyInputs || arg.empty() || arg[0] != '-' || arg == "-") {
+        if (arg.empty()) {
+            report(io, command + ": an empty input names no file (see vellum-cli " + command +
+                           " --help)");
+            return std::nullopt;
+        }
+        if (onlyInputs || arg[0] != '-' || arg == "-") {
             parsed.inputs.push_back(arg);
             continue;
         }
@@ -67,6 +74,11 @@ std::optional<Arguments> parseArguments(const Args& args, const std::string& com
             report(io, command + ": " + arg + " needs a value");
             return std::nullopt;
         }
+        if (option->namesFile && value->empty()) {
+            report(io, command + ": the empty " + option->longName +
+                           " names no file (see vellum-cli " + command + " --help)");
+            return std::nullopt;
+        }
         *option->value = std::move(value);
     }
     return parsed;
@@ -89,6 +101,10 @@ bool parseEncoding(const std::optional<std::string>& name, const std::string& co
         return false;
     }
     return true;
+}
+
+Result<std::string> readStandardInputBytes() {
+    return io::readStandardInput(kLargestTextFile);
 }
 
 void report(Io io, const std::string& line) {

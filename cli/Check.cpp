@@ -7,6 +7,7 @@
 #include "formats/VariableFile.h"
 #include "io/Files.h"
 
+#include <algorithm>
 #include <ostream>
 
 namespace vellum::cli {
@@ -18,18 +19,20 @@ constexpr const char* kCheckHelp = R"(Usage: vellum-cli check FILE...
 Checks that each FILE is a sound TI-85 string file: the "**TI85**" signature
 and the three bytes after it, a single variable entry of the string type, the
 data-section length against the file size, the entry's header length against
-its name, the two data lengths, the string length, and the checksum. For a
+its name, the two data lengths, the string length, the checksum, and a
+variable name that is not empty (no calculator can store one that is). For a
 sound file it also says whether the string has the Scrollet viewer's layout
 (00 EF, the text, 00 00), which the editor needs to load it.
 
-Prints one line per file: "valid" or the first thing wrong.
+Prints one line per file: "valid" or the first thing wrong. FILE "-" is
+standard input.
 
 A FILE ending in .85g is a group file of several variables: one line for each
 entry (its type, name and size, and for a string whether it has the viewer's
 layout or is damaged), then the verdict on the whole file.
 
 Exit status: 0 when every file (and every string of a group) is valid, 1
-otherwise, 2 on bad usage.
+otherwise (also when standard output cannot be written), 2 on bad usage.
 )";
 
 std::string describe(const StringCheckResult& r) {
@@ -56,6 +59,18 @@ Result<StringCheckResult> checkFile(const std::string& path) {
     return checkStringFile(head.value(), info.value().size);
 }
 
+namespace {
+
+Result<StringCheckResult> checkStandardInput() {
+    const Result<std::string> read = readStandardInputBytes();
+    if (!read.ok()) {
+        return read.failure();
+    }
+    return checkStringFile(read.value());
+}
+
+} // namespace
+
 int check(const Args& args, Io io) {
     const auto parsed = parseArguments(args, "check", {}, io);
     if (!parsed) {
@@ -70,6 +85,10 @@ int check(const Args& args, Io io) {
         report(io, "check: no file (see vellum-cli check --help)");
         return kExitUsage;
     }
+    if (std::count(files.begin(), files.end(), kStandardStream) > 1) {
+        report(io, "check: standard input (-) can be read only once");
+        return kExitUsage;
+    }
 
     bool allValid = true;
     for (const std::string& file : files) {
@@ -77,7 +96,8 @@ int check(const Args& args, Io io) {
             allValid = checkGroup(file, io) && allValid;
             continue;
         }
-        const Result<StringCheckResult> result = checkFile(file);
+        const Result<StringCheckResult> result =
+            file == kStandardStream ? checkStandardInput() : checkFile(file);
         if (!result.ok()) {
             io.out << file << ": cannot be read: " << result.failure().text << '\n';
             allValid = false;

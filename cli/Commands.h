@@ -90,6 +90,7 @@ struct ValueOption {
     const char* shortName; // "-o"
     const char* longName;  // "--output"
     std::optional<std::string>* value;
+    bool namesFile = false; // an empty value is bad usage
 };
 
 // An option without a value, given as "--lenient".
@@ -104,8 +105,10 @@ struct Arguments {
     bool help = false;               // -h or --help
 };
 
-// Parses a subcommand's arguments. An unknown option or a missing value is
-// reported (naming the command) and gives nothing: exit with kExitUsage.
+// Parses a subcommand's arguments. An unknown option, a missing value or an
+// empty path (an empty input, or an empty value of an option that names a
+// file) is reported (naming the command) and gives nothing: exit with
+// kExitUsage.
 std::optional<Arguments> parseArguments(const Args& args, const std::string& command,
                                         std::initializer_list<ValueOption> options, Io io,
                                         std::initializer_list<FlagOption> flags = {});
@@ -119,6 +122,10 @@ bool parseEncoding(const std::optional<std::string>& name, const std::string& co
 // Reads a string file and checks it strictly (formats/StringCheck.h); the
 // failure when it cannot be read.
 Result<StringCheckResult> checkFile(const std::string& path);
+
+// Standard input up to its end, for an input "-": what every subcommand reads
+// there, at most kLargestTextFile bytes.
+Result<std::string> readStandardInputBytes();
 
 // Loads standard input as the editor loads a text file that is no Vellum
 // document; its name is "untitled" unless the caller gives one.

@@ -71,7 +71,8 @@ Each INPUT is read as the editor loads a text document: a path ending in "vlm"
 (any case) is a Vellum document whose first line is the variable name; any
 other file holds the text alone, and its file name up to the first "." (the
 whole name when it has none), lower-cased, is the variable name. Names are cut
-to 8 characters. A line ends at CR LF, at a lone CR or at a lone LF.
+to 8 characters; an empty name (from --name '' too) is stored as "untitled",
+as in the editor. A line ends at CR LF, at a lone CR or at a lone LF.
 
 Options:
   -n, --name NAME     store the string under NAME instead (cut to 8 characters)
@@ -130,8 +131,8 @@ std::optional<Options> parse(const Args& args, Io io) {
     std::optional<Arguments> parsed = parseArguments(args, "compile",
                                                      {{"-n", "--name", &options.name},
                                                       {"-e", "--encoding", &encoding},
-                                                      {"-o", "--output", &options.output},
-                                                      {"-g", "--group", &options.group}},
+                                                      {"-o", "--output", &options.output, true},
+                                                      {"-g", "--group", &options.group, true}},
                                                      io);
     if (!parsed || !parseEncoding(encoding, "compile", options.encoding, io)) {
         return std::nullopt;
@@ -328,7 +329,7 @@ class Compiler {
 // document; its name is "untitled" unless --name gives one (also for a
 // group).
 CommandOutcome loadStandardInput(Editor& editor, std::optional<TextEncoding> encoding) {
-    Result<std::string> read = io::readStandardInput(kLargestTextFile);
+    Result<std::string> read = readStandardInputBytes();
     if (!read.ok()) {
         return Failure{read.failure().number, "standard input: " + read.failure().text};
     }

@@ -77,9 +77,10 @@ struct Options {
 std::optional<Options> parse(const Args& args, Io io) {
     Options options;
     std::optional<std::string> encoding;
-    const auto parsed = parseArguments(
-        args, "decompile", {{"-e", "--encoding", &encoding}, {"-o", "--output", &options.output}},
-        io, {{"--lenient", &options.lenient}});
+    const auto parsed =
+        parseArguments(args, "decompile",
+                       {{"-e", "--encoding", &encoding}, {"-o", "--output", &options.output, true}},
+                       io, {{"--lenient", &options.lenient}});
     if (!parsed || !parseEncoding(encoding, "decompile", options.encoding, io)) {
         return std::nullopt;
     }
@@ -148,7 +149,7 @@ int decompile(const Args& args, Io io) {
 
     std::string standardInput;
     if (fromStandardInput) {
-        Result<std::string> read = io::readStandardInput(kLargestTextFile);
+        Result<std::string> read = readStandardInputBytes();
         if (!read.ok()) {
             report(io, "standard input: " + read.failure().text);
             return kExitFailure;

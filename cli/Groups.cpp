@@ -233,6 +233,7 @@ int compileGroup(const std::string& output, const std::vector<std::string>& inpu
             doc.VarName = Charset::encodeText(Charset::fromUtf8(*name));
             doc.RefreshStatus(); // cuts the name to 8 characters
         }
+        doc.VarName = Document::storableName(doc.VarName);
         const Bytes data = buildStringData(doc.text());
         if (doc.VarName.size() + data.size() > stringfile::kMaxNamePlusData) {
             report(io, input + ": its string and name take " +

@@ -64,7 +64,9 @@ int associateDesktop(const ProgramLocation& program, const AssociationEntries& e
     for (const std::filesystem::path& file : desktop.failedFiles) {
         report(io, "register: cannot write " + io::pathToUtf8(file));
     }
-    return desktop.failures;
+    // A desktop entry that could not be written is a failure too, though the
+    // desktop half has said why already.
+    return desktop.failures + (desktop.desktopEntrySkipped ? 1 : 0);
 }
 
 } // namespace

@@ -18,8 +18,23 @@ namespace vellum {
 // year up to 9999 gives the same texts everywhere.
 ClockReading utcTexts(std::int64_t secondsSinceEpoch);
 
-// The computer's clock, read when asked. A batch asks for every document:
-// the texts of one second are worked out once.
+// A moment's time of day and date as numbers (24-hour clock, month 1 to 12).
+struct ClockNumbers {
+    unsigned hour = 0, minute = 0, second = 0;
+    unsigned day = 1, month = 1;
+    int year = 1970;
+};
+
+// The platform's texts as the calculator can show them, so that a comment
+// never holds a "?": the decimal digits of every script become 0 to 9 in the
+// same order and direction marks go; a text that still holds a character
+// without a calculator code (a word of a CJK date, an Arabic AM/PM) becomes
+// the numbers alone, "22:15:30" and "12/6/2026".
+ClockReading calculatorTexts(const ClockReading& platform, const ClockNumbers& numbers);
+
+// The computer's clock, read when asked, in the user's formats as far as the
+// calculator can show them. A batch asks for every document: the texts of one
+// second are worked out once.
 class LocalClock final : public Clock {
   public:
     Result<ClockReading> now() override;

@@ -17,7 +17,7 @@ CommandOutcome Editor::SaveStr(const std::string& FName, const Bytes& Data) {
         return Failure{ENOSYS, messages::kNoFileAccess};
     }
     return writeStringFile({*services_.files, *services_.boxes, *services_.clock}, FName,
-                           doc_.VarName, Data);
+                           Document::storableName(doc_.VarName), Data);
 }
 
 std::size_t Editor::stringDataSize() const {
@@ -27,7 +27,7 @@ std::size_t Editor::stringDataSize() const {
 }
 
 std::size_t Editor::largestStringData() const {
-    const std::size_t n = doc_.VarName.size();
+    const std::size_t n = Document::storableName(doc_.VarName).size();
     return n < stringfile::kMaxNamePlusData ? stringfile::kMaxNamePlusData - n : 0;
 }
 
@@ -50,9 +50,10 @@ CommandOutcome Editor::cmdString_Click() {
     // The dialog, the text and Data come before anything is written. Running
     // out of memory for a huge text is said, not swallowed.
     try {
-        const DialogSettings settings{messages::kCompileDialogTitle, messages::kCompileDialogFilter,
-                                      Charset::toUtf8(Charset::decodeText(doc_.VarName)) +
-                                          kStringFileExtension};
+        const DialogSettings settings{
+            messages::kCompileDialogTitle, messages::kCompileDialogFilter,
+            Charset::toUtf8(Charset::decodeText(Document::storableName(doc_.VarName))) +
+                kStringFileExtension};
         path = services_.dlgString->showSave(settings).path;
         if (path.empty()) {
             return Completion::Cancelled;

@@ -82,7 +82,8 @@ class Editor {
     CommandOutcome LoadStringBytes(std::string_view bytes, const Bytes& title);
 
     // The string-file writer: a failing step asks whether to go on; the
-    // outcome carries the first failure, if any.
+    // outcome carries the first failure, if any. The string is stored under
+    // the document's name, or the default name when that is empty.
     CommandOutcome SaveStr(const std::string& FName, const Bytes& Data);
 
     // The size of the string data a compile would write (the "Data Size" the

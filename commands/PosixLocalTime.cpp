@@ -42,13 +42,17 @@ std::string format(const std::tm& moment, const char* pattern) {
 
 } // namespace
 
-Result<ClockReading> localNowTexts() {
+Result<LocalReading> localNow() {
     const std::time_t now = std::time(nullptr);
     std::tm moment{};
     if (now == static_cast<std::time_t>(-1) || localtime_r(&now, &moment) == nullptr) {
         return Failure{EOVERFLOW, "the clock cannot be read"};
     }
-    return ClockReading{format(moment, "%X"), format(moment, "%x")};
+    const ClockNumbers numbers{
+        static_cast<unsigned>(moment.tm_hour),    static_cast<unsigned>(moment.tm_min),
+        static_cast<unsigned>(moment.tm_sec),     static_cast<unsigned>(moment.tm_mday),
+        static_cast<unsigned>(moment.tm_mon + 1), moment.tm_year + 1900};
+    return LocalReading{{format(moment, "%X"), format(moment, "%x")}, numbers};
 }
 
 } // namespace vellum

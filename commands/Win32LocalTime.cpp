@@ -9,7 +9,7 @@
 
 namespace vellum {
 
-Result<ClockReading> localNowTexts() {
+Result<LocalReading> localNow() {
     SYSTEMTIME now{};
     GetLocalTime(&now);
     wchar_t time[128];
@@ -21,7 +21,9 @@ Result<ClockReading> localNowTexts() {
         // failure's, is the portable one of its errno value.
         return Failure{EINVAL, "the clock cannot be read: " + Failure::fromErrno(EINVAL).text};
     }
-    return ClockReading{io::wideToUtf8(time), io::wideToUtf8(date)};
+    const ClockNumbers numbers{now.wHour, now.wMinute, now.wSecond,
+                               now.wDay,  now.wMonth,  now.wYear};
+    return LocalReading{{io::wideToUtf8(time), io::wideToUtf8(date)}, numbers};
 }
 
 } // namespace vellum

@@ -98,14 +98,11 @@ void Document::txtVarName_Change() {
 }
 
 void Document::txtVarName_LostFocus() {
-    if (nameBox_.empty()) {
-        VarName = kDefaultVarName;
-    } else if (nameBox_ == VarName) {
+    if (!nameBox_.empty() && nameBox_ == VarName) {
         RefreshStatus();
         return;
-    } else {
-        VarName = nameBox_;
     }
+    VarName = storableName(nameBox_);
     IsSaved = false;
     RefreshStatus();
 }
@@ -118,6 +115,10 @@ void Document::resetToNew() {
     HasPath = false;
     Encoding = TextEncoding::Utf8;
     RefreshStatus();
+}
+
+Bytes Document::storableName(const Bytes& name) {
+    return name.empty() ? Bytes(kDefaultVarName) : name;
 }
 
 Bytes Document::TitleFromFileName(std::string_view fileTitle) {

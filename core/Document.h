@@ -89,6 +89,10 @@ class Document {
     // whole.
     static Bytes TitleFromFileName(std::string_view fileTitle);
 
+    // The name a variable is stored under: an empty name, which no calculator
+    // can store, becomes the default name, as an emptied name box does.
+    static Bytes storableName(const Bytes& name);
+
     void setObserver(DocumentObserver* observer) { observer_ = observer; }
 
   private:

@@ -115,6 +115,10 @@ StringCheckResult checkStringFile(std::string_view head, std::uint64_t fileSize)
         return invalid("the checksum is " + hex16(stored) + ", the bytes add up to " + hex16(sum));
     }
 
+    if (n == 0) {
+        return invalid("the variable name is empty, which no calculator can store");
+    }
+
     StringCheckResult result;
     result.valid = true;
     result.name = Bytes(file.substr(kNameOffset, n));

@@ -94,7 +94,7 @@ TEST_F(CompileCommandTest, NameOptionOverridesAndIsCutToEight) {
     ASSERT_EQ(run({"-nshort", in}).status, 0);
     expectTifilesReads(out, "short", buildStringData("x"));
     ASSERT_EQ(run({"--name=", in}).status, 0);
-    expectTifilesReads(out, "", buildStringData("x"));
+    expectTifilesReads(out, "untitled", buildStringData("x"));
     ASSERT_EQ(run({in, "--name", std::string(255, 'N')}).status, 0);
     expectTifilesReads(out, "NNNNNNNN", buildStringData("x"));
 }

@@ -225,6 +225,10 @@ TEST_F(CompileTest, NamesFromEmptyToTheLengthByteLimit) {
         SCOPED_TRACE(n);
         doc.VarName = Bytes(n, 'v'); // set directly: the writer takes any name it is given
         const std::string file = compile("hi");
+        if (n == 0) { // no calculator stores an empty name: the default one instead
+            EXPECT_EQ(file.substr(60, 9), "\x08untitled");
+            continue;
+        }
         const std::size_t L = 4;
         ASSERT_EQ(file.size(), n + L + 69);
         EXPECT_EQ(u16(file, 55), n + 4);
