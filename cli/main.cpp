@@ -2,8 +2,8 @@
 
 #include "Commands.h"
 
-#include "io/Files.h"
 #include "desktop/ProgramPath.h"
+#include "io/Files.h"
 
 #include <exception>
 #include <iostream>
@@ -75,6 +75,8 @@ int main(int argc, char** argv) {
     Io io{std::cout, std::cerr};
     // A write beyond the file-size limit fails like any other write.
     vellum::io::ignoreFileSizeSignal();
+    // Ctrl-C or a kill in a batch leaves no staging file behind.
+    vellum::io::removeStagingOnSignals();
     try {
         return dispatch(args, io);
     } catch (const std::exception& e) {
