@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <memory>
 #include <mutex>
-#include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -21,6 +21,7 @@ namespace staging {
 namespace {
 
 using Char = fs::path::value_type;
+using View = std::basic_string_view<Char>;
 using Name = std::atomic<const Char*>;
 static_assert(Name::is_always_lock_free, "a signal handler reads the names");
 
@@ -46,7 +47,8 @@ struct Book {
     Block* last = &firstBlock;
     std::size_t usedInLast = 0;
     std::vector<Name*> free;
-    std::unordered_map<fs::path::string_type, Name*> slotOf;
+    // Keyed by the listed copy of each name itself.
+    std::unordered_map<View, Name*> slotOf;
 
     Name* takeSlot() {
         if (!free.empty()) {
@@ -78,7 +80,7 @@ void unlist(const fs::path& path) {
     const Char* name = nullptr;
     {
         const std::lock_guard guard(b.lock);
-        const auto found = b.slotOf.find(path.native());
+        const auto found = b.slotOf.find(View(path.native()));
         if (found == b.slotOf.end()) {
             return;
         }
@@ -101,13 +103,13 @@ void enlist(const fs::path& path) {
     if (!listingOn) {
         return;
     }
-    const fs::path::string_type& text = path.native();
-    auto name = std::make_unique<Char[]>(text.size() + 1);
+    const View text(path.native());
+    auto name = std::make_unique<Char[]>(text.size() + 1); // zeroed: ends the name
     std::copy(text.begin(), text.end(), name.get());
     Book& b = book();
     {
         const std::lock_guard guard(b.lock);
-        const auto [at, added] = b.slotOf.try_emplace(text, nullptr);
+        const auto [at, added] = b.slotOf.try_emplace(View(name.get(), text.size()), nullptr);
         if (!added) {
             return; // listed already: the same staging file opened again
         }

@@ -16,7 +16,7 @@ top=$(mktemp -d "$base/vellum-signals.XXXXXX")
 trap 'rm -rf "$top"' EXIT
 cd "$top" || exit 1
 
-inputs=4000
+inputs=6000
 mkdir in full old
 for ((i = 1; i <= inputs; i++)); do
     printf 'string %d\r\nof the batch\r\n' $i > in/s$i.txt
