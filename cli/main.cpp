@@ -145,5 +145,7 @@ int main(int argc, char** argv) {
     Io io{out, std::cerr};
     // A write beyond the file-size limit fails like any other write.
     vellum::io::ignoreFileSizeSignal();
+    // Ctrl-C or a kill in a batch leaves no staging file behind.
+    vellum::io::removeStagingOnSignals();
     return finishStandardOutput(run(args, io), outBuffer, io);
 }

@@ -2,6 +2,7 @@
 
 #include "io/Files.h"
 #include "io/Staging.h"
+#include "io/StagingRegister.h"
 
 #include <cerrno>
 
@@ -33,11 +34,23 @@ Result<bool> DiskFiles::exists(const std::string& path) {
 }
 
 Result<void> DiskFiles::remove(const std::string& path) {
-    return platform::remove(pathFromUtf8(path));
+    return staging::removeAndUnlist(pathFromUtf8(path));
 }
 
 Result<ByteFiles::Handle> DiskFiles::open(const std::string& path) {
-    return platform::openForUpdate(pathFromUtf8(path));
+    const fs::path file = pathFromUtf8(path);
+    if (!staging::listing()) {
+        return platform::openForUpdate(file);
+    }
+    // The writer opens nothing but its staging file: one that this open
+    // creates is listed, to be removed should a signal end the process.
+    const staging::SignalsHeld held;
+    const Result<FileInfo> before = platform::status(file, false);
+    Result<Handle> opened = platform::openForUpdate(file);
+    if (opened.ok() && before.ok() && before.value().kind == FileKind::Missing) {
+        staging::enlist(file);
+    }
+    return opened;
 }
 
 Result<void> DiskFiles::write(Handle handle, std::uint64_t offset, std::string_view bytes) {
@@ -65,19 +78,19 @@ Result<void> DiskFiles::replace(const std::string& staging, const std::string& t
     const fs::path stagingPath = pathFromUtf8(staging);
     Result<staging::Target> where = staging::targetFor(pathFromUtf8(target));
     if (!where.ok()) {
-        (void)platform::remove(stagingPath);
+        (void)staging::removeAndUnlist(stagingPath);
         return where.failure();
     }
     if (where.value().way == staging::Target::Way::InPlace) {
         Result<std::string> bytes = readFile(staging, UINT64_MAX);
-        (void)platform::remove(stagingPath);
+        (void)staging::removeAndUnlist(stagingPath);
         return bytes.ok() ? staging::writeInPlace(where.value().path, bytes.value())
                           : Result<void>(bytes.failure());
     }
     // Only a staging file that was written replaces the target; none is made here.
     Result<Handle> opened = platform::openInPlace(stagingPath, true);
     if (!opened.ok()) {
-        (void)platform::remove(stagingPath);
+        (void)staging::removeAndUnlist(stagingPath);
         return opened.failure();
     }
     return staging::settle(opened.value(), stagingPath, where.value(), true);

@@ -2,6 +2,7 @@
 
 #include "core/Utf8.h"
 #include "io/Staging.h"
+#include "io/StagingRegister.h"
 
 #include <algorithm>
 #include <atomic>
@@ -268,7 +269,7 @@ Result<void> stage(std::string_view pathUtf8, std::string_view bytes, bool batch
     }
     if (Result<void> written = platform::writeAll(created.value(), bytes); !written.ok()) {
         (void)platform::close(created.value());
-        (void)platform::remove(stagingPath);
+        (void)staging::removeAndUnlist(stagingPath);
         return written;
     }
     return staging::settle(created.value(), stagingPath, target.value(), !batch, batch);
@@ -285,7 +286,7 @@ Result<void> replaceFile(std::string_view pathUtf8, std::string_view bytes) {
 
 ReplaceBatch::~ReplaceBatch() {
     for (const Staged& one : staged_) {
-        (void)platform::remove(one.staging);
+        (void)staging::removeAndUnlist(one.staging);
     }
 }
 
@@ -326,9 +327,10 @@ std::vector<ReplaceBatch::Outcome> ReplaceBatch::finish() {
     std::vector<Outcome> outcomes;
     std::set<fs::path> folders;
     for (const Staged& one : staged) {
-        Result<void> result = flushed.ok() ? platform::replace(one.staging, one.target) : flushed;
+        Result<void> result =
+            flushed.ok() ? staging::renameAndUnlist(one.staging, one.target) : flushed;
         if (!result.ok()) {
-            (void)platform::remove(one.staging);
+            (void)staging::removeAndUnlist(one.staging);
         } else if (one.replacing) {
             folders.insert(one.target.parent_path().empty() ? fs::path(".")
                                                             : one.target.parent_path());

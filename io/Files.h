@@ -115,6 +115,13 @@ Result<void> writeStandardOutput(std::string_view bytes);
 // large" instead of killing the process.
 void ignoreFileSizeSignal();
 
+// Called first thing in main: SIGINT, SIGTERM and SIGHUP (Ctrl-C, Ctrl-Break
+// and closing the console on Windows) then remove every staging file the
+// process has made before they end it, as they would have, so that the
+// parent learns which signal it was. Each target keeps its old or its new
+// complete content.
+void removeStagingOnSignals();
+
 // Whether writing into a FIFO waits for a program to read from it, as
 // `cat > fifo` does (the default), or fails at once. A window must never wait
 // on a file: the editor turns waiting off before anything else.

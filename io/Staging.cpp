@@ -1,6 +1,7 @@
 #include "io/Staging.h"
 
 #include "io/Files.h"
+#include "io/StagingRegister.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -102,7 +103,7 @@ Result<NativeHandle> createStaging(const fs::path& target, fs::path& stagingPath
     Result<NativeHandle> created = Failure::fromErrno(EEXIST);
     for (int attempt = 0; attempt < 100 && !created.ok(); ++attempt) {
         stagingPath = stagingPathBeside(target);
-        created = platform::createExclusive(stagingPath);
+        created = createAndList(stagingPath);
         if (!created.ok() && created.failure().number != EEXIST) {
             break;
         }
@@ -116,7 +117,7 @@ Result<void> settle(NativeHandle handle, const fs::path& stagingPath, const Targ
         if (handle != kNoHandle) {
             (void)platform::close(handle);
         }
-        (void)platform::remove(stagingPath);
+        (void)removeAndUnlist(stagingPath);
         return failure;
     };
     if (target.exists) {
@@ -137,7 +138,7 @@ Result<void> settle(NativeHandle handle, const fs::path& stagingPath, const Targ
     if (renameLater) {
         return {};
     }
-    if (Result<void> renamed = platform::replace(stagingPath, target.path); !renamed.ok()) {
+    if (Result<void> renamed = renameAndUnlist(stagingPath, target.path); !renamed.ok()) {
         return abandon(renamed.failure());
     }
     // The new file is in place either way; flushing the folder makes the

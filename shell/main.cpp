@@ -10,5 +10,7 @@ int main(int argc, char* argv[]) {
     // Saving into a FIFO that nobody reads fails with a message instead of
     // freezing the window.
     vellum::io::setFifoWritesWait(false);
+    // A save cut short by SIGTERM or a closed terminal leaves no staging file.
+    vellum::io::removeStagingOnSignals();
     return vellum::runEditor(argc, argv);
 }

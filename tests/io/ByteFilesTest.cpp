@@ -1,6 +1,7 @@
 // The writer's byte files on disk, and the test aid that breaks them.
 
 #include "io/ByteFiles.h"
+#include "io/Files.h"
 #include "tests/support/FailingFiles.h"
 #include "tests/support/ScratchFolder.h"
 
@@ -8,6 +9,7 @@
 
 #include <cerrno>
 #ifndef _WIN32
+#include <csignal>
 #include <sys/stat.h>
 #endif
 
@@ -62,6 +64,32 @@ TEST(DiskFiles, OnlyFilesAndLinksCountAsRemovable) {
     EXPECT_TRUE(std::filesystem::is_directory(folder / "dir"));
 #endif
 }
+
+#ifndef _WIN32
+// The editor's staging files, more than fill one block of the register and
+// some removed (their slots used again), go with a process that a signal
+// ends; it still dies by that signal.
+TEST(DiskFiles, StagingFilesGoWithTheProcessThatASignalEnds) {
+    for (const int number : {SIGINT, SIGTERM, SIGHUP}) {
+        ScratchFolder folder;
+        const auto stageAndDie = [&] {
+            io::removeStagingOnSignals();
+            io::DiskFiles files;
+            std::vector<std::string> made;
+            for (int i = 0; i < 900; ++i) {
+                made.push_back(files.stagingPathFor(folder / "a.85s"));
+                (void)files.close(files.open(made.back()).value());
+                if (i % 2 == 1 && i < 600) {
+                    (void)files.remove(made[i - 1]);
+                }
+            }
+            std::raise(number);
+        };
+        EXPECT_EXIT(stageAndDie(), testing::KilledBySignal(number), "");
+        EXPECT_EQ(folder.entries(), std::vector<std::string>{});
+    }
+}
+#endif
 
 TEST(BufferedFiles, AHandleStopsWorkingWhenItsFileGoes) {
     std::string delivered;
