@@ -87,7 +87,7 @@ Result<ProcessLock> ProcessLock::acquire(const std::filesystem::path& location,
         }
         const auto now = std::chrono::steady_clock::now();
         if (now >= deadline) {
-            return Failure::fromErrno(ETIMEDOUT);
+            return heldElsewhere();
         }
         std::this_thread::sleep_for(std::min(pause, deadline - now));
         pause = std::min<std::chrono::steady_clock::duration>(pause * 2, kLongestRetry);

@@ -13,6 +13,7 @@
 #include "core/Outcome.h"
 #include "io/Platform.h"
 
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 
@@ -44,6 +45,8 @@ class ProcessLock {
 
   private:
     explicit ProcessLock(NativeHandle handle) : handle_(handle) {}
+    // Said here, since not every C library has a text for ETIMEDOUT.
+    static Failure heldElsewhere() { return {ETIMEDOUT, "held by another process"}; }
     void release() noexcept;
 
     NativeHandle handle_ = kNoHandle;

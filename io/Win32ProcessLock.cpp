@@ -70,7 +70,7 @@ Result<ProcessLock> ProcessLock::acquire(const std::filesystem::path& location,
         return ProcessLock(reinterpret_cast<NativeHandle>(mutex));
     case WAIT_TIMEOUT:
         CloseHandle(mutex);
-        return Failure::fromErrno(ETIMEDOUT);
+        return heldElsewhere();
     default: {
         const Failure failure = lastFailure();
         CloseHandle(mutex);
