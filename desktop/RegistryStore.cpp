@@ -314,10 +314,17 @@ Store parse(std::string_view text, std::vector<Problem>& problems) {
 
 void say(const std::filesystem::path& file, const std::vector<Problem>& problems,
          const RegistryStore::ProblemSayer& sayProblem) {
+    // A file that is not a store at all (a UTF-16 export, say) would give a
+    // line of its own for each of its lines.
+    constexpr std::size_t kMostSaid = 10;
     const std::string name = io::pathToUtf8(file);
-    for (const Problem& problem : problems) {
-        sayProblem(name + ":" + std::to_string(problem.line) + ": " + std::string(problem.why) +
-                   "; the line is kept as it is");
+    for (std::size_t i = 0; i < problems.size() && i < kMostSaid; ++i) {
+        sayProblem(name + ":" + std::to_string(problems[i].line) + ": " +
+                   std::string(problems[i].why) + "; the line is kept as it is");
+    }
+    if (problems.size() > kMostSaid) {
+        sayProblem(name + ": " + std::to_string(problems.size() - kMostSaid) +
+                   " more lines cannot be read; they are kept as they are");
     }
 }
 

@@ -25,8 +25,8 @@ std::filesystem::path lockFileOf(const std::filesystem::path& location) {
     return file;
 }
 
-// The lock file, opened without following it into a device that could block
-// and without being passed on to the helper programs the holder runs (an
+// The lock file, opened so that a FIFO or device in its place cannot block
+// the open, and never passed on to the helper programs the holder runs (an
 // inherited descriptor would keep the lock held for as long as they run). A
 // lock file the user may not write (another account made it) still takes an
 // flock when opened for reading.

@@ -162,6 +162,20 @@ TEST_F(RegistryStoreTest, ADamagedStoreIsSaidOnceAndKeptWhileTheEntriesAreWritte
         }
         EXPECT_EQ(said, expected) << c.before;
     }
+
+    // A file that is no store at all is said in a few lines, not in one for each of its own.
+    std::vector<std::string> said;
+    RegistryStore saying(file, [&said](const std::string& problem) { said.push_back(problem); });
+    std::string foreign;
+    for (int i = 0; i < 12; ++i) {
+        foreign += "x\n";
+    }
+    writeBytes(file, foreign);
+    EXPECT_TRUE(saying.SaveRegString(RegistryRoot::ClassesRoot, ".vlm", "", "Vellum File"));
+    ASSERT_EQ(said.size(), 11u);
+    EXPECT_EQ(said.back(),
+              file.string() + ": 2 more lines cannot be read; they are kept as they are");
+    EXPECT_EQ(readBytes(file), foreign + "\n" + vlm);
 }
 
 TEST_F(RegistryStoreTest, MalformedKeyPathsAreRefusedWithoutWriting) {
