@@ -112,7 +112,7 @@ int registerAssociation(const Args& args, Io io) {
         failures += associateDesktop(location, entries, io);
     });
     if (!locked.ok()) {
-        report(io, "register: " + locked.failure().text);
+        report(io, "register: association not written: " + locked.failure().text);
         return kExitFailure;
     }
     return failures == 0 ? kExitOk : kExitFailure;

@@ -53,10 +53,8 @@ Result<void> whileAssociationLocked(std::chrono::milliseconds patience,
     const Result<io::ProcessLock> lock = io::ProcessLock::acquire(*location, patience);
     if (!lock.ok() && lock.failure().number == ETIMEDOUT) {
         const auto seconds = std::chrono::ceil<std::chrono::seconds>(patience).count();
-        return Failure{ETIMEDOUT, "another program was writing the association for " +
-                                      std::to_string(seconds) +
-                                      (seconds == 1 ? " second" : " seconds") +
-                                      "; nothing was written"};
+        return Failure{ETIMEDOUT, "another program kept writing it for " + std::to_string(seconds) +
+                                      (seconds == 1 ? " second" : " seconds")};
     }
     write();
     return {};
