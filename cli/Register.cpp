@@ -19,6 +19,10 @@ namespace vellum::cli {
 
 namespace {
 
+// An installer may start several at once; each waits its turn, but not for
+// ever.
+constexpr std::chrono::seconds kPatience{60};
+
 constexpr const char* kRegisterHelp = R"(Usage: vellum-cli register [--program PATH]
 
 Registers Vellum documents (.vlm) with the desktop, so that opening one starts
@@ -99,11 +103,20 @@ int registerAssociation(const Args& args, Io io) {
     const ProgramLocation location = locationOfProgram(editor);
     const AssociationEntries entries = associationEntries(location);
     int failures = 0;
-    writeAssociationEntries(*platformRegistry(), entries, [&](const AssociationEntry& entry) {
-        report(io, "register: cannot write " + std::string(classesRootLocation()) + entry.keyPath);
-        ++failures;
+    const Result<void> locked = whileAssociationLocked(kPatience, [&] {
+        const auto registry = platformRegistry(
+            [&io](const std::string& problem) { report(io, "register: " + problem); });
+        writeAssociationEntries(*registry, entries, [&](const AssociationEntry& entry) {
+            report(io,
+                   "register: cannot write " + std::string(classesRootLocation()) + entry.keyPath);
+            ++failures;
+        });
+        failures += associateDesktop(location, entries, io);
     });
-    failures += associateDesktop(location, entries, io);
+    if (!locked.ok()) {
+        report(io, "register: association not written: " + locked.failure().text);
+        return kExitFailure;
+    }
     return failures == 0 ? kExitOk : kExitFailure;
 }
 

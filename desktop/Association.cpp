@@ -1,5 +1,9 @@
 #include "Association.h"
 
+#include "io/ProcessLock.h"
+
+#include <cerrno>
+
 namespace vellum {
 
 std::string ProgramLocation::path() const {
@@ -37,6 +41,23 @@ int writeAssociationEntries(Registry& registry, const AssociationEntries& entrie
         }
     }
     return written;
+}
+
+Result<void> whileAssociationLocked(std::chrono::milliseconds patience,
+                                    const std::function<void()>& write) {
+    const auto location = associationLocation();
+    if (!location) {
+        write();
+        return {};
+    }
+    const Result<io::ProcessLock> lock = io::ProcessLock::acquire(*location, patience);
+    if (!lock.ok() && lock.failure().number == ETIMEDOUT) {
+        const auto seconds = std::chrono::ceil<std::chrono::seconds>(patience).count();
+        return Failure{ETIMEDOUT, "another program kept writing it for " + std::to_string(seconds) +
+                                      (seconds == 1 ? " second" : " seconds")};
+    }
+    write();
+    return {};
 }
 
 } // namespace vellum

@@ -5,7 +5,10 @@
 
 #include "Registry.h"
 
+#include "core/Outcome.h"
+
 #include <array>
+#include <chrono>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -47,5 +50,18 @@ AssociationEntries associationEntries(const ProgramLocation& program);
 // is handed to failed, when given. Returns how many were written.
 int writeAssociationEntries(Registry& registry, const AssociationEntries& entries,
                             const std::function<void(const AssociationEntry&)>& failed = {});
+
+// Runs write (the registry entries and the desktop's files) while no other
+// Vellum program writes the association: every writer takes one lock, named
+// after the store (associationLocation), so that the entries and files of one
+// run are never mixed with another's and the desktop's helper programs never
+// run two at a time. The lock is held only while write runs.
+//
+// Waits at most patience for another writer. While one holds the lock all
+// that time, write is not run and the failure says so. Where no lock can be
+// made at all (no home folder, a data folder that cannot be written), write
+// runs without one: its own failures say what could not be written.
+Result<void> whileAssociationLocked(std::chrono::milliseconds patience,
+                                    const std::function<void()>& write);
 
 } // namespace vellum

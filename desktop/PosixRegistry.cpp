@@ -18,11 +18,15 @@ class NoRegistry final : public Registry {
 
 } // namespace
 
-std::unique_ptr<Registry> platformRegistry() {
+std::unique_ptr<Registry> platformRegistry(RegistryStore::ProblemSayer sayProblem) {
     if (const auto file = RegistryStore::defaultFile()) {
-        return std::make_unique<RegistryStore>(*file);
+        return std::make_unique<RegistryStore>(*file, std::move(sayProblem));
     }
     return std::make_unique<NoRegistry>();
+}
+
+std::optional<std::filesystem::path> associationLocation() {
+    return RegistryStore::defaultFile();
 }
 
 std::string_view classesRootLocation() {

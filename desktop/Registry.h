@@ -8,6 +8,7 @@
 // does depends on what a registry holds.
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -39,11 +40,16 @@ class Registry {
 //
 // Each write reads the file, changes the one value and writes the file again
 // (to a temporary file that then replaces it) only when its content changed.
-// A file it cannot understand is left alone and the write fails, so a store
-// edited by hand is never destroyed.
+// A byte-order mark at the start is kept. A line it cannot read (a store
+// edited by hand, or damaged) is not obeyed and not lost: it is written back
+// as it is, in its place, and said once, as FILE:LINE and why, to the
+// ProblemSayer; the other lines and the write go on.
 class RegistryStore final : public Registry {
   public:
-    explicit RegistryStore(std::filesystem::path file) : file_(std::move(file)) {}
+    using ProblemSayer = std::function<void(const std::string& problem)>;
+
+    explicit RegistryStore(std::filesystem::path file, ProblemSayer sayProblem = {})
+        : file_(std::move(file)), sayProblem_(std::move(sayProblem)) {}
 
     // $XDG_DATA_HOME/vellum/registry.txt, with $HOME/.local/share when
     // XDG_DATA_HOME is unset or not absolute; none without a home folder.
@@ -56,6 +62,8 @@ class RegistryStore final : public Registry {
 
   private:
     std::filesystem::path file_;
+    ProblemSayer sayProblem_;
+    bool problemsSaid_ = false;
 };
 
 // What differs between platforms is in Win32Registry.cpp and PosixRegistry.cpp.
@@ -63,9 +71,13 @@ class RegistryStore final : public Registry {
 // The registry of this platform: the system registry on Windows (where the
 // classes root's keys are written to the user's part of it,
 // HKEY_CURRENT_USER\Software\Classes), elsewhere a
-// RegistryStore at its default place (or one that refuses every write when
-// there is no place for it).
-std::unique_ptr<Registry> platformRegistry();
+// RegistryStore at its default place, which says its problems to sayProblem
+// (or one that refuses every write when there is no place for it).
+std::unique_ptr<Registry> platformRegistry(RegistryStore::ProblemSayer sayProblem = {});
+
+// What the association's writers lock (whileAssociationLocked, Association.h): the store's file,
+// or on Windows the user's classes key; none where there is no store.
+std::optional<std::filesystem::path> associationLocation();
 
 // Where this platform's registry puts the keys of the classes root, as a
 // failure names them ("HKEY_CURRENT_USER\\Software\\Classes\\" on Windows).

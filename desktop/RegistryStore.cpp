@@ -59,9 +59,12 @@ struct Key {
 };
 
 struct Store {
+    bool byteOrderMark = false; // the file began with one (as Notepad writes it)
     std::vector<Key> keys;
     Lines end; // after the last key and value
 };
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 Key& keyAt(Store& store, const std::string& path) {
     for (Key& key : store.keys) {
@@ -188,11 +191,77 @@ bool knownRoot(std::string_view path) {
     return false;
 }
 
-std::optional<Store> parse(std::string_view text) {
+// A line the store cannot read: where it is (counting from 1) and why.
+struct Problem {
+    std::size_t line;
+    std::string_view why;
+};
+
+// What a line of the file says; unreadable ones say why.
+struct ParsedHeader {
+    std::string path;
+    std::string_view why; // empty when the line names a key
+};
+
+ParsedHeader parseHeader(std::string_view line) {
+    if (line.size() < 2 || line.back() != ']') {
+        return {{}, "a key whose name is not closed by \"]\""};
+    }
+    std::string path(line.substr(1, line.size() - 2));
+    if (path.empty()) {
+        return {{}, "a key with no name"};
+    }
+    if (!knownRoot(path)) {
+        return {{}, "a key under no registry root (HKEY_CLASSES_ROOT and the like)"};
+    }
+    return {std::move(path), {}};
+}
+
+struct ParsedValue {
+    Value value;
+    std::string_view why; // empty when the line sets a value
+};
+
+ParsedValue parseValue(std::string_view line) {
+    ParsedValue parsed;
+    std::string_view rest;
+    if (line.front() == '@') {
+        rest = line.substr(1);
+    } else if (line.front() != '"') {
+        parsed.why = "neither a key, a value nor a comment";
+        return parsed;
+    } else {
+        auto quoted = unquote(line);
+        if (!quoted || quoted->first.empty()) {
+            parsed.why = "a value whose name is not a quoted text";
+            return parsed;
+        }
+        parsed.value.name = std::move(quoted->first);
+        rest = quoted->second;
+    }
+    if (rest.empty() || rest.front() != '=') {
+        parsed.why = "no \"=\" after the value's name";
+        return parsed;
+    }
+    auto data = unquote(rest.substr(1));
+    if (!data || !data->second.empty()) {
+        parsed.why = "a value that is not one quoted text";
+        return parsed;
+    }
+    parsed.value.data = std::move(data->first);
+    return parsed;
+}
+
+// Reads every line it can. A line it cannot read is kept as it is, where it
+// is, like a comment, and named in problems; so are the lines below a key it
+// cannot read (they belong to no key it knows), though only the key's line
+// is named.
+Store parse(std::string_view text, std::vector<Problem>& problems) {
     Store store;
     Key* current = nullptr;
-    Lines pending; // comment and blank lines not yet placed
-    while (!text.empty()) {
+    bool inUnreadableKey = false;
+    Lines pending; // comment, blank and unreadable lines not yet placed
+    for (std::size_t number = 1; !text.empty(); ++number) {
         const std::size_t end = text.find('\n');
         std::string_view line = text.substr(0, end);
         text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
@@ -204,15 +273,16 @@ std::optional<Store> parse(std::string_view text) {
             continue;
         }
         if (line.front() == '[') {
-            if (line.size() < 3 || line.back() != ']') {
-                return std::nullopt;
-            }
-            const std::string path(line.substr(1, line.size() - 2));
-            if (!knownRoot(path)) {
-                return std::nullopt;
+            ParsedHeader header = parseHeader(line);
+            inUnreadableKey = !header.why.empty();
+            if (inUnreadableKey) {
+                problems.push_back({number, header.why});
+                pending.emplace_back(line);
+                current = nullptr;
+                continue;
             }
             const std::size_t known = store.keys.size();
-            current = &keyAt(store, path);
+            current = &keyAt(store, header.path);
             if (store.keys.size() != known) {
                 current->above = std::move(pending);
                 pending.clear();
@@ -221,38 +291,45 @@ std::optional<Store> parse(std::string_view text) {
             // header stay with the value that follows.
             continue;
         }
-        if (current == nullptr) {
-            return std::nullopt;
+        if (inUnreadableKey) {
+            pending.emplace_back(line);
+            continue;
         }
-        std::string name;
-        std::string_view rest;
-        if (line.front() == '@') {
-            rest = line.substr(1);
-        } else {
-            auto quoted = unquote(line);
-            if (!quoted || quoted->first.empty()) {
-                return std::nullopt;
-            }
-            name = std::move(quoted->first);
-            rest = quoted->second;
+        ParsedValue parsed = parseValue(line);
+        if (parsed.why.empty() && current == nullptr) {
+            parsed.why = "a value before any key";
         }
-        if (rest.empty() || rest.front() != '=') {
-            return std::nullopt;
+        if (!parsed.why.empty()) {
+            problems.push_back({number, parsed.why});
+            pending.emplace_back(line);
+            continue;
         }
-        auto data = unquote(rest.substr(1));
-        if (!data || !data->second.empty()) {
-            return std::nullopt;
-        }
-        current->values.push_back(
-            Value{std::move(pending), std::move(name), std::move(data->first)});
+        parsed.value.above = std::move(pending);
         pending.clear();
+        current->values.push_back(std::move(parsed.value));
     }
     store.end = std::move(pending);
     return store;
 }
 
+void say(const std::filesystem::path& file, const std::vector<Problem>& problems,
+         const RegistryStore::ProblemSayer& sayProblem) {
+    // A file that is not a store at all (a UTF-16 export, say) would give a
+    // line of its own for each of its lines.
+    constexpr std::size_t kMostSaid = 10;
+    const std::string name = io::pathToUtf8(file);
+    for (std::size_t i = 0; i < problems.size() && i < kMostSaid; ++i) {
+        sayProblem(name + ":" + std::to_string(problems[i].line) + ": " +
+                   std::string(problems[i].why) + "; the line is kept as it is");
+    }
+    if (problems.size() > kMostSaid) {
+        sayProblem(name + ": " + std::to_string(problems.size() - kMostSaid) +
+                   " more lines cannot be read; they are kept as they are");
+    }
+}
+
 std::string serialize(const Store& store) {
-    std::string out;
+    std::string out(store.byteOrderMark ? kByteOrderMark : "");
     const auto put = [&out](const Lines& lines) {
         for (const std::string& line : lines) {
             out += line + "\n";
@@ -301,19 +378,30 @@ bool RegistryStore::SaveRegString(RegistryRoot root, std::string_view keyPath,
     if (!current.ok() && !io::isMissing(current.failure())) {
         return false;
     }
-    const std::string_view bytes = current.ok() ? std::string_view(current.value()) : "";
+    std::string_view bytes = current.ok() ? std::string_view(current.value()) : "";
+    const bool byteOrderMark = bytes.starts_with(kByteOrderMark);
+    if (byteOrderMark) {
+        bytes.remove_prefix(kByteOrderMark.size());
+    }
     // A new store starts with a word on what it is.
-    auto store = parse(bytes.empty() ? kHeader : bytes);
-    if (!store) {
-        return false; // not ours to overwrite
+    std::vector<Problem> problems;
+    auto store = parse(bytes.empty() ? kHeader : bytes, problems);
+    store.byteOrderMark = byteOrderMark;
+    // The four entries of one start read the store four times; what is
+    // wrong with it is said the first time.
+    if (!problems.empty() && !problemsSaid_) {
+        problemsSaid_ = true;
+        if (sayProblem_) {
+            say(file_, problems, sayProblem_);
+        }
     }
     // Every missing level is created on the way down, as the system registry does.
     std::string path(rootName);
-    Key* key = levels->empty() ? &keyAt(*store, path) : nullptr;
+    Key* key = levels->empty() ? &keyAt(store, path) : nullptr;
     for (const std::string_view level : *levels) {
         path += '\\';
         path += level;
-        key = &keyAt(*store, path);
+        key = &keyAt(store, path);
     }
     const std::string data = value.empty() ? std::string(" ") : std::string(value);
     bool set = false;
@@ -327,7 +415,7 @@ bool RegistryStore::SaveRegString(RegistryRoot root, std::string_view keyPath,
     if (!set) {
         key->values.push_back(Value{{}, std::string(valueName), data});
     }
-    const std::string text = serialize(*store);
+    const std::string text = serialize(store);
     if (current.ok() && current.value() == text) {
         return true;
     }

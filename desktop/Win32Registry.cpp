@@ -69,12 +69,18 @@ class Win32Registry final : public Registry {
 
 } // namespace
 
-std::unique_ptr<Registry> platformRegistry() {
+// The system registry has no store file whose problems could be said.
+std::unique_ptr<Registry> platformRegistry(RegistryStore::ProblemSayer) {
     return std::make_unique<Win32Registry>();
 }
 
 std::string_view classesRootLocation() {
     return "HKEY_CURRENT_USER\\Software\\Classes\\";
+}
+
+// The key the association is written below names the lock (a mutex, no file).
+std::optional<std::filesystem::path> associationLocation() {
+    return std::filesystem::path(io::utf8ToWide(std::string(classesRootLocation()) + ".vlm"));
 }
 
 // The registry entries are the whole of the association.

@@ -17,6 +17,9 @@
 
 #include <QApplication>
 
+#include <chrono>
+#include <iostream>
+
 namespace vellum {
 
 namespace {
@@ -29,6 +32,18 @@ void associateDesktop(const ProgramLocation& program, const AssociationEntries& 
     }
     if (const auto folders = XdgFolders::fromEnvironment()) {
         associateWithDesktop(program, entries, *folders, embeddedIcons(), processToolRunner());
+    }
+}
+
+// Another editor starting, or an installer registering, may hold the
+// association's lock; the window must not wait long for it. This start then
+// leaves the association as the other one writes it.
+constexpr std::chrono::seconds kAssociationPatience{3};
+
+void whileAssociationLockedBriefly(const std::function<void()>& write) {
+    const Result<void> done = whileAssociationLocked(kAssociationPatience, write);
+    if (!done.ok()) {
+        std::cerr << "vellum: association not written: " << done.failure().text << "\n";
     }
 }
 
@@ -48,7 +63,8 @@ int runEditor(int& argc, char** argv, const std::function<void(QWidget& window)>
     // QApplication has taken its own options (-platform, -style and the like)
     // out of argv by now; the rest is the document's path.
     const std::string commandLine = editorCommandLine(utf8Arguments(argc, argv), argc, argv);
-    const auto registry = platformRegistry();
+    const auto registry = platformRegistry(
+        [](const std::string& problem) { std::cerr << "vellum: " << problem << "\n"; });
 
     // The window builds its controls; the services and the commands are
     // assembled here, and the start-up sequence runs before the first show.
@@ -66,6 +82,7 @@ int runEditor(int& argc, char** argv, const std::function<void(QWidget& window)>
     steps.registry = registry.get();
     steps.program = currentProgramLocation();
     steps.associateDesktop = associateDesktop;
+    steps.whileAssociationLocked = whileAssociationLockedBriefly;
     steps.commandLine = commandLine;
     Form_Load(steps);
 

@@ -22,11 +22,18 @@ void Form_Load(const StartupSteps& steps) {
         steps.newDocument();
     }
     const AssociationEntries entries = associationEntries(steps.program);
-    if (steps.registry != nullptr) {
-        writeAssociationEntries(*steps.registry, entries);
-    }
-    if (steps.associateDesktop) {
-        steps.associateDesktop(steps.program, entries);
+    const auto associate = [&] {
+        if (steps.registry != nullptr) {
+            writeAssociationEntries(*steps.registry, entries);
+        }
+        if (steps.associateDesktop) {
+            steps.associateDesktop(steps.program, entries);
+        }
+    };
+    if (steps.whileAssociationLocked) {
+        steps.whileAssociationLocked(associate);
+    } else {
+        associate();
     }
 
     const auto action = commandLineAction(steps.commandLine);

@@ -10,9 +10,9 @@
 // Everything it touches comes in through StartupSteps, so a test can run the
 // whole sequence without a window, a registry or a desktop.
 
-#include "desktop/Association.h"
 #include "commands/Services.h"
 #include "core/Charset.h"
+#include "desktop/Association.h"
 
 #include <functional>
 #include <string>
@@ -28,6 +28,10 @@ struct StartupSteps {
     ProgramLocation program;
     // The desktop's side of the association; may be empty.
     std::function<void(const ProgramLocation&, const AssociationEntries&)> associateDesktop;
+    // Runs the association's writes (the registry's and the desktop's) while
+    // no other program writes it, or skips them when it must not wait any
+    // longer; may be empty (they then run at once).
+    std::function<void(const std::function<void()>& write)> whileAssociationLocked;
     std::function<CommandOutcome(const std::string& path, const Bytes& title)> loadText;
     std::function<CommandOutcome(const std::string& path, const Bytes& title)> loadString;
     // The program's arguments joined by single spaces.

@@ -1,9 +1,12 @@
 #include "desktop/Association.h"
 #include "desktop/Registry.h"
+#include "io/ProcessLock.h"
+#include "tests/support/Environment.h"
 #include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 
 namespace vellum {
@@ -98,7 +101,7 @@ TEST_F(RegistryStoreTest, SameValueAgainLeavesTheFileUntouched) {
     EXPECT_NE(std::filesystem::last_write_time(file), past);
 }
 
-TEST_F(RegistryStoreTest, KeepsWhatAnotherHandAddedAndFailsOnWhatItCannotRead) {
+TEST_F(RegistryStoreTest, KeepsWhatAnotherHandAdded) {
     writeBytes(file, "; mine\r\n[HKEY_LOCAL_MACHINE\\Software\\X]\r\n\"Path\"=\"/x\"\r\n");
     ASSERT_TRUE(store.SaveRegString(RegistryRoot::ClassesRoot, ".vlm", "", "Vellum File"));
     EXPECT_NE(readBytes(file).find("[HKEY_LOCAL_MACHINE\\Software\\X]\n\"Path\"=\"/x\"\n"),
@@ -115,16 +118,64 @@ TEST_F(RegistryStoreTest, KeepsWhatAnotherHandAddedAndFailsOnWhatItCannotRead) {
         ASSERT_TRUE(store.SaveRegString(RegistryRoot::ClassesRoot, ".vlm", "", "Vellum File"));
         EXPECT_EQ(readBytes(file), after) << before;
     }
+}
 
-    // A file that is not a store of ours is never overwritten.
-    for (const std::string foreign :
-         {"hello\n", "[NOT_A_ROOT\\x]\n", "[HKEY_USERS\\x]\n@=unquoted\n",
-          "@=\"value before any key\"\n", "[HKEY_USERS\\x]\n@=\"open\n"}) {
-        writeBytes(file, foreign);
-        EXPECT_FALSE(store.SaveRegString(RegistryRoot::ClassesRoot, ".vlm", "", "Vellum File"))
-            << foreign;
-        EXPECT_EQ(readBytes(file), foreign);
+TEST_F(RegistryStoreTest, ADamagedStoreIsSaidOnceAndKeptWhileTheEntriesAreWritten) {
+    const std::string bom = "\xEF\xBB\xBF";
+    const std::string vlm = "[HKEY_CLASSES_ROOT\\.vlm]\n@=\"Vellum File\"\n";
+    const struct {
+        std::string before;
+        std::string after;
+        std::vector<std::string> said; // after "FILE:"
+    } cases[] = {
+        {bom + "[HKEY_CLASSES_ROOT\\.vlm]\r\n@=\"Old\"\r\n", bom + vlm, {}},
+        {bom, bom + std::string(kHeader) + "\n" + vlm, {}},
+        {"hello\n", "hello\n\n" + vlm, {"1: neither a key, a value nor a comment"}},
+        {"@=\"x\"\n", "@=\"x\"\n\n" + vlm, {"1: a value before any key"}},
+        // What stands below a key that cannot be read stays with it, unread.
+        {"[NOT_A_ROOT\\x]\n@=\"x\"\n[HKEY_CLASSES_ROOT\\.vlm]\n",
+         "[NOT_A_ROOT\\x]\n@=\"x\"\n" + vlm,
+         {"1: a key under no registry root (HKEY_CLASSES_ROOT and the like)"}},
+        {"[HKEY_CLASSES_ROOT\\.vlm\n@=\"x\"\n",
+         "[HKEY_CLASSES_ROOT\\.vlm\n@=\"x\"\n\n" + vlm,
+         {"1: a key whose name is not closed by \"]\""}},
+        // A bad line inside the key keeps its place while the value changes.
+        {bom + "; a\r\n[HKEY_CLASSES_ROOT\\.vlm]\r\n@=unquoted\r\n@=\"Old\"\r\n\"n\"=\"open\r\n",
+         bom + "; a\n[HKEY_CLASSES_ROOT\\.vlm]\n@=unquoted\n@=\"Vellum File\"\n\"n\"=\"open\n",
+         {"3: a value that is not one quoted text", "5: a value that is not one quoted text"}},
+        {"[HKEY_USERS\\x]\n\"n\" \"v\"\n[]\n",
+         "[HKEY_USERS\\x]\n\"n\" \"v\"\n[]\n\n" + vlm,
+         {"2: no \"=\" after the value's name", "3: a key with no name"}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> said;
+        RegistryStore saying(file,
+                             [&said](const std::string& problem) { said.push_back(problem); });
+        writeBytes(file, c.before);
+        // Twice, as start-up writes the entries one by one.
+        EXPECT_TRUE(saying.SaveRegString(RegistryRoot::ClassesRoot, ".vlm", "", "Vellum File"));
+        EXPECT_TRUE(saying.SaveRegString(RegistryRoot::ClassesRoot, ".vlm", "", "Vellum File"));
+        EXPECT_EQ(readBytes(file), c.after) << c.before;
+        std::vector<std::string> expected;
+        for (const std::string& problem : c.said) {
+            expected.push_back(file.string() + ":" + problem + "; the line is kept as it is");
+        }
+        EXPECT_EQ(said, expected) << c.before;
     }
+
+    // A file that is no store at all is said in a few lines, not in one for each of its own.
+    std::vector<std::string> said;
+    RegistryStore saying(file, [&said](const std::string& problem) { said.push_back(problem); });
+    std::string foreign;
+    for (int i = 0; i < 12; ++i) {
+        foreign += "x\n";
+    }
+    writeBytes(file, foreign);
+    EXPECT_TRUE(saying.SaveRegString(RegistryRoot::ClassesRoot, ".vlm", "", "Vellum File"));
+    ASSERT_EQ(said.size(), 11u);
+    EXPECT_EQ(said.back(),
+              file.string() + ": 2 more lines cannot be read; they are kept as they are");
+    EXPECT_EQ(readBytes(file), foreign + "\n" + vlm);
 }
 
 TEST_F(RegistryStoreTest, MalformedKeyPathsAreRefusedWithoutWriting) {
@@ -224,6 +275,28 @@ TEST(AssociationEntries, AFailedWriteDoesNotStopTheNext) {
     EXPECT_EQ(registry.keys,
               (std::vector<std::string>{".vlm", ".vlm\\DefaultIcon", ".vlm\\Shell\\Open",
                                         ".vlm\\Shell\\Open\\Command"}));
+}
+
+TEST(AssociationLock, AWriterWaitsABoundedTimeForAnotherThenWritesNothing) {
+    using namespace std::chrono_literals;
+    ScratchFolder dir;
+    support::ScopedEnvironment home{{"HOME", dir.path().string()}, {"XDG_DATA_HOME", std::nullopt}};
+    Result<io::ProcessLock> held = io::ProcessLock::acquire(*associationLocation(), 0ms);
+    ASSERT_TRUE(held.ok()) << held.failure().text;
+
+    bool wrote = false;
+    const auto start = std::chrono::steady_clock::now();
+    const Result<void> refused = whileAssociationLocked(300ms, [&wrote] { wrote = true; });
+    const auto waited = std::chrono::steady_clock::now() - start;
+    ASSERT_FALSE(refused.ok());
+    EXPECT_EQ(refused.failure().number, ETIMEDOUT);
+    EXPECT_FALSE(wrote);
+    EXPECT_GE(waited, 300ms);
+    EXPECT_LT(waited, 3s);
+
+    { const io::ProcessLock released = std::move(held).value(); }
+    EXPECT_TRUE(whileAssociationLocked(0ms, [&wrote] { wrote = true; }).ok());
+    EXPECT_TRUE(wrote);
 }
 
 } // namespace
