@@ -3,10 +3,19 @@
 
 #include "Commands.h"
 
+#include "io/Files.h"
+
 #include <algorithm>
 #include <ostream>
 
 namespace vellum::cli {
+
+std::optional<io::NativeHandle> outputStream(std::string_view output) {
+    if (output == kStandardStream) {
+        return io::platform::standardOutput();
+    }
+    return io::streamAt(output);
+}
 
 std::string outputIsTheInput(const std::string& output) {
     return "the output " + output + " is the input itself; nothing written";

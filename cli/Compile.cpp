@@ -248,8 +248,8 @@ class Compiler {
   private:
     // Where the string writer's complete file goes.
     Result<void> deliver(const std::string& target, const std::string& bytes) {
-        if (target == kStandardStream) {
-            return io::writeStandardOutput(bytes);
+        if (const std::optional<io::NativeHandle> stream = outputStream(target)) {
+            return io::writeStream(*stream, bytes);
         }
         const Result<bool> fresh = batch_.addNew(target, bytes);
         if (!fresh.ok() || fresh.value()) {

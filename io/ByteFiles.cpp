@@ -21,7 +21,9 @@ std::string stagingPathNear(const std::string& target) {
 } // namespace
 
 std::string DiskFiles::stagingPathFor(const std::string& target) {
-    return stagingPathNear(target);
+    std::string path = stagingPathNear(target);
+    staging_[path] = StagingFor{target};
+    return path;
 }
 
 Result<bool> DiskFiles::exists(const std::string& path) {
@@ -37,7 +39,32 @@ Result<void> DiskFiles::remove(const std::string& path) {
 }
 
 Result<ByteFiles::Handle> DiskFiles::open(const std::string& path) {
-    return platform::openForUpdate(pathFromUtf8(path));
+    const auto staging = staging_.find(path);
+    if (staging == staging_.end()) {
+        return platform::openForUpdate(pathFromUtf8(path));
+    }
+    // A file the user may not write is refused before anything is made.
+    Result<staging::Target> where = staging::targetFor(pathFromUtf8(staging->second.target));
+    if (!where.ok()) {
+        return where.failure();
+    }
+    const fs::path stagingPath = pathFromUtf8(path);
+    Result<Handle> opened = platform::openForUpdate(stagingPath, true);
+    if (!opened.ok()) {
+        return opened;
+    }
+    if (where.value().exists && where.value().way == staging::Target::Way::Replace) {
+        Result<bool> given = platform::copyMetadata(where.value().path, opened.value());
+        if (!given.ok()) {
+            (void)platform::close(opened.value());
+            (void)platform::remove(stagingPath);
+            return given.failure();
+        }
+        staging->second.metadataGiven = given.value();
+        staging->second.ownerRefused = !given.value();
+    }
+    staging::stagingCreated(stagingPath);
+    return opened;
 }
 
 Result<void> DiskFiles::write(Handle handle, std::uint64_t offset, std::string_view bytes) {
@@ -62,6 +89,11 @@ Result<void> DiskFiles::close(Handle handle) {
 }
 
 Result<void> DiskFiles::replace(const std::string& staging, const std::string& target) {
+    StagingFor made;
+    if (const auto found = staging_.find(staging); found != staging_.end()) {
+        made = found->second;
+        staging_.erase(found);
+    }
     const fs::path stagingPath = pathFromUtf8(staging);
     Result<staging::Target> where = staging::targetFor(pathFromUtf8(target));
     if (!where.ok()) {
@@ -74,13 +106,23 @@ Result<void> DiskFiles::replace(const std::string& staging, const std::string& t
         return bytes.ok() ? staging::writeInPlace(where.value().path, bytes.value())
                           : Result<void>(bytes.failure());
     }
+    // A target that a rename would split from its links or give another
+    // owner takes the bytes into itself.
+    if (where.value().exists && (where.value().linked || made.ownerRefused)) {
+        Result<std::string> bytes = readFile(staging, UINT64_MAX);
+        (void)platform::remove(stagingPath);
+        return bytes.ok() ? staging::writeIntoFile(where.value().path, bytes.value(),
+                                                   staging::Backup::Beside)
+                          : Result<void>(bytes.failure());
+    }
     // Only a staging file that was written replaces the target; none is made here.
     Result<Handle> opened = platform::openInPlace(stagingPath, true);
     if (!opened.ok()) {
         (void)platform::remove(stagingPath);
         return opened.failure();
     }
-    return staging::settle(opened.value(), stagingPath, where.value(), true);
+    return staging::settle(opened.value(), stagingPath, where.value(), true, false,
+                           made.metadataGiven);
 }
 
 std::string BufferedFiles::stagingPathFor(const std::string& target) {
