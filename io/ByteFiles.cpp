@@ -26,8 +26,14 @@ std::string DiskFiles::stagingPathFor(const std::string& target) {
     return path;
 }
 
+fs::path DiskFiles::fileAt(const std::string& path) const {
+    const auto staging = staging_.find(path);
+    return staging == staging_.end() || staging->second.cached.empty() ? pathFromUtf8(path)
+                                                                       : staging->second.cached;
+}
+
 Result<bool> DiskFiles::exists(const std::string& path) {
-    Result<FileInfo> info = platform::status(pathFromUtf8(path), false);
+    Result<FileInfo> info = platform::status(fileAt(path), false);
     if (!info.ok()) {
         return info.failure().number == ENOTDIR ? Result<bool>(false) : info.failure();
     }
@@ -35,13 +41,13 @@ Result<bool> DiskFiles::exists(const std::string& path) {
 }
 
 Result<void> DiskFiles::remove(const std::string& path) {
-    return platform::remove(pathFromUtf8(path));
+    return platform::remove(fileAt(path));
 }
 
 Result<ByteFiles::Handle> DiskFiles::open(const std::string& path) {
     const auto staging = staging_.find(path);
-    if (staging == staging_.end()) {
-        return platform::openForUpdate(pathFromUtf8(path));
+    if (staging == staging_.end() || !staging->second.cached.empty()) {
+        return platform::openForUpdate(fileAt(path)); // no staging file, or one made before
     }
     // A file the user may not write is refused before anything is made.
     Result<staging::Target> where = staging::targetFor(pathFromUtf8(staging->second.target));
@@ -50,6 +56,15 @@ Result<ByteFiles::Handle> DiskFiles::open(const std::string& path) {
     }
     const fs::path stagingPath = pathFromUtf8(path);
     Result<Handle> opened = platform::openForUpdate(stagingPath, true);
+    if (!opened.ok() && where.value().exists && staging::folderRefused(opened.failure())) {
+        Result<Handle> cached =
+            staging::createInUserCache(where.value().path, staging->second.cached);
+        if (cached.ok()) {
+            staging::stagingCreated(staging->second.cached);
+            return cached;
+        }
+        staging->second.cached.clear();
+    }
     if (!opened.ok()) {
         return opened;
     }
@@ -94,26 +109,29 @@ Result<void> DiskFiles::replace(const std::string& staging, const std::string& t
         made = found->second;
         staging_.erase(found);
     }
-    const fs::path stagingPath = pathFromUtf8(staging);
+    const fs::path stagingPath = made.cached.empty() ? pathFromUtf8(staging) : made.cached;
     Result<staging::Target> where = staging::targetFor(pathFromUtf8(target));
     if (!where.ok()) {
         (void)platform::remove(stagingPath);
         return where.failure();
     }
     if (where.value().way == staging::Target::Way::InPlace) {
-        Result<std::string> bytes = readFile(staging, UINT64_MAX);
+        Result<std::string> bytes = readFile(pathToUtf8(stagingPath), UINT64_MAX);
         (void)platform::remove(stagingPath);
         return bytes.ok() ? staging::writeInPlace(where.value().path, bytes.value())
                           : Result<void>(bytes.failure());
     }
     // A target that a rename would split from its links or give another
-    // owner takes the bytes into itself.
-    if (where.value().exists && (where.value().linked || made.ownerRefused)) {
-        Result<std::string> bytes = readFile(staging, UINT64_MAX);
+    // owner, or whose folder took no staging file, takes the bytes into itself.
+    if (where.value().exists &&
+        (where.value().linked || made.ownerRefused || !made.cached.empty())) {
+        Result<std::string> bytes = readFile(pathToUtf8(stagingPath), UINT64_MAX);
         (void)platform::remove(stagingPath);
-        return bytes.ok() ? staging::writeIntoFile(where.value().path, bytes.value(),
-                                                   staging::Backup::Beside)
-                          : Result<void>(bytes.failure());
+        return bytes.ok()
+                   ? staging::writeIntoFile(where.value().path, bytes.value(),
+                                            made.cached.empty() ? staging::Backup::Beside
+                                                                : staging::Backup::InUserCache)
+                   : Result<void>(bytes.failure());
     }
     // Only a staging file that was written replaces the target; none is made here.
     Result<Handle> opened = platform::openInPlace(stagingPath, true);

@@ -258,7 +258,7 @@ Result<NativeHandle> openExisting(const std::filesystem::path& path) {
 }
 
 Result<NativeHandle> createExclusive(const std::filesystem::path& path) {
-    return openRetrying(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+    return openRetrying(path.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600);
 }
 
 Result<NativeHandle> createUnnamed(const std::filesystem::path& folder) {

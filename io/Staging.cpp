@@ -233,19 +233,25 @@ Result<fs::path> userCacheFolder() {
     return cache / "vellum";
 }
 
+} // namespace
+
+Result<NativeHandle> createInUserCache(const fs::path& target, fs::path& createdPath) {
+    Result<fs::path> cache = userCacheFolder();
+    if (!cache.ok()) {
+        return cache.failure();
+    }
+    return createPrivate(cache.value() / target.filename(), createdPath);
+}
+
+namespace {
+
 // A complete, flushed copy of the first size bytes of file, private to the
 // user; its path in copyPath.
 Result<void> keepCopy(const fs::path& target, NativeHandle file, std::uint64_t size, Backup backup,
                       fs::path& copyPath) {
-    fs::path near = target;
-    if (backup == Backup::InUserCache) {
-        Result<fs::path> cache = userCacheFolder();
-        if (!cache.ok()) {
-            return cache.failure();
-        }
-        near = cache.value() / target.filename();
-    }
-    Result<NativeHandle> created = createPrivate(near, copyPath);
+    Result<NativeHandle> created = backup == Backup::InUserCache
+                                       ? createInUserCache(target, copyPath)
+                                       : createPrivate(target, copyPath);
     if (!created.ok()) {
         return created.failure();
     }

@@ -70,6 +70,11 @@ enum class Backup { Beside, InUserCache };
 Result<void> writeIntoFile(const std::filesystem::path& target, std::string_view bytes,
                            Backup backup, bool* begun = nullptr);
 
+// Creates a private file in the user's cache folder ($XDG_CACHE_HOME or
+// ~/.cache, vellum/), named after target: for what cannot stand beside it.
+Result<NativeHandle> createInUserCache(const std::filesystem::path& target,
+                                       std::filesystem::path& createdPath);
+
 // Whether a failure to create a staging file is its folder's refusal, which
 // writing into the file itself may get around.
 bool folderRefused(const Failure& failure);

@@ -256,7 +256,7 @@ TEST(FaultTable, AFileTheUserMayNotRenameOverKeepsItsOwnerLinksAndRights) {
         {"root's 0644 file, folder open to all", true, own, 0644, 0777, false, "Permission denied"},
         {"a hard-linked file", false, own, 0640, 0755, true, nullptr},
         {"root's 0666 file in a sticky folder", true, own, 0666, 01777, false, nullptr},
-        {"a 0666 file in a read-only folder", true, own, 0666, 0555, false, nullptr, false},
+        {"a 0666 file in a read-only folder", true, own, 0666, 0555, false, nullptr},
         {"-o /dev/stdout >> log", false, own, 0640, 0755, false, nullptr, false, "/dev/stdout"},
         {"-o /dev/fd/1 >> log", false, own, 0640, 0755, false, nullptr, false, "/dev/fd/1"},
         {"-o /proc/self/fd/1 >> log", false, own, 0640, 0755, false, nullptr, false,
