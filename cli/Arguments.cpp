@@ -10,6 +10,13 @@
 
 namespace vellum::cli {
 
+std::optional<io::NativeHandle> outputStream(std::string_view output) {
+    if (output == kStandardStream) {
+        return io::platform::standardOutput();
+    }
+    return io::streamAt(output);
+}
+
 std::string outputIsTheInput(const std::string& output) {
     return "the output " + output + " is the input itself; nothing written";
 }

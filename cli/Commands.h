@@ -10,6 +10,7 @@
 #include "commands/Services.h"
 #include "core/Document.h"
 #include "formats/StringCheck.h"
+#include "io/Platform.h"
 
 #include <initializer_list>
 #include <iosfwd>
@@ -55,6 +56,13 @@ int decompileGroup(const std::string& input, const std::optional<std::string>& o
 int compileGroup(const std::string& output, const std::vector<std::string>& inputs,
                  const std::optional<std::string>& name, std::optional<TextEncoding> encoding,
                  Clock& clock, Io io);
+
+// The open stream that an output names, written as "-" is: standard output
+// for "-", and the stream itself for a path that leads to one of the
+// program's own open descriptors (/dev/stdout, /dev/fd/2, the file standard
+// output was redirected to), so that `-o /dev/stdout >> log` appends to the
+// log instead of replacing it. Nothing for a file to be replaced.
+std::optional<io::NativeHandle> outputStream(std::string_view output);
 
 // The refusal to write over the input itself.
 std::string outputIsTheInput(const std::string& output);

@@ -253,8 +253,8 @@ class Compiler {
     // over the files of an earlier one), the next ones are looked at first,
     // so that no file is written in vain, until one is missing again.
     Result<void> deliver(const std::string& target, const std::string& bytes) {
-        if (target == kStandardStream) {
-            return io::writeStandardOutput(bytes);
+        if (const std::optional<io::NativeHandle> stream = outputStream(target)) {
+            return io::writeStream(*stream, bytes);
         }
         std::optional<io::FileStamp> standing;
         if (outputsExist_) {

@@ -179,9 +179,10 @@ int decompile(const Args& args, Io io) {
         return kExitFailure;
     }
     const TextEncoding encoding = options->encoding.value_or(doc.Encoding);
+    const std::optional<io::NativeHandle> stream = outputStream(output);
     const Result<void> saved =
-        output == kStandardStream
-            ? io::writeStandardOutput(formatTextDocument(doc.VarName, doc.text(), false, encoding))
+        stream
+            ? io::writeStream(*stream, formatTextDocument(doc.VarName, doc.text(), false, encoding))
             : saveTextDocument(output, doc.VarName, doc.text(), encoding);
     if (!saved.ok()) {
         report(io, input + ": cannot write " + output + ": " + saved.failure().text);

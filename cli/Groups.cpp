@@ -274,8 +274,9 @@ int compileGroup(const std::string& output, const std::vector<std::string>& inpu
     }
     const Bytes file =
         *layOutVariableFile(buildComment(now.value().time, now.value().date), entries);
+    const std::optional<io::NativeHandle> stream = outputStream(output);
     const Result<void> written =
-        output == kStandardStream ? io::writeStandardOutput(file) : io::replaceFile(output, file);
+        stream ? io::writeStream(*stream, file) : io::replaceFile(output, file);
     if (!written.ok()) {
         report(io, "cannot write " + output + ": " + written.failure().text);
         return kExitFailure;

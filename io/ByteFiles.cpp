@@ -22,11 +22,19 @@ std::string stagingPathNear(const std::string& target) {
 } // namespace
 
 std::string DiskFiles::stagingPathFor(const std::string& target) {
-    return stagingPathNear(target);
+    std::string path = stagingPathNear(target);
+    staging_[path] = StagingFor{target};
+    return path;
+}
+
+fs::path DiskFiles::fileAt(const std::string& path) const {
+    const auto staging = staging_.find(path);
+    return staging == staging_.end() || staging->second.cached.empty() ? pathFromUtf8(path)
+                                                                       : staging->second.cached;
 }
 
 Result<bool> DiskFiles::exists(const std::string& path) {
-    Result<FileInfo> info = platform::status(pathFromUtf8(path), false);
+    Result<FileInfo> info = platform::status(fileAt(path), false);
     if (!info.ok()) {
         return info.failure().number == ENOTDIR ? Result<bool>(false) : info.failure();
     }
@@ -34,22 +42,51 @@ Result<bool> DiskFiles::exists(const std::string& path) {
 }
 
 Result<void> DiskFiles::remove(const std::string& path) {
-    return staging::removeAndUnlist(pathFromUtf8(path));
+    return staging::removeAndUnlist(fileAt(path));
 }
 
 Result<ByteFiles::Handle> DiskFiles::open(const std::string& path) {
-    const fs::path file = pathFromUtf8(path);
-    if (!staging::listing()) {
-        return platform::openForUpdate(file);
+    const auto staging = staging_.find(path);
+    if (staging == staging_.end() || !staging->second.cached.empty()) {
+        return platform::openForUpdate(fileAt(path)); // no staging file, or one made before
     }
+    // A file the user may not write is refused before anything is made.
+    Result<staging::Target> where = staging::targetFor(pathFromUtf8(staging->second.target));
+    if (!where.ok()) {
+        return where.failure();
+    }
+    const fs::path stagingPath = pathFromUtf8(path);
     // The writer opens nothing but its staging file: one that this open
     // creates is listed, to be removed should a signal end the process.
     const staging::SignalsHeld held;
-    const Result<FileInfo> before = platform::status(file, false);
-    Result<Handle> opened = platform::openForUpdate(file);
+    const Result<FileInfo> before = platform::status(stagingPath, false);
+    Result<Handle> opened = platform::openForUpdate(stagingPath, true);
     if (opened.ok() && before.ok() && before.value().kind == FileKind::Missing) {
-        staging::enlist(file);
+        staging::enlist(stagingPath);
     }
+    if (!opened.ok() && where.value().exists && staging::folderRefused(opened.failure())) {
+        Result<Handle> cached = staging::createInUserCache(
+            where.value().path, staging->second.cached, staging::Listing::Listed);
+        if (cached.ok()) {
+            staging::stagingCreated(staging->second.cached);
+            return cached;
+        }
+        staging->second.cached.clear();
+    }
+    if (!opened.ok()) {
+        return opened;
+    }
+    if (where.value().exists && where.value().way == staging::Target::Way::Replace) {
+        Result<bool> given = platform::copyMetadata(where.value().path, opened.value());
+        if (!given.ok()) {
+            (void)platform::close(opened.value());
+            (void)staging::removeAndUnlist(stagingPath);
+            return given.failure();
+        }
+        staging->second.metadataGiven = given.value();
+        staging->second.ownerRefused = !given.value();
+    }
+    staging::stagingCreated(stagingPath);
     return opened;
 }
 
@@ -75,17 +112,34 @@ Result<void> DiskFiles::close(Handle handle) {
 }
 
 Result<void> DiskFiles::replace(const std::string& staging, const std::string& target) {
-    const fs::path stagingPath = pathFromUtf8(staging);
+    StagingFor made;
+    if (const auto found = staging_.find(staging); found != staging_.end()) {
+        made = found->second;
+        staging_.erase(found);
+    }
+    const fs::path stagingPath = made.cached.empty() ? pathFromUtf8(staging) : made.cached;
     Result<staging::Target> where = staging::targetFor(pathFromUtf8(target));
     if (!where.ok()) {
         (void)staging::removeAndUnlist(stagingPath);
         return where.failure();
     }
     if (where.value().way == staging::Target::Way::InPlace) {
-        Result<std::string> bytes = readFile(staging, UINT64_MAX);
+        Result<std::string> bytes = readFile(pathToUtf8(stagingPath), UINT64_MAX);
         (void)staging::removeAndUnlist(stagingPath);
         return bytes.ok() ? staging::writeInPlace(where.value().path, bytes.value())
                           : Result<void>(bytes.failure());
+    }
+    // A target that a rename would split from its links or give another
+    // owner, or whose folder took no staging file, takes the bytes into itself.
+    if (where.value().exists &&
+        (where.value().linked || made.ownerRefused || !made.cached.empty())) {
+        Result<std::string> bytes = readFile(pathToUtf8(stagingPath), UINT64_MAX);
+        (void)platform::remove(stagingPath);
+        return bytes.ok()
+                   ? staging::writeIntoFile(where.value().path, bytes.value(),
+                                            made.cached.empty() ? staging::Backup::Beside
+                                                                : staging::Backup::InUserCache)
+                   : Result<void>(bytes.failure());
     }
     // Only a staging file that was written replaces the target; none is made here.
     Result<Handle> opened = platform::openInPlace(stagingPath, true);
@@ -93,7 +147,8 @@ Result<void> DiskFiles::replace(const std::string& staging, const std::string& t
         (void)staging::removeAndUnlist(stagingPath);
         return opened.failure();
     }
-    return staging::settle(opened.value(), stagingPath, where.value(), true);
+    return staging::settle(opened.value(), stagingPath, where.value(), true, false,
+                           made.metadataGiven);
 }
 
 std::string BufferedFiles::stagingPathFor(const std::string& target) {

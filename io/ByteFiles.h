@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <string>
@@ -50,8 +51,12 @@ class ByteFiles {
     virtual Result<void> replace(const std::string& staging, const std::string& target) = 0;
 };
 
-// Files on the local disk through the platform's primitives. replace flushes
-// the staging file, renames it over the target and flushes the folder.
+// Files on the local disk through the platform's primitives. A staging file
+// is made private and given its target's metadata when opened, before any
+// byte; replace flushes it, renames it over the target and flushes the
+// folder. A target that a rename would split from its links or give another
+// owner takes the bytes into itself instead, as does one whose folder takes
+// no staging file (which is then made in the user's cache folder).
 class DiskFiles final : public ByteFiles {
   public:
     std::string stagingPathFor(const std::string& target) override;
@@ -62,6 +67,19 @@ class DiskFiles final : public ByteFiles {
     Result<std::string> read(Handle handle, std::uint64_t offset, std::size_t size) override;
     Result<void> close(Handle handle) override;
     Result<void> replace(const std::string& staging, const std::string& target) override;
+
+  private:
+    struct StagingFor {
+        std::string target;
+        bool metadataGiven = false;     // the target's, when opened
+        bool ownerRefused = false;      // the user may not give it the target's owner
+        std::filesystem::path cached{}; // where it is when the target's folder takes none
+    };
+    // The file that stands for path: a staging file made in the user's cache
+    // folder, or path itself.
+    std::filesystem::path fileAt(const std::string& path) const;
+
+    std::map<std::string, StagingFor> staging_; // by the staging paths handed out
 };
 
 // Files held in memory: for a program that writes many files, or standard

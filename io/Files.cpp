@@ -246,7 +246,9 @@ std::optional<Result<void>> writeNewFile(const fs::path& target, std::string_vie
 }
 
 // Writes bytes into a device or FIFO at once, or into a new staging file that
-// settle then finishes (now, or with renameLater only up to the rename).
+// settle then finishes (now, or with renameLater only up to the rename). A
+// file that a rename would split from its links or give another owner, or
+// whose folder takes no staging file, is written into itself at once.
 Result<void> stage(std::string_view pathUtf8, std::string_view bytes, bool batch,
                    fs::path& stagingPath, fs::path& targetPath, bool& replacing) {
     Result<staging::Target> target = staging::targetFor(pathFromUtf8(pathUtf8));
@@ -258,21 +260,37 @@ Result<void> stage(std::string_view pathUtf8, std::string_view bytes, bool batch
     }
     targetPath = target.value().path;
     replacing = target.value().exists;
+    if (target.value().linked) {
+        return staging::writeIntoFile(targetPath, bytes, staging::Backup::Beside);
+    }
     if (batch && !replacing) {
         if (std::optional<Result<void>> written = writeNewFile(targetPath, bytes)) {
             return *written;
         }
     }
-    Result<NativeHandle> created = staging::createStaging(targetPath, stagingPath);
+    NativeHandle handle = kNoHandle;
+    Result<staging::Staged> created = staging::createStaging(target.value(), handle, stagingPath);
     if (!created.ok()) {
+        if (replacing && staging::folderRefused(created.failure())) {
+            stagingPath.clear();
+            bool begun = false;
+            const Result<void> written =
+                staging::writeIntoFile(targetPath, bytes, staging::Backup::InUserCache, &begun);
+            // Without a place for the copy, the folder's refusal is the reason.
+            return begun ? written : created.failure();
+        }
         return created.failure();
     }
-    if (Result<void> written = platform::writeAll(created.value(), bytes); !written.ok()) {
-        (void)platform::close(created.value());
+    if (created.value() == staging::Staged::OwnerRefused) {
+        stagingPath.clear();
+        return staging::writeIntoFile(targetPath, bytes, staging::Backup::Beside);
+    }
+    if (Result<void> written = platform::writeAll(handle, bytes); !written.ok()) {
+        (void)platform::close(handle);
         (void)staging::removeAndUnlist(stagingPath);
         return written;
     }
-    return staging::settle(created.value(), stagingPath, target.value(), !batch, batch);
+    return staging::settle(handle, stagingPath, target.value(), !batch, batch);
 }
 
 } // namespace
@@ -344,7 +362,15 @@ std::vector<ReplaceBatch::Outcome> ReplaceBatch::finish() {
 }
 
 Result<void> writeStandardOutput(std::string_view bytes) {
-    return platform::writeAll(platform::standardOutput(), bytes);
+    return writeStream(platform::standardOutput(), bytes);
+}
+
+std::optional<NativeHandle> streamAt(std::string_view pathUtf8) {
+    return pathUtf8.empty() ? std::nullopt : platform::ownStream(pathFromUtf8(pathUtf8));
+}
+
+Result<void> writeStream(NativeHandle stream, std::string_view bytes) {
+    return platform::writeAll(stream, bytes);
 }
 
 void ignoreFileSizeSignal() {

@@ -10,11 +10,17 @@
 //
 // A write never destroys a good file: replaceFile writes a staging file beside
 // the target, flushes it, renames it over the target and flushes the folder.
-// The target keeps its mode, owner, ACLs and extended attributes; a symbolic
-// link is written through to the file it names. A character device or a FIFO
-// (/dev/stdout, say) is written in place as `cat > target` would; a folder is
-// refused. A failure at any point leaves the old file byte-identical and no
-// staging file behind.
+// The staging file is private (0600) from its creation and has the target's
+// owner, group, mode, ACLs and extended attributes before its first byte; a
+// new file gets the mode of a plain create once complete. A symbolic link is
+// written through to the file it names. A file the user may not write is
+// refused ("Permission denied") even where its folder would allow a rename.
+// Where a rename would split the file from its other hard links or give it
+// another owner, or where the folder takes no staging file, the bytes are
+// written into the file itself, with a flushed copy of the old content kept
+// until they are complete. A character device or a FIFO is written in place
+// as `cat > target` would; a folder is refused. A failure at any point leaves
+// the old file byte-identical and no staging file behind.
 
 #include "core/Outcome.h"
 #include "io/Platform.h"
@@ -22,6 +28,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -110,6 +117,13 @@ class ReplaceBatch {
 // Writes bytes to standard output; a write error (a full disk, a closed pipe)
 // is a failure.
 Result<void> writeStandardOutput(std::string_view bytes);
+// The program's own open stream that path names (/dev/stdout, /dev/fd/N, or
+// the file that standard output was redirected to), which is to be written as
+// a stream, never replaced; nothing for any other path.
+std::optional<NativeHandle> streamAt(std::string_view pathUtf8);
+// Writes bytes to one of the program's open streams, from where it stands
+// (at the end, for a stream opened to append).
+Result<void> writeStream(NativeHandle stream, std::string_view bytes);
 
 // Called first thing in main: an over-limit write then fails with "File too
 // large" instead of killing the process.

@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -36,7 +37,8 @@ enum class FileKind {
 
 struct FileInfo {
     FileKind kind = FileKind::Missing;
-    std::uint64_t size = 0; // bytes, for a regular file
+    std::uint64_t size = 0;  // bytes, for a regular file
+    std::uint64_t links = 1; // names the file has (hard links), where the system says
 };
 
 // What tells one state of a file from another without reading it: which file
@@ -77,10 +79,15 @@ Result<FileStamp> stamp(const std::filesystem::path& path);
 // checks nothing: readers check the kind before opening and, through the
 // handle, after.
 Result<NativeHandle> openToRead(const std::filesystem::path& path);
-// Opens a file for reading and writing at any offset, creating it (mode 0666
-// less the umask) when it is missing. A symbolic link is not followed.
-Result<NativeHandle> openForUpdate(const std::filesystem::path& path);
-// Creates a new file for writing; EEXIST when anything stands at path.
+// Opens a file for reading and writing at any offset, creating it when it is
+// missing: mode 0666 less the umask, or, with ownerOnly, readable and writable
+// by its owner alone (0600). A symbolic link is not followed.
+Result<NativeHandle> openForUpdate(const std::filesystem::path& path, bool ownerOnly = false);
+// Opens an existing file for reading and writing, neither creating nor
+// truncating it.
+Result<NativeHandle> openExisting(const std::filesystem::path& path);
+// Creates a new file for writing, readable and writable by its owner alone
+// (0600) until it is given other rights; EEXIST when anything stands at path.
 Result<NativeHandle> createExclusive(const std::filesystem::path& path);
 // A new file in folder that has no name yet: it appears, complete, only when
 // nameUnnamed gives it one, and vanishes with its handle otherwise. Fails
@@ -102,16 +109,31 @@ Result<std::size_t> readSome(NativeHandle handle, char* buffer, std::size_t size
 // Writes all bytes at offset, or at the current position.
 Result<void> writeAt(NativeHandle handle, std::uint64_t offset, std::string_view bytes);
 Result<void> writeAll(NativeHandle handle, std::string_view bytes);
+// Cuts or extends the file to size bytes.
+Result<void> resize(NativeHandle handle, std::uint64_t size);
 // Makes the file's bytes durable (fsync, FlushFileBuffers).
 Result<void> flush(NativeHandle handle);
 // The handle is released even when closing reports a failure.
 Result<void> close(NativeHandle handle);
 
-// Gives the file behind handle the mode, owner, ACLs and extended attributes
-// of the file at target, as far as the system and the user's rights allow
-// (an owner that may not be given is left; a mode or attribute that cannot be
-// set is a failure).
-Result<void> copyMetadata(const std::filesystem::path& target, NativeHandle handle);
+// Gives the file behind handle the owner, group, mode, ACLs and extended
+// attributes of the file at target. False, with nothing else given, when the
+// system does not let the user give the owner or group (the file then stays
+// private); a mode or attribute that cannot be set is a failure.
+Result<bool> copyMetadata(const std::filesystem::path& target, NativeHandle handle);
+// Gives a file created private the mode a plain create would have given it
+// (0666 less the umask); nothing to do where files have no such mode.
+Result<void> giveNewFileMode(NativeHandle handle);
+// Whether the user may open the existing file at path for writing, as the
+// system judges an open (mode bits, ACLs, a read-only file system, an
+// immutable file; the read-only attribute on Windows): the failure that such
+// an open would report when not.
+Result<void> mayWrite(const std::filesystem::path& path);
+// The process's own open descriptor that path names: /dev/stdout,
+// /dev/stderr, /dev/fd/N, /proc/self/fd/N, or any path that leads to the very
+// file open for writing as standard output, error or input. Nothing for any
+// other path, and where the system has no such names.
+std::optional<NativeHandle> ownStream(const std::filesystem::path& path);
 // Renames from over to, replacing to in one step.
 Result<void> replace(const std::filesystem::path& from, const std::filesystem::path& to);
 // Makes a folder's entries durable (the rename into it); a no-op where the

@@ -9,6 +9,7 @@
 #include <climits>
 #include <csignal>
 #include <fcntl.h>
+#include <fstream>
 #include <limits>
 #include <set>
 #include <string>
@@ -55,7 +56,52 @@ FileKind kindOf(mode_t mode) {
 }
 
 FileInfo infoOf(const struct stat& st) {
-    return {kindOf(st.st_mode), S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0};
+    return {kindOf(st.st_mode), S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0,
+            static_cast<std::uint64_t>(st.st_nlink)};
+}
+
+// The process's file-mode creation mask, read without changing it where
+// Linux tells it (umask() can only be read by setting it, which would race
+// with another thread's create). It is read once: the program never sets it.
+mode_t creationMask() {
+    static const mode_t mask = [] {
+        std::ifstream status("/proc/self/status");
+        for (std::string line; std::getline(status, line);) {
+            if (line.rfind("Umask:", 0) == 0) {
+                return static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8));
+            }
+        }
+        const mode_t old = ::umask(022);
+        ::umask(old);
+        return old;
+    }();
+    return mask;
+}
+
+// The descriptor that a name of the process's own descriptors gives:
+// /dev/stdin, /dev/stdout, /dev/stderr, /dev/fd/N, /proc/self/fd/N and
+// /proc/PID/fd/N with this process's PID; -1 for any other path.
+int descriptorNamed(const std::string& path) {
+    if (path.rfind("/dev/", 0) != 0 && path.rfind("/proc/", 0) != 0) {
+        return -1;
+    }
+    static const std::pair<const char*, int> kStandard[] = {
+        {"/dev/stdin", 0}, {"/dev/stdout", 1}, {"/dev/stderr", 2}};
+    for (const auto& [name, number] : kStandard) {
+        if (path == name) {
+            return number;
+        }
+    }
+    const std::string prefixes[] = {"/dev/fd/", "/proc/self/fd/",
+                                    "/proc/" + std::to_string(::getpid()) + "/fd/"};
+    for (const std::string& prefix : prefixes) {
+        if (path.size() > prefix.size() && path.size() - prefix.size() <= 9 &&
+            path.compare(0, prefix.size(), prefix) == 0 &&
+            path.find_first_not_of("0123456789", prefix.size()) == std::string::npos) {
+            return std::stoi(path.substr(prefix.size()));
+        }
+    }
+    return -1;
 }
 
 // Makes a system call again for as long as a signal interrupts it.
@@ -203,12 +249,16 @@ Result<NativeHandle> openToRead(const std::filesystem::path& path) {
     return openRetrying(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY);
 }
 
-Result<NativeHandle> openForUpdate(const std::filesystem::path& path) {
-    return openRetrying(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW, 0666);
+Result<NativeHandle> openForUpdate(const std::filesystem::path& path, bool ownerOnly) {
+    return openRetrying(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW, ownerOnly ? 0600 : 0666);
+}
+
+Result<NativeHandle> openExisting(const std::filesystem::path& path) {
+    return openRetrying(path.c_str(), O_RDWR | O_NOCTTY);
 }
 
 Result<NativeHandle> createExclusive(const std::filesystem::path& path) {
-    return openRetrying(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+    return openRetrying(path.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600);
 }
 
 Result<NativeHandle> createUnnamed(const std::filesystem::path& folder) {
@@ -278,6 +328,17 @@ Result<void> writeAll(NativeHandle handle, std::string_view bytes) {
     return writeEveryByte(handle, nullptr, bytes);
 }
 
+Result<void> resize(NativeHandle handle, std::uint64_t size) {
+    if (size > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max())) {
+        return Failure::fromErrno(EFBIG);
+    }
+    if (retryingInterrupted([&] { return ::ftruncate(fd(handle), static_cast<off_t>(size)); }) !=
+        0) {
+        return lastError();
+    }
+    return {};
+}
+
 Result<void> flush(NativeHandle handle) {
     if (::fsync(fd(handle)) != 0) {
         return lastError();
@@ -293,19 +354,61 @@ Result<void> close(NativeHandle handle) {
     return {};
 }
 
-Result<void> copyMetadata(const std::filesystem::path& target, NativeHandle handle) {
+Result<bool> copyMetadata(const std::filesystem::path& target, NativeHandle handle) {
     struct stat st {};
     if (::stat(target.c_str(), &st) != 0) {
         return lastError();
     }
     // Owner first: a change of owner may clear the set-id bits that fchmod sets.
-    if (st.st_uid != ::geteuid() || st.st_gid != ::getegid()) {
-        [[maybe_unused]] const int ignored = ::fchown(fd(handle), st.st_uid, st.st_gid);
+    if ((st.st_uid != ::geteuid() || st.st_gid != ::getegid()) &&
+        ::fchown(fd(handle), st.st_uid, st.st_gid) != 0) {
+        if (errno == EPERM) {
+            return false;
+        }
+        return lastError();
     }
     if (::fchmod(fd(handle), st.st_mode & 07777) != 0) {
         return lastError();
     }
-    return copyAttributes(target, fd(handle));
+    if (Result<void> copied = copyAttributes(target, fd(handle)); !copied.ok()) {
+        return copied.failure();
+    }
+    return true;
+}
+
+Result<void> giveNewFileMode(NativeHandle handle) {
+    if (::fchmod(fd(handle), 0666 & ~creationMask()) != 0) {
+        return lastError();
+    }
+    return {};
+}
+
+Result<void> mayWrite(const std::filesystem::path& path) {
+    if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) {
+        return lastError();
+    }
+    return {};
+}
+
+std::optional<NativeHandle> ownStream(const std::filesystem::path& path) {
+    if (const int named = descriptorNamed(path.native()); named >= 0) {
+        if (::fcntl(named, F_GETFD) < 0) {
+            return std::nullopt; // not open: the path names nothing
+        }
+        return NativeHandle{named};
+    }
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        return std::nullopt;
+    }
+    for (int standard = 0; standard <= 2; ++standard) {
+        struct stat open {};
+        if (::fstat(standard, &open) == 0 && open.st_dev == st.st_dev && open.st_ino == st.st_ino &&
+            (::fcntl(standard, F_GETFL) & O_ACCMODE) != O_RDONLY) {
+            return NativeHandle{standard};
+        }
+    }
+    return std::nullopt;
 }
 
 Result<void> replace(const std::filesystem::path& from, const std::filesystem::path& to) {

@@ -2,10 +2,12 @@
 
 #include "io/Files.h"
 #include "io/StagingRegister.h"
+#include "io/UserFiles.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <random>
+#include <system_error>
 
 namespace vellum::io::staging {
 
@@ -77,6 +79,12 @@ Result<Target> targetFor(const fs::path& given) {
         target.path = resolved.value();
     }
     target.exists = info.value().kind == FileKind::Regular;
+    if (target.exists) {
+        if (Result<void> writable = platform::mayWrite(target.path); !writable.ok()) {
+            return writable.failure();
+        }
+        target.linked = info.value().links > 1;
+    }
     return target;
 }
 
@@ -99,11 +107,12 @@ fs::path stagingPathBeside(const fs::path& target) {
     return folder.empty() ? file : folder / file;
 }
 
-Result<NativeHandle> createStaging(const fs::path& target, fs::path& stagingPath) {
+Result<NativeHandle> createPrivate(const fs::path& near, fs::path& createdPath, Listing listing) {
     Result<NativeHandle> created = Failure::fromErrno(EEXIST);
     for (int attempt = 0; attempt < 100 && !created.ok(); ++attempt) {
-        stagingPath = stagingPathBeside(target);
-        created = createAndList(stagingPath);
+        createdPath = stagingPathBeside(near);
+        created = listing == Listing::Listed ? createAndList(createdPath)
+                                             : platform::createExclusive(createdPath);
         if (!created.ok() && created.failure().number != EEXIST) {
             break;
         }
@@ -111,8 +120,27 @@ Result<NativeHandle> createStaging(const fs::path& target, fs::path& stagingPath
     return created;
 }
 
+Result<Staged> createStaging(const Target& target, NativeHandle& handle, fs::path& stagingPath) {
+    Result<NativeHandle> created = createPrivate(target.path, stagingPath, Listing::Listed);
+    if (!created.ok()) {
+        return created.failure();
+    }
+    handle = created.value();
+    if (target.exists) {
+        Result<bool> given = platform::copyMetadata(target.path, handle);
+        if (!given.ok() || !given.value()) {
+            (void)platform::close(handle);
+            (void)removeAndUnlist(stagingPath);
+            handle = kNoHandle;
+            return given.ok() ? Result<Staged>(Staged::OwnerRefused) : given.failure();
+        }
+    }
+    stagingCreated(stagingPath);
+    return Staged::Ready;
+}
+
 Result<void> settle(NativeHandle handle, const fs::path& stagingPath, const Target& target,
-                    bool flushNow, bool renameLater) {
+                    bool flushNow, bool renameLater, bool metadataGiven) {
     auto abandon = [&](const Failure& failure) -> Result<void> {
         if (handle != kNoHandle) {
             (void)platform::close(handle);
@@ -120,9 +148,15 @@ Result<void> settle(NativeHandle handle, const fs::path& stagingPath, const Targ
         (void)removeAndUnlist(stagingPath);
         return failure;
     };
-    if (target.exists) {
-        if (Result<void> copied = platform::copyMetadata(target.path, handle); !copied.ok()) {
-            return abandon(copied.failure());
+    // A new file was private until complete; now it is as any new file.
+    if (!target.exists) {
+        if (Result<void> given = platform::giveNewFileMode(handle); !given.ok()) {
+            return abandon(given.failure());
+        }
+    } else if (!metadataGiven) {
+        Result<bool> given = platform::copyMetadata(target.path, handle);
+        if (!given.ok() || !given.value()) {
+            return abandon(given.ok() ? Failure::fromErrno(EPERM) : given.failure());
         }
     }
     if (flushNow) {
@@ -156,6 +190,167 @@ Result<void> writeInPlace(const fs::path& target, std::string_view bytes) {
     Result<void> written = platform::writeAll(opened.value(), bytes);
     Result<void> closed = platform::close(opened.value());
     return written.ok() ? closed : written;
+}
+
+namespace {
+
+std::function<void(const fs::path&)>& createdCall() {
+    static std::function<void(const fs::path&)> call;
+    return call;
+}
+
+// Copies size bytes from the start of one file to the start of another.
+Result<void> copyContent(NativeHandle from, NativeHandle to, std::uint64_t size) {
+    std::string buffer(std::size_t{1} << 16, '\0');
+    for (std::uint64_t done = 0; done < size;) {
+        const std::size_t want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), size - done));
+        Result<std::size_t> got = readFullyAt(from, done, buffer.data(), want);
+        if (!got.ok()) {
+            return got.failure();
+        }
+        if (got.value() < want) {
+            return Failure::fromErrno(EIO); // the file shrank under us
+        }
+        if (Result<void> put = platform::writeAt(to, done, std::string_view(buffer.data(), want));
+            !put.ok()) {
+            return put;
+        }
+        done += want;
+    }
+    return {};
+}
+
+// The folder for copies of files whose own folder takes no new file.
+Result<fs::path> userCacheFolder() {
+    const fs::path cache = userFolder("XDG_CACHE_HOME", ".cache");
+    if (cache.empty()) {
+        return Failure::fromErrno(ENOENT);
+    }
+    std::error_code error;
+    fs::create_directories(cache / "vellum", error);
+    if (error) {
+        return Failure::fromErrno(error.default_error_condition().value());
+    }
+    return cache / "vellum";
+}
+
+} // namespace
+
+Result<NativeHandle> createInUserCache(const fs::path& target, fs::path& createdPath,
+                                       Listing listing) {
+    Result<fs::path> cache = userCacheFolder();
+    if (!cache.ok()) {
+        return cache.failure();
+    }
+    return createPrivate(cache.value() / target.filename(), createdPath, listing);
+}
+
+namespace {
+
+// A complete, flushed copy of the first size bytes of file, private to the
+// user; its path in copyPath.
+Result<void> keepCopy(const fs::path& target, NativeHandle file, std::uint64_t size, Backup backup,
+                      fs::path& copyPath) {
+    Result<NativeHandle> created = backup == Backup::InUserCache
+                                       ? createInUserCache(target, copyPath, Listing::Kept)
+                                       : createPrivate(target, copyPath, Listing::Kept);
+    if (!created.ok()) {
+        return created.failure();
+    }
+    Result<void> copied = copyContent(file, created.value(), size);
+    if (copied.ok()) {
+        copied = platform::flush(created.value());
+    }
+    const Result<void> closed = platform::close(created.value());
+    if (copied.ok() && !closed.ok()) {
+        copied = closed;
+    }
+    if (!copied.ok()) {
+        (void)platform::remove(copyPath);
+    }
+    return copied;
+}
+
+// Puts bytes in place of the file's whole content and flushes it.
+Result<void> overwrite(NativeHandle file, std::string_view bytes) {
+    Result<void> done = platform::resize(file, 0);
+    if (done.ok()) {
+        done = platform::writeAt(file, 0, bytes);
+    }
+    if (done.ok()) {
+        done = platform::flush(file);
+    }
+    return done;
+}
+
+// Puts the copy's content back into the file.
+Result<void> restore(NativeHandle file, const fs::path& copyPath, std::uint64_t size) {
+    Result<NativeHandle> copy = platform::openExisting(copyPath);
+    if (!copy.ok()) {
+        return copy.failure();
+    }
+    Result<void> done = platform::resize(file, 0);
+    if (done.ok()) {
+        done = copyContent(copy.value(), file, size);
+    }
+    if (done.ok()) {
+        done = platform::flush(file);
+    }
+    (void)platform::close(copy.value());
+    return done;
+}
+
+} // namespace
+
+Result<void> writeIntoFile(const fs::path& target, std::string_view bytes, Backup backup,
+                           bool* begun) {
+    // A signal that would end the process waits until the file holds its old
+    // or its new content again: no staging file stands in for it here.
+    const SignalsHeld held;
+    Result<NativeHandle> opened = platform::openExisting(target);
+    if (!opened.ok()) {
+        return opened.failure();
+    }
+    const NativeHandle file = opened.value();
+    Result<FileInfo> info = platform::status(file);
+    if (info.ok() && info.value().kind != FileKind::Regular) {
+        info = notRegularFile(info.value().kind);
+    }
+    fs::path copyPath;
+    Result<void> kept = info.ok() ? keepCopy(target, file, info.value().size, backup, copyPath)
+                                  : Result<void>(info.failure());
+    if (!kept.ok()) {
+        (void)platform::close(file);
+        return kept;
+    }
+    if (begun != nullptr) {
+        *begun = true;
+    }
+    Result<void> written = overwrite(file, bytes);
+    if (!written.ok() && !restore(file, copyPath, info.value().size).ok()) {
+        (void)platform::close(file);
+        return Failure{written.failure().number, written.failure().text +
+                                                     "; the old content is kept in " +
+                                                     pathToUtf8(copyPath)};
+    }
+    const Result<void> closed = platform::close(file);
+    (void)platform::remove(copyPath);
+    return written.ok() ? closed : written;
+}
+
+bool folderRefused(const Failure& failure) {
+    return failure.number == EACCES || failure.number == EROFS;
+}
+
+void onStagingCreated(std::function<void(const fs::path&)> call) {
+    createdCall() = std::move(call);
+}
+
+void stagingCreated(const fs::path& stagingPath) {
+    if (createdCall()) {
+        createdCall()(stagingPath);
+    }
 }
 
 } // namespace vellum::io::staging

@@ -203,7 +203,7 @@ Result<FileInfo> status(NativeHandle handle) {
         return FileInfo{FileKind::Folder, 0};
     }
     const std::uint64_t size = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
-    return FileInfo{FileKind::Regular, size};
+    return FileInfo{FileKind::Regular, size, info.nNumberOfLinks};
 }
 
 Result<FileInfo> status(const fs::path& path, bool followLinks) {
@@ -268,9 +268,14 @@ Result<NativeHandle> openToRead(const fs::path& path) {
     return open(path, GENERIC_READ, OPEN_EXISTING);
 }
 
-Result<NativeHandle> openForUpdate(const fs::path& path) {
+// A new file takes its folder's ACL: there is no mode to make it private.
+Result<NativeHandle> openForUpdate(const fs::path& path, bool /*ownerOnly*/) {
     return open(path, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS,
                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT);
+}
+
+Result<NativeHandle> openExisting(const fs::path& path) {
+    return open(path, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING);
 }
 
 Result<NativeHandle> createExclusive(const fs::path& path) {
@@ -309,6 +314,18 @@ Result<void> writeAll(NativeHandle handle, std::string_view bytes) {
     return writeFile(handle, nullptr, bytes);
 }
 
+Result<void> resize(NativeHandle handle, std::uint64_t size) {
+    if (handle == kNoHandle) {
+        return noHandle();
+    }
+    FILE_END_OF_FILE_INFO end{};
+    end.EndOfFile.QuadPart = static_cast<LONGLONG>(size);
+    if (!SetFileInformationByHandle(native(handle), FileEndOfFileInfo, &end, sizeof(end))) {
+        return lastFailure();
+    }
+    return {};
+}
+
 Result<void> flush(NativeHandle handle) {
     if (handle == kNoHandle) {
         return noHandle();
@@ -333,10 +350,10 @@ Result<void> close(NativeHandle handle) {
     return {};
 }
 
-Result<void> copyMetadata(const fs::path& target, NativeHandle handle) {
-    // ReplaceFileW carries the target's ACLs over itself; the attributes are
-    // copied here so that the fallback rename keeps them too. Read-only is
-    // left to replace(), since a read-only file cannot be written over.
+Result<bool> copyMetadata(const fs::path& target, NativeHandle handle) {
+    // ReplaceFileW carries the target's ACLs and owner over itself; the
+    // attributes are copied here so that the fallback rename keeps them too. A
+    // read-only file is never replaced (mayWrite).
     const DWORD attributes = GetFileAttributesW(target.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         return lastFailure();
@@ -348,14 +365,28 @@ Result<void> copyMetadata(const fs::path& target, NativeHandle handle) {
     if (!SetFileInformationByHandle(native(handle), FileBasicInfo, &info, sizeof(info))) {
         return lastFailure();
     }
+    return true;
+}
+
+Result<void> giveNewFileMode(NativeHandle /*handle*/) {
     return {};
 }
 
-Result<void> replace(const fs::path& from, const fs::path& to) {
-    const bool readOnly = hasAttribute(to, FILE_ATTRIBUTE_READONLY);
-    if (readOnly && !setReadOnly(to, false)) {
-        return lastFailure();
+// The read-only attribute is what tells Windows users that a file may not be
+// written; the ACL is left to the open or ReplaceFileW, which check it.
+Result<void> mayWrite(const fs::path& path) {
+    if (hasAttribute(path, FILE_ATTRIBUTE_READONLY)) {
+        return Failure::fromErrno(EACCES);
     }
+    return {};
+}
+
+// Windows has no file names for a process's own handles.
+std::optional<NativeHandle> ownStream(const fs::path& /*path*/) {
+    return std::nullopt;
+}
+
+Result<void> replace(const fs::path& from, const fs::path& to) {
     bool replaced = ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
                                  nullptr, nullptr) != 0;
     // No file to replace yet, or a file system without ReplaceFileW: a plain
@@ -364,12 +395,8 @@ Result<void> replace(const fs::path& from, const fs::path& to) {
         replaced = MoveFileExW(from.c_str(), to.c_str(),
                                MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
     }
-    const Failure failure = replaced ? Failure{} : lastFailure();
-    if (readOnly) {
-        setReadOnly(to, true);
-    }
     if (!replaced) {
-        return failure;
+        return lastFailure();
     }
     return {};
 }

@@ -1,6 +1,7 @@
 // Every way the programs replace a file, under every fault the tests can
 // cause without touching the real system: the old file keeps its bytes and
-// mode, no staging file is left, and the failure is reported.
+// mode, no staging file is left, and the failure is reported. Then the cases
+// where a plain rename would do harm: another user, other links, a stream.
 
 #include "cli/Commands.h"
 #include "commands/Clocks.h"
@@ -8,6 +9,7 @@
 #include "formats/StringFile.h"
 #include "formats/TextDocument.h"
 #include "io/ByteFiles.h"
+#include "io/Staging.h"
 #include "io/UserFiles.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/ScratchFolder.h"
@@ -17,12 +19,16 @@
 
 #include <fcntl.h>
 #include <functional>
+#include <grp.h>
 #include <linux/fs.h>
 #include <memory>
+#include <optional>
+#include <pwd.h>
 #include <sstream>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace vellum;
@@ -99,7 +105,8 @@ bool editorSave(const std::string& target, bool saveAs) {
     return !saved.ok() && boxes.errors.size() == 1;
 }
 
-bool editorCompile(const std::string& target, const std::string&) {
+// The editor's compile; the first failure it showed, or "".
+std::string editorCompileText(const std::string& target) {
     Document doc;
     ScriptedDialog dialog;
     ScriptedBoxes boxes; // answers No
@@ -109,13 +116,67 @@ bool editorCompile(const std::string& target, const std::string&) {
     doc.setText("a new text");
     dialog.choose(target);
     const CommandOutcome written = editor.cmdString_Click();
-    return !written.ok() && !boxes.critical.empty();
+    return written.ok() || boxes.critical.empty() ? "" : boxes.critical[0].message;
+}
+
+bool editorCompile(const std::string& target, const std::string&) {
+    return !editorCompileText(target).empty();
+}
+
+// vellum-cli decompile; what it said on its error stream.
+std::string cliDecompileText(const std::string& target, const std::string& input85s) {
+    std::ostringstream out, err;
+    cli::decompile({"-o", target, input85s}, {out, err});
+    return err.str();
 }
 
 bool cliDecompile(const std::string& target, const std::string& input85s) {
-    std::ostringstream out, err;
-    return cli::decompile({"-o", target, input85s}, {out, err}) == cli::kExitFailure &&
-           !err.str().empty();
+    return !cliDecompileText(target, input85s).empty();
+}
+
+// Runs call in a child process, as the user nobody when asked, with stream
+// (when not -1) sent to the end of the file at appendTo; what call gave, or
+// nothing when the child could not be made so (not root, say).
+std::optional<std::string> inChild(bool asNobody, int stream, const std::string& appendTo,
+                                   const std::function<std::string()>& call) {
+    int channel[2];
+    const passwd* nobody = ::getpwnam("nobody");
+    if ((asNobody && (::geteuid() != 0 || nobody == nullptr)) || ::pipe(channel) != 0) {
+        return std::nullopt;
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int log = stream < 0 ? -1 : ::open(appendTo.c_str(), O_WRONLY | O_APPEND);
+        const bool ready =
+            (stream < 0 || ::dup2(log, stream) == stream) &&
+            (!asNobody || (::setgroups(0, nullptr) == 0 && ::setgid(nobody->pw_gid) == 0 &&
+                           ::setuid(nobody->pw_uid) == 0));
+        const std::string said = ready ? call() : "";
+        ready&& ::write(channel[1], said.data(), said.size()) >= 0 ? ::_exit(0) : ::_exit(3);
+    }
+    ::close(channel[1]);
+    std::string said;
+    char buffer[512];
+    for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;) {
+        said.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(channel[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? std::optional(said) : std::nullopt;
+}
+
+// Whether the user nobody may open the file for reading (false when not root).
+bool nobodyReads(const std::string& path) {
+    return inChild(true, -1, "", [&] {
+               return ::open(path.c_str(), O_RDONLY) >= 0 ? "read" : "";
+           }).value_or("") == "read";
+}
+
+struct stat statOf(const std::string& path) {
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    return st;
 }
 
 bool desktopFile(const std::string& target, const std::string&) {
@@ -171,6 +232,107 @@ TEST(FaultTable, AFailedReplaceLeavesTheOldFileAsItWas) {
             ASSERT_EQ(::stat(target.c_str(), &st), 0);
             EXPECT_EQ(st.st_mode & 07777, 0640u);
             EXPECT_EQ(folder.entries(), std::vector<std::string>{op.file});
+        }
+    }
+}
+
+TEST(FaultTable, AFileTheUserMayNotRenameOverKeepsItsOwnerLinksAndRights) {
+    const passwd* nobody = ::getpwnam("nobody");
+    const uid_t nobodyId = nobody != nullptr ? nobody->pw_uid : 65534, own = ::geteuid();
+    const struct {
+        const char* name;
+        bool asNobody;                // else as the test's own user
+        uid_t owner;                  // of the old file
+        mode_t mode, folderMode;      // the old file's (0: there is none) and its folder's
+        bool linked;                  // the old file has a second name
+        const char* refusal;          // the failure's reason, or nullptr: written
+        bool editorToo = true;        // also through the editor's compile
+        const char* stream = nullptr; // decompile -o this, standard output appended to target
+        int fd = 1;
+    } cases[] = {
+        {"new file, private until complete", false, own, 0, 0755, false, nullptr},
+        {"another user's 0640 file", false, 4242, 0640, 0755, false, nullptr},
+        {"a 0444 file of the user's own", true, nobodyId, 0444, 0777, false, "Permission denied"},
+        {"root's 0644 file, folder open to all", true, own, 0644, 0777, false, "Permission denied"},
+        {"a hard-linked file", false, own, 0640, 0755, true, nullptr},
+        {"root's 0666 file in a sticky folder", true, own, 0666, 01777, false, nullptr},
+        {"a 0666 file in a read-only folder", true, own, 0666, 0555, false, nullptr},
+        {"-o /dev/stdout >> log", false, own, 0640, 0755, false, nullptr, false, "/dev/stdout"},
+        {"-o /dev/fd/1 >> log", false, own, 0640, 0755, false, nullptr, false, "/dev/fd/1"},
+        {"-o /proc/self/fd/1 >> log", false, own, 0640, 0755, false, nullptr, false,
+         "/proc/self/fd/1"},
+        {"-o log >> log", false, own, 0640, 0755, false, nullptr, false, ""},
+        {"-o /dev/stderr 2>> log", false, own, 0640, 0755, false, nullptr, false, "/dev/stderr", 2},
+    };
+    ScratchFolder inputs;
+    ::chmod(inputs.path().c_str(), 0755); // for the user nobody
+    const std::string input85s = inputs / "in.85s", cache = inputs / "cache";
+    ASSERT_FALSE(editorCompile(input85s, ""));
+    ::chmod(input85s.c_str(), 0644);
+    ::setenv("XDG_CACHE_HOME", cache.c_str(), 1);
+    fs::create_directories(cache + "/vellum");
+    ::chown(cache.c_str(), nobodyId, 0), ::chown((cache + "/vellum").c_str(), nobodyId, 0);
+    const std::string old = "the old file, which must survive every fault\r\n";
+    const std::function<std::string(const std::string&)> operations[] = {
+        [&](const std::string& t) { return cliDecompileText(t, input85s); }, editorCompileText};
+
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+
+    for (const auto& c : cases) {
+        for (const auto& operation : operations) {
+            const bool editor = &operation != &operations[0];
+            if (editor && !c.editorToo) {
+                continue;
+            }
+            SCOPED_TRACE(std::string(c.name) + (editor ? " (editor)" : " (vellum-cli)"));
+            ScratchFolder folder;
+            const std::string target = folder / "out.vlm";
+            const std::string reference = inputs / (editor     ? "new.85s"
+                                                    : c.stream ? "new.txt"
+                                                               : "new.vlm");
+            operation(reference);
+            const std::string expected = readBytes(reference);
+            writeBytes(target, old);
+            const bool arranged =
+                (c.owner == own || ::chown(target.c_str(), c.owner, c.owner) == 0) &&
+                (!c.linked || ::link(target.c_str(), (folder.path() / "twin").c_str()) == 0) &&
+                (c.mode ? ::chmod(target.c_str(), c.mode) : ::unlink(target.c_str())) == 0 &&
+                ::chmod(folder.path().c_str(), c.folderMode) == 0;
+            if (!arranged) {
+                std::cout << "SKIP: " << c.name << " cannot be made here\n";
+                continue;
+            }
+            const struct stat before = statOf(target);
+            const bool created = before.st_nlink == 0;
+            const std::vector<std::string> entries = folder.entries();
+            std::vector<struct stat> staged; // each staging file as it was made
+            io::staging::onStagingCreated([&](const fs::path& p) {
+                staged.push_back(statOf(p));
+                EXPECT_FALSE(nobodyReads(p)) << "others may read the staging file";
+            });
+            const auto run = [&] { return operation(c.stream && *c.stream ? c.stream : target); };
+            const std::optional<std::string> said =
+                c.asNobody || c.stream ? inChild(c.asNobody, c.stream ? c.fd : -1, target, run)
+                                       : run();
+            io::staging::onStagingCreated(nullptr);
+            if (!said) {
+                std::cout << "SKIP: " << c.name << " needs root\n";
+                continue;
+            }
+            EXPECT_NE(said->find(c.refusal ? c.refusal : ""), std::string::npos) << *said;
+            EXPECT_TRUE(c.refusal || said->empty()) << *said;
+            EXPECT_EQ(readBytes(target), c.refusal ? old : (c.stream ? old : "") + expected);
+            const struct stat after = statOf(target);
+            EXPECT_EQ(after.st_mode & 07777, created ? 0666 & ~mask : before.st_mode & 07777);
+            EXPECT_EQ(after.st_uid, created ? ::geteuid() : before.st_uid);
+            EXPECT_EQ(after.st_nlink, created ? 1 : before.st_nlink);
+            EXPECT_EQ(folder.entries(), created ? std::vector<std::string>{"out.vlm"} : entries);
+            EXPECT_TRUE(fs::is_empty(cache + "/vellum"));
+            for (const struct stat& st : staged) {
+                EXPECT_EQ(st.st_mode & 07777, created ? 0600 : before.st_mode & 07777);
+                EXPECT_EQ(st.st_uid, created ? ::geteuid() : before.st_uid);
+            }
         }
     }
 }

@@ -1,4 +1,4 @@
-// The file layer on Windows: a replaced file keeps its read-only flag, and
+// The file layer on Windows: a read-only file is refused and kept, and
 // failures read as they do on every other platform. (Bytes and shapes of
 // paths: tests/windows/same_files.sh, against the Linux build.)
 
@@ -41,14 +41,15 @@ const std::string kFileBytes = std::string("**TI85**\x1A\x0C\x00\r\n\n", 14);
 
 } // namespace
 
-TEST_F(WindowsFiles, AReplacedReadOnlyFileStaysReadOnly) {
+TEST_F(WindowsFiles, AReadOnlyFileIsRefusedAndKept) {
     const std::string target = pathBelow({"locked.85s"}, '\\');
     ASSERT_TRUE(io::replaceFile(target, "old").ok());
     const fs::path native = io::pathFromUtf8(target);
     ASSERT_TRUE(SetFileAttributesW(native.c_str(), FILE_ATTRIBUTE_READONLY));
     const Result<void> replaced = io::replaceFile(target, kFileBytes);
-    ASSERT_TRUE(replaced.ok()) << replaced.failure().text;
-    EXPECT_EQ(io::readFile(target, 100).value(), kFileBytes);
+    ASSERT_FALSE(replaced.ok());
+    EXPECT_EQ(replaced.failure().number, EACCES);
+    EXPECT_EQ(io::readFile(target, 100).value(), "old");
     EXPECT_NE(GetFileAttributesW(native.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
     SetFileAttributesW(native.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
