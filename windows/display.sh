@@ -5,6 +5,7 @@
 #   start_display WORK_DIR   sets DISPLAY; the pids to end are in display_pids
 #   find_window TITLE        the first visible window of exactly that title,
 #                            waiting up to FIND_WINDOW_SECONDS (60) s
+#   end_program PID TITLE    kills it and waits until its window is gone
 #   activate WINDOW          raise WINDOW and give it the keyboard, checked:
 #                            keys typed on a loaded machine must not go to
 #                            the window that had the focus before
@@ -35,7 +36,27 @@ stop_display() {
 }
 
 find_window() {
-  timeout "${FIND_WINDOW_SECONDS:-60}" xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1
+  # A window closing while xdotool looks at it ends the search with an X
+  # error: look again until the time is up.
+  local deadline=$((SECONDS + ${FIND_WINDOW_SECONDS:-60})) found
+  while [ "$SECONDS" -lt "$deadline" ]; do
+    found=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) || true
+    [ -n "$found" ] && { echo "$found"; return 0; }
+    sleep 0.2
+  done
+  return 1
+}
+
+# Ends a program started in the background and waits until no window of the
+# title is left, so that the next search cannot find the old window.
+end_program() { # PID TITLE
+  kill "$1" 2>/dev/null || true
+  wait "$1" 2>/dev/null || true
+  local _
+  for _ in $(seq 100); do
+    [ -z "$(xdotool search --onlyvisible --name "^$2\$" 2>/dev/null)" ] && return 0
+    sleep 0.1
+  done
 }
 
 activate() {
