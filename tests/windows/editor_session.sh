@@ -1,14 +1,16 @@
 # Sourced by the Windows tests that start vellum.exe on the run's display: a
 # scratch folder ($work) and an editor process ($editor, when one runs), both
-# gone when the test ends however it ends; windows/display.sh's helpers; and
-# fail, which says what was on the screen. Set screenshot before sourcing to
+# gone (its window too) when the test ends however it ends;
+# windows/display.sh's helpers; and fail, which says what was on the screen. Set screenshot before sourcing to
 # keep a picture of a failure.
 export LC_ALL=C.UTF-8
 work=$(mktemp -d)
 editor=""
 . "$(dirname "${BASH_SOURCE[0]}")/../../windows/display.sh"
+editor_title="TI-85 'Scrollet' Text Editor"
 cleanup() {
-  [ -z "$editor" ] || kill "$editor" 2>/dev/null || true
+  # The window goes too before the test ends: the next test must not find it.
+  [ -z "$editor" ] || end_program "$editor" "$editor_title"
   rm -rf "$work"
 }
 trap cleanup EXIT

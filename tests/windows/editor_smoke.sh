@@ -84,7 +84,7 @@ compile_to "$work/smoke.85s"
 printf '%s\xc8' "$text" >"$work/smoke.txt"
 "$linux_cli" compile --encoding ti85 --name smoke -o "$work/linux.85s" "$work/smoke.txt" >/dev/null
 same_as_linux "$work/smoke.85s" "$work/linux.85s"
-end_program "$editor" "TI-85 'Scrollet' Text Editor"
+end_program "$editor" "$editor_title"
 editor=""
 
 # A document named on the command line, in a folder with a space and letters

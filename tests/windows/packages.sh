@@ -30,7 +30,7 @@ cp -r "$work"/Vellum-*-windows-x64/. "$folder/"
 wine "$folder/vellum.exe" >/dev/null 2>&1 &
 editor=$!
 find_window "TI-85 'Scrollet' Text Editor" >/dev/null || fail "vellum.exe from the zip shows no window"
-end_program "$editor" "TI-85 'Scrollet' Text Editor"
+end_program "$editor" "$editor_title"
 editor=""
 expected='"C:\Program Files\Vellum Édition\vellum.exe" %1'
 [ "$(open_command)" = "$expected" ] || fail "the zip's editor registered '$(open_command)'"
