@@ -1,5 +1,6 @@
-// The file layer on Windows: a read-only file is refused and kept, and
-// failures read as they do on every other platform. (Bytes and shapes of
+// The file layer on Windows: a read-only file is refused and kept, a
+// hard-linked one written in place, and failures read as they do on every
+// other platform. (Bytes and shapes of
 // paths: tests/windows/same_files.sh, against the Linux build.)
 
 #include "io/Files.h"
@@ -74,4 +75,19 @@ TEST_F(WindowsFiles, FailuresCarryTheGenericNumbersAndTexts) {
         EXPECT_NE(c.found.text.find(c.expected.text), std::string::npos)
             << c.what << ": " << c.found.text;
     }
+}
+
+TEST_F(WindowsFiles, AHardLinkedFileIsWrittenInPlaceAndKeepsItsLinks) {
+    const std::string target = pathBelow({"notes.85s"}, '\\');
+    const std::string other = pathBelow({"copy.85s"}, '\\');
+    ASSERT_TRUE(io::replaceFile(target, "old").ok());
+    if (!CreateHardLinkW(io::pathFromUtf8(other).c_str(), io::pathFromUtf8(target).c_str(),
+                         nullptr)) {
+        GTEST_SKIP() << "no hard links on this file system";
+    }
+    ASSERT_TRUE(io::replaceFile(target, kFileBytes).ok());
+    // A rename over the name would have left the other name with the old bytes.
+    EXPECT_EQ(io::readFile(other, 100).value(), kFileBytes);
+    EXPECT_EQ(io::readFile(target, 100).value(), kFileBytes);
+    EXPECT_EQ(std::distance(fs::directory_iterator(root), fs::directory_iterator()), 2);
 }
