@@ -1,7 +1,7 @@
 // The file layer on Windows: a read-only file is refused and kept, a
 // hard-linked one written in place, and failures read as they do on every
-// other platform. (Bytes and shapes of
-// paths: tests/windows/same_files.sh, against the Linux build.)
+// other platform. (Bytes and shapes of paths: tests/windows/same_files.sh,
+// against the Linux build.)
 
 #include "io/Files.h"
 #include "io/Platform.h"
