@@ -1,59 +1,30 @@
 #pragma once
 // Environment variables for the length of a test, on POSIX systems and on
-// Windows alike; and the process id that names a test's scratch folder.
+// Windows alike; the process id and a test's scratch folder.
 
 #include <cstdlib>
-#include <ctime>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
-#ifdef _WIN32
-#include <process.h>
-#else
-#include <unistd.h>
-#endif
-
 namespace vellum::support {
 
 // Sets a variable (nullopt: removes it).
-inline void setEnvironment(const std::string& name, const std::optional<std::string>& value) {
-#ifdef _WIN32
-    // An empty value removes the variable on Windows; there is no other way.
-    _putenv_s(name.c_str(), value ? value->c_str() : "");
-#else
-    if (value) {
-        ::setenv(name.c_str(), value->c_str(), 1);
-    } else {
-        ::unsetenv(name.c_str());
-    }
-#endif
-}
+void setEnvironment(const std::string& name, const std::optional<std::string>& value);
 
 // Whether a variable can hold an empty value (Windows removes it instead).
-#ifdef _WIN32
-inline constexpr bool kEmptyVariables = false;
-#else
-inline constexpr bool kEmptyVariables = true;
-#endif
+extern const bool kEmptyVariables;
 
 // Makes the C library read TZ again.
-inline void readTimeZone() {
-#ifdef _WIN32
-    _tzset();
-#else
-    ::tzset();
-#endif
-}
+void readTimeZone();
 
-inline int processId() {
-#ifdef _WIN32
-    return _getpid();
-#else
-    return static_cast<int>(::getpid());
-#endif
-}
+int processId();
+
+// A new, empty folder of this process's own below the system's temporary
+// folder. PosixEnvironment.cpp, Win32Environment.cpp.
+std::filesystem::path makeScratchFolder();
 
 // Sets variables and puts back their old values when it goes.
 class ScopedEnvironment {

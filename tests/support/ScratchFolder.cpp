@@ -2,33 +2,12 @@
 
 #include "Environment.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <stdexcept>
 
 namespace vellum::support {
 
-ScratchFolder::ScratchFolder() {
-#ifdef _WIN32
-    // No mkdtemp: the first free name of this process's own series.
-    static unsigned made = 0;
-    const std::filesystem::path temp = std::filesystem::temp_directory_path();
-    for (unsigned tries = 0; tries < 1000; ++tries) {
-        path_ = temp / ("vellum-" + std::to_string(processId()) + "-" + std::to_string(made++));
-        if (std::filesystem::create_directory(path_)) {
-            return;
-        }
-    }
-    throw std::runtime_error("cannot make a scratch folder in " + temp.string());
-#else
-    std::string pattern = (std::filesystem::temp_directory_path() / "vellum-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("cannot make a scratch folder in " + pattern);
-    }
-    path_ = pattern;
-#endif
-}
+ScratchFolder::ScratchFolder() : path_(makeScratchFolder()) {}
 
 ScratchFolder::~ScratchFolder() {
     std::error_code ignored;
