@@ -134,7 +134,7 @@ Result<void> DiskFiles::replace(const std::string& staging, const std::string& t
     if (where.value().exists &&
         (where.value().linked || made.ownerRefused || !made.cached.empty())) {
         Result<std::string> bytes = readFile(pathToUtf8(stagingPath), UINT64_MAX);
-        (void)platform::remove(stagingPath);
+        (void)staging::removeAndUnlist(stagingPath);
         return bytes.ok()
                    ? staging::writeIntoFile(where.value().path, bytes.value(),
                                             made.cached.empty() ? staging::Backup::Beside
