@@ -174,16 +174,24 @@ Result<void> writeEveryByte(NativeHandle handle, const std::uint64_t* offset,
 // system.posix_acl_* attributes) onto the handle. A file system without
 // attributes has none to copy.
 Result<void> copyAttributes(const std::filesystem::path& target, int to) {
-    const ssize_t listSize = ::listxattr(target.c_str(), nullptr, 0);
-    if (listSize < 0) {
-        return errno == ENOTSUP ? Result<void>{} : lastError();
+    // Most files have no attributes or a few short ones: one call with room
+    // for them, and a second only to learn how much room a long list needs.
+    std::string names(1024, '\0');
+    for (;;) {
+        const ssize_t got = ::listxattr(target.c_str(), names.data(), names.size());
+        if (got >= 0) {
+            names.resize(static_cast<std::size_t>(got));
+            break;
+        }
+        if (errno != ERANGE) {
+            return errno == ENOTSUP ? Result<void>{} : lastError();
+        }
+        const ssize_t needed = ::listxattr(target.c_str(), nullptr, 0);
+        if (needed < 0) {
+            return errno == ENOTSUP ? Result<void>{} : lastError();
+        }
+        names.assign(static_cast<std::size_t>(needed), '\0');
     }
-    std::string names(static_cast<std::size_t>(listSize), '\0');
-    const ssize_t got = ::listxattr(target.c_str(), names.data(), names.size());
-    if (got < 0) {
-        return lastError();
-    }
-    names.resize(static_cast<std::size_t>(got));
     for (std::size_t start = 0; start < names.size();) {
         const std::string name = names.c_str() + start;
         start += name.size() + 1;
@@ -430,7 +438,13 @@ Result<void> flushFolder(const std::filesystem::path& folder) {
 
 Result<void> flushFiles(const std::vector<std::filesystem::path>& files) {
     std::set<dev_t> flushed;
+    // A batch writes into a folder or a few: a file's folder tells its file
+    // system, so one look a folder is enough.
+    std::set<std::filesystem::path> folders;
     for (const std::filesystem::path& file : files) {
+        if (!folders.insert(file.parent_path()).second) {
+            continue;
+        }
         struct stat st {};
         if (::stat(file.c_str(), &st) != 0) {
             return lastError();
