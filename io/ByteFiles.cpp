@@ -47,7 +47,7 @@ Result<void> DiskFiles::remove(const std::string& path) {
 
 Result<ByteFiles::Handle> DiskFiles::open(const std::string& path) {
     const auto staging = staging_.find(path);
-    if (staging == staging_.end() || !staging->second.cached.empty()) {
+    if (staging == staging_.end() || staging->second.created) {
         return platform::openForUpdate(fileAt(path)); // no staging file, or one made before
     }
     // A file the user may not write is refused before anything is made.
@@ -55,19 +55,15 @@ Result<ByteFiles::Handle> DiskFiles::open(const std::string& path) {
     if (!where.ok()) {
         return where.failure();
     }
+    // Made here, private and listed, to be removed should a signal end the
+    // process; opened again later (to read back what was written) as it is.
     const fs::path stagingPath = pathFromUtf8(path);
-    // The writer opens nothing but its staging file: one that this open
-    // creates is listed, to be removed should a signal end the process.
-    const staging::SignalsHeld held;
-    const Result<FileInfo> before = platform::status(stagingPath, false);
-    Result<Handle> opened = platform::openForUpdate(stagingPath, true);
-    if (opened.ok() && before.ok() && before.value().kind == FileKind::Missing) {
-        staging::enlist(stagingPath);
-    }
+    Result<Handle> opened = staging::createAndList(stagingPath);
     if (!opened.ok() && where.value().exists && staging::folderRefused(opened.failure())) {
         Result<Handle> cached = staging::createInUserCache(
             where.value().path, staging->second.cached, staging::Listing::Listed);
         if (cached.ok()) {
+            staging->second.created = true;
             staging::stagingCreated(staging->second.cached);
             return cached;
         }
@@ -86,6 +82,7 @@ Result<ByteFiles::Handle> DiskFiles::open(const std::string& path) {
         staging->second.metadataGiven = given.value();
         staging->second.ownerRefused = !given.value();
     }
+    staging->second.created = true;
     staging::stagingCreated(stagingPath);
     return opened;
 }

@@ -71,6 +71,7 @@ class DiskFiles final : public ByteFiles {
   private:
     struct StagingFor {
         std::string target;
+        bool created = false;           // made by a first open; later opens reopen it
         bool metadataGiven = false;     // the target's, when opened
         bool ownerRefused = false;      // the user may not give it the target's owner
         std::filesystem::path cached{}; // where it is when the target's folder takes none

@@ -79,10 +79,9 @@ Result<FileStamp> stamp(const std::filesystem::path& path);
 // checks nothing: readers check the kind before opening and, through the
 // handle, after.
 Result<NativeHandle> openToRead(const std::filesystem::path& path);
-// Opens a file for reading and writing at any offset, creating it when it is
-// missing: mode 0666 less the umask, or, with ownerOnly, readable and writable
-// by its owner alone (0600). A symbolic link is not followed.
-Result<NativeHandle> openForUpdate(const std::filesystem::path& path, bool ownerOnly = false);
+// Opens a file for reading and writing at any offset, creating it (mode 0666
+// less the umask) when it is missing. A symbolic link is not followed.
+Result<NativeHandle> openForUpdate(const std::filesystem::path& path);
 // Opens an existing file for reading and writing, neither creating nor
 // truncating it.
 Result<NativeHandle> openExisting(const std::filesystem::path& path);

@@ -257,8 +257,8 @@ Result<NativeHandle> openToRead(const std::filesystem::path& path) {
     return openRetrying(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY);
 }
 
-Result<NativeHandle> openForUpdate(const std::filesystem::path& path, bool ownerOnly) {
-    return openRetrying(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW, ownerOnly ? 0600 : 0666);
+Result<NativeHandle> openForUpdate(const std::filesystem::path& path) {
+    return openRetrying(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW, 0666);
 }
 
 Result<NativeHandle> openExisting(const std::filesystem::path& path) {

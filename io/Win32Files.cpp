@@ -269,7 +269,7 @@ Result<NativeHandle> openToRead(const fs::path& path) {
 }
 
 // A new file takes its folder's ACL: there is no mode to make it private.
-Result<NativeHandle> openForUpdate(const fs::path& path, bool /*ownerOnly*/) {
+Result<NativeHandle> openForUpdate(const fs::path& path) {
     return open(path, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS,
                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT);
 }
