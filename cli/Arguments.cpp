@@ -114,6 +114,15 @@ Result<std::string> readStandardInputBytes() {
     return io::readStandardInput(kLargestTextFile);
 }
 
+bool standardInputAtMostOnce(const std::vector<std::string>& inputs, const std::string& command,
+                             Io io) {
+    if (std::count(inputs.begin(), inputs.end(), kStandardStream) > 1) {
+        report(io, command + ": standard input (-) can be read only once");
+        return false;
+    }
+    return true;
+}
+
 void report(Io io, const std::string& line) {
     io.err << kProgram << ": " << line << '\n';
 }

@@ -7,7 +7,6 @@
 #include "formats/VariableFile.h"
 #include "io/Files.h"
 
-#include <algorithm>
 #include <ostream>
 
 namespace vellum::cli {
@@ -85,8 +84,7 @@ int check(const Args& args, Io io) {
         report(io, "check: no file (see vellum-cli check --help)");
         return kExitUsage;
     }
-    if (std::count(files.begin(), files.end(), kStandardStream) > 1) {
-        report(io, "check: standard input (-) can be read only once");
+    if (!standardInputAtMostOnce(files, "check", io)) {
         return kExitUsage;
     }
 

@@ -134,6 +134,10 @@ Result<StringCheckResult> checkFile(const std::string& path);
 // Standard input up to its end, for an input "-": what every subcommand reads
 // there, at most kLargestTextFile bytes.
 Result<std::string> readStandardInputBytes();
+// Whether "-" stands at most once among the inputs: standard input can be
+// read only once. Says so (as bad usage) when it does not.
+bool standardInputAtMostOnce(const std::vector<std::string>& inputs, const std::string& command,
+                             Io io);
 
 // Loads standard input as the editor loads a text file that is no Vellum
 // document; its name is "untitled" unless the caller gives one.

@@ -143,8 +143,7 @@ std::optional<Options> parse(const Args& args, Io io) {
         report(io, "compile: no input file (see vellum-cli compile --help)");
         return std::nullopt;
     }
-    if (std::count(options.inputs.begin(), options.inputs.end(), kStandardStream) > 1) {
-        report(io, "compile: standard input (-) can be read only once");
+    if (!standardInputAtMostOnce(options.inputs, "compile", io)) {
         return std::nullopt;
     }
     if (options.group && options.output) {
