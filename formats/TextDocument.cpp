@@ -47,10 +47,37 @@ std::vector<std::string_view> splitLines(std::string_view bytes) {
     return lines;
 }
 
+namespace {
+
+// A document read as its bytes: its first line (for a Vellum document) and
+// the rest, joined without a call per line.
+std::optional<TextDocumentContent> splitUndecoded(std::string_view bytes, bool vellum,
+                                                  TextDocumentContent content) {
+    std::string_view body = bytes;
+    if (vellum) {
+        if (bytes.empty()) {
+            return std::nullopt; // not even a name line
+        }
+        const std::size_t end = bytescan::findLineBreak(bytes, 0);
+        content.name = Bytes(bytes.substr(0, end));
+        const bool crLf = end != std::string_view::npos && bytes.substr(end, 2) == kCrLf;
+        body =
+            end == std::string_view::npos ? std::string_view() : bytes.substr(end + (crLf ? 2 : 1));
+    }
+    content.text = joinedLines(body);
+    return content;
+}
+
+} // namespace
+
 std::optional<TextDocumentContent> parseTextDocument(std::string_view bytes, bool vellum,
                                                      std::optional<TextEncoding> encoding) {
     TextDocumentContent content;
-    content.encoding = detectEncoding(bytes, encoding);
+    const FileReading reading = readingOf(bytes, encoding);
+    content.encoding = reading.encoding;
+    if (!reading.decoded) {
+        return splitUndecoded(bytes, vellum, std::move(content));
+    }
     content.text.reserve(bytes.size());
     bool first = vellum;
     bool firstText = true;
@@ -68,7 +95,7 @@ std::optional<TextDocumentContent> parseTextDocument(std::string_view bytes, boo
         firstText = false;
         content.text += line;
     };
-    forEachDecodedLine(bytes, content.encoding, onLine, content.replaced, content.folded);
+    forEachDecodedLine(bytes, reading, onLine, content.replaced, content.folded);
     if (vellum && !content.name) {
         return std::nullopt;
     }
