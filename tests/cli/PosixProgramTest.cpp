@@ -85,7 +85,7 @@ TEST(Program, NoFailureExitsZeroAndNoEmptyNameIsStored) {
     vellum::VariableEntry nameless{vellum::stringfile::kStringType, "",
                                    vellum::stringVariableData(vellum::buildStringData("AB"))};
     writeBytes(folder / "n.85s",
-               *vellum::layOutVariableFile(std::string(42, ' '), {nameless}));
+               vellum::layOutVariableFile(std::string(42, ' '), {nameless}).value());
     const char* untitled = "-: valid, string \"untitled\"";
     const struct {
         const char* line;
