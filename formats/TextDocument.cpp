@@ -47,8 +47,8 @@ std::vector<std::string_view> splitLines(std::string_view bytes) {
     return lines;
 }
 
-std::optional<TextDocumentContent> parseTextDocument(std::string_view bytes, bool vellum,
-                                                     std::optional<TextEncoding> encoding) {
+Result<TextDocumentContent> parseTextDocument(std::string_view bytes, bool vellum,
+                                              std::optional<TextEncoding> encoding) {
     TextDocumentContent content;
     content.encoding = detectEncoding(bytes, encoding);
     content.text.reserve(bytes.size());
@@ -70,7 +70,7 @@ std::optional<TextDocumentContent> parseTextDocument(std::string_view bytes, boo
     };
     forEachDecodedLine(bytes, content.encoding, onLine, content.replaced, content.folded);
     if (vellum && !content.name) {
-        return std::nullopt;
+        return Failure{EINVAL, "no name line"};
     }
     return content;
 }
