@@ -272,11 +272,15 @@ int compileGroup(const std::string& output, const std::vector<std::string>& inpu
         report(io, output + ": no time for the comment: " + now.failure().text);
         return kExitFailure;
     }
-    const Bytes file =
-        *layOutVariableFile(buildComment(now.value().time, now.value().date), entries);
+    const Result<Bytes> file =
+        layOutVariableFile(buildComment(now.value().time, now.value().date), entries);
+    if (!file.ok()) {
+        report(io, output + ": " + file.failure().text + "; nothing written");
+        return kExitFailure;
+    }
     const std::optional<io::NativeHandle> stream = outputStream(output);
     const Result<void> written =
-        stream ? io::writeStream(*stream, file) : io::replaceFile(output, file);
+        stream ? io::writeStream(*stream, file.value()) : io::replaceFile(output, file.value());
     if (!written.ok()) {
         report(io, "cannot write " + output + ": " + written.failure().text);
         return kExitFailure;

@@ -28,8 +28,7 @@ CommandOutcome Editor::LoadGroup(const std::string& path, const Bytes& title) {
             continue;
         }
         Bytes alone = fileOfEntryAlone(group, entry);
-        const StringDecode decoded = decodeStringFile(alone);
-        if (decoded.accepted()) {
+        if (decodeStringFile(alone).ok()) {
             items.push_back(messages::groupString(Charset::toUtf8(Charset::decodeText(entry.name)),
                                                   entry.data.size()));
             strings.push_back(std::move(alone));

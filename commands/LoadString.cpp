@@ -24,17 +24,17 @@ CommandOutcome Editor::LoadString(const std::string& path, const Bytes& title) {
 }
 
 CommandOutcome Editor::LoadStringBytes(std::string_view bytes, const Bytes& title) {
-    StringDecode decoded = decodeStringFile(bytes);
-    if (!decoded.accepted()) {
+    Result<DecodedString> decoded = decodeStringFile(bytes);
+    if (!decoded.ok()) {
         // Whatever the reader could not use, the user hears the one message.
-        return fail(Failure{EINVAL, decoded.reason}, messages::kNotScrollet);
+        return fail(decoded.failure(), messages::kNotScrollet);
     }
 
     doc_.DocTitle = title;
-    doc_.VarName = std::move(decoded.name);
+    doc_.VarName = std::move(decoded.value().name);
     doc_.HasPath = false;
     doc_.Encoding = TextEncoding::Utf8; // a new document as far as text files go
-    doc_.setText(decoded.text);
+    doc_.setText(decoded.value().text);
     // A string load always ends modified, even when the text did not change.
     doc_.IsSaved = false;
     doc_.RefreshStatus();

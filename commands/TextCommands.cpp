@@ -63,31 +63,32 @@ CommandOutcome Editor::LoadTextBytes(std::string_view bytes, const std::string& 
         return fail(Failure{EFBIG, message}, message);
     };
     const bool vellum = isVellumPath(path);
-    std::optional<TextDocumentContent> content = parseTextDocument(bytes, vellum, encoding);
-    if (!content) {
-        return fail(Failure{EINVAL, messages::kNoNameLine},
+    Result<TextDocumentContent> parsed = parseTextDocument(bytes, vellum, encoding);
+    if (!parsed.ok()) {
+        return fail(Failure{parsed.failure().number, messages::kNoNameLine},
                     messages::cannotOpen(path, messages::kNoNameLine));
     }
-    if (content->text.size() > textSizeLimit_) {
-        return refuse(messages::tooLarge(path, content->text.size(), textSizeLimit_));
+    TextDocumentContent& content = parsed.value();
+    if (content.text.size() > textSizeLimit_) {
+        return refuse(messages::tooLarge(path, content.text.size(), textSizeLimit_));
     }
     // Without a limit (vellum-cli) there is nothing to measure.
-    if (lineLengthLimit_ < content->text.size()) {
-        if (const std::size_t line = longestLine(content->text); line > lineLengthLimit_) {
+    if (lineLengthLimit_ < content.text.size()) {
+        if (const std::size_t line = longestLine(content.text); line > lineLengthLimit_) {
             return refuse(messages::lineTooLong(path, line, lineLengthLimit_));
         }
     }
     // Nothing changes before the file has been read whole, so a failed load
     // leaves the document as it was.
-    doc_.setText(content->text);
-    doc_.VarName = vellum ? std::move(*content->name) : title;
+    doc_.setText(content.text);
+    doc_.VarName = vellum ? std::move(*content.name) : title;
     doc_.DocPath = path;
     doc_.DocTitle = title;
-    doc_.Encoding = content->encoding;
+    doc_.Encoding = content.encoding;
     doc_.IsSaved = true;
     doc_.RefreshStatus();
-    replacedByLastLoad_ = content->replaced;
-    rememberOrigin(path, std::nullopt, content->replaced + content->folded);
+    replacedByLastLoad_ = content.replaced;
+    rememberOrigin(path, std::nullopt, content.replaced + content.folded);
     if (replacedByLastLoad_ > 0 && services_.boxes != nullptr) {
         services_.boxes->showWarning(messages::replacedCharacters(replacedByLastLoad_),
                                      messages::kReplacedTitle);

@@ -12,10 +12,12 @@
 
 namespace vellum {
 
-// Where a failure's number comes from: the system (an errno value), or the
-// string writer's overflow, whose number 6 is the one its box shows and
-// would otherwise read as ENXIO.
-enum class FailureKind { System, Overflow };
+// What a failure is. System: an errno value, from the system or chosen by the
+// code (EINVAL for input that cannot be used). Overflow: the string writer's
+// overflow, whose number 6 is the one its box shows and would otherwise read
+// as ENXIO. Refused: input that is sound but not of the kind asked for (a
+// string file without the viewer's marker); its number is EINVAL.
+enum class FailureKind { System, Overflow, Refused };
 
 struct Failure {
     int number = 0;   // the errno value, or the writer's own number for an overflow

@@ -1,5 +1,6 @@
 #include "formats/StringReader.h"
 
+#include <cerrno>
 #include <cstdint>
 
 namespace vellum {
@@ -20,16 +21,13 @@ Bytes bytesAt(std::string_view file, std::size_t offset, std::size_t count) {
     return out;
 }
 
-StringDecode failed(std::string reason) {
-    StringDecode result;
-    result.status = StringDecode::Status::Failed;
-    result.reason = std::move(reason);
-    return result;
+Failure failed(std::string reason) {
+    return Failure{EINVAL, std::move(reason)};
 }
 
 } // namespace
 
-StringDecode decodeStringFile(std::string_view file) {
+Result<DecodedString> decodeStringFile(std::string_view file) {
     const std::size_t n = byteAt(file, stringfile::kNameLengthOffset);
     // Positions beyond the last one a byte can count are out of reach: the
     // marker of a name of 189 bytes or more cannot even be looked at.
@@ -38,11 +36,10 @@ StringDecode decodeStringFile(std::string_view file) {
                       " bytes puts the marker beyond the readable positions");
     }
     if (byteAt(file, stringfile::markerOffset(n)) != stringfile::kScrolletMarker) {
-        StringDecode result;
-        result.status = StringDecode::Status::Refused;
-        result.reason =
-            "no Scrollet marker (EF) at offset " + std::to_string(stringfile::markerOffset(n));
-        return result;
+        return Failure{EINVAL,
+                       "no Scrollet marker (EF) at offset " +
+                           std::to_string(stringfile::markerOffset(n)),
+                       FailureKind::Refused};
     }
     if (textOffset(n) > kLastReadableOffset) {
         return failed("a name of " + std::to_string(n) +
@@ -55,8 +52,7 @@ StringDecode decodeStringFile(std::string_view file) {
         return failed("string length " + std::to_string(length) + " is below 2");
     }
 
-    StringDecode result;
-    result.status = StringDecode::Status::Accepted;
+    DecodedString result;
     result.name = Charset::toLower(bytesAt(file, stringfile::kNameOffset, n));
     const Bytes raw = bytesAt(file, textOffset(n), static_cast<std::size_t>(length) - 2);
     // NULs vanish (the closing pair and any inside the text); LF becomes CR LF.

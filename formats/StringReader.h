@@ -11,6 +11,7 @@
 // kStringReadLimit bytes) in, a name and a text, a refusal or a failure out.
 
 #include "core/Charset.h"
+#include "core/Outcome.h"
 #include "formats/StringFile.h"
 
 #include <cstddef>
@@ -19,18 +20,10 @@
 
 namespace vellum {
 
-struct StringDecode {
-    enum class Status {
-        Accepted, // name and text hold what the file carries
-        Refused,  // no 0xEF marker where a Scrollet string has it
-        Failed,   // positions or length unusable; reason says which
-    };
-    Status status = Status::Failed;
-    Bytes name;         // lower-cased, as stored otherwise (not cut to 8)
-    Bytes text;         // NULs removed, every LF turned into CR LF
-    std::string reason; // for Refused and Failed
-
-    bool accepted() const { return status == Status::Accepted; }
+// What a string file carries.
+struct DecodedString {
+    Bytes name; // lower-cased, as stored otherwise (not cut to 8)
+    Bytes text; // NULs removed, every LF turned into CR LF
 };
 
 // The calculator-side loader counts positions from 1 in a byte, so neither
@@ -47,7 +40,9 @@ inline constexpr std::size_t kMaxReadableStringLength = 0x7FFF;
 inline constexpr std::size_t kStringReadLimit = textOffset(187) + kMaxReadableStringLength - 2;
 
 // Decodes a string file. Bytes missing at the end of a short file read as 0
-// (so a missing text tail vanishes with the NUL removal).
-StringDecode decodeStringFile(std::string_view file);
+// (so a missing text tail vanishes with the NUL removal). Its failure, with
+// EINVAL and a reason, is of kind Refused where the 0xEF marker is missing,
+// and of kind System where the positions or the length cannot be used.
+Result<DecodedString> decodeStringFile(std::string_view file);
 
 } // namespace vellum

@@ -4,6 +4,7 @@
 #include "io/Files.h"
 
 #include <algorithm>
+#include <cerrno>
 
 namespace vellum {
 
@@ -49,14 +50,18 @@ std::vector<std::string_view> splitLines(std::string_view bytes) {
 
 namespace {
 
+Failure noNameLine() {
+    return Failure{EINVAL, "no name line"};
+}
+
 // A document read as its bytes: its first line (for a Vellum document) and
 // the rest, joined without a call per line.
-std::optional<TextDocumentContent> splitUndecoded(std::string_view bytes, bool vellum,
-                                                  TextDocumentContent content) {
+Result<TextDocumentContent> splitUndecoded(std::string_view bytes, bool vellum,
+                                           TextDocumentContent content) {
     std::string_view body = bytes;
     if (vellum) {
         if (bytes.empty()) {
-            return std::nullopt; // not even a name line
+            return noNameLine();
         }
         const std::size_t end = bytescan::findLineBreak(bytes, 0);
         content.name = Bytes(bytes.substr(0, end));
@@ -70,8 +75,8 @@ std::optional<TextDocumentContent> splitUndecoded(std::string_view bytes, bool v
 
 } // namespace
 
-std::optional<TextDocumentContent> parseTextDocument(std::string_view bytes, bool vellum,
-                                                     std::optional<TextEncoding> encoding) {
+Result<TextDocumentContent> parseTextDocument(std::string_view bytes, bool vellum,
+                                              std::optional<TextEncoding> encoding) {
     TextDocumentContent content;
     const FileReading reading = readingOf(bytes, encoding);
     content.encoding = reading.encoding;
@@ -97,7 +102,7 @@ std::optional<TextDocumentContent> parseTextDocument(std::string_view bytes, boo
     };
     forEachDecodedLine(bytes, reading, onLine, content.replaced, content.folded);
     if (vellum && !content.name) {
-        return std::nullopt;
+        return noNameLine();
     }
     return content;
 }

@@ -43,11 +43,10 @@ struct TextDocumentContent {
 };
 
 // Reads the bytes of a document, in the encoding asked for or else the one
-// they look like. A Vellum document without any line has no name to give and
-// yields nothing.
-std::optional<TextDocumentContent>
-parseTextDocument(std::string_view bytes, bool vellum,
-                  std::optional<TextEncoding> encoding = std::nullopt);
+// they look like. A Vellum document without any line has no name to give: it
+// fails with EINVAL.
+Result<TextDocumentContent> parseTextDocument(std::string_view bytes, bool vellum,
+                                              std::optional<TextEncoding> encoding = std::nullopt);
 
 // The encoding Save writes a document's file bytes in (the name line and the
 // text in calculator codes): the one asked for, except that a file of

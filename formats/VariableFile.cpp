@@ -203,14 +203,20 @@ std::size_t sectionLength(const std::vector<VariableEntry>& entries) {
     return length;
 }
 
-std::optional<Bytes> layOutVariableFile(std::string_view comment,
-                                        const std::vector<VariableEntry>& entries) {
-    const std::size_t section = sectionLength(entries);
+Result<Bytes> layOutVariableFile(std::string_view comment,
+                                 const std::vector<VariableEntry>& entries) {
     const bool nameTooLong = std::any_of(entries.begin(), entries.end(), [](const auto& entry) {
         return entry.name.size() > kMaxStoredNameLength;
     });
-    if (section > kMaxSectionLength || nameTooLong) {
-        return std::nullopt;
+    if (nameTooLong) {
+        return Failure{ENAMETOOLONG, "a variable name is longer than " +
+                                         std::to_string(kMaxStoredNameLength) + " bytes"};
+    }
+    const std::size_t section = sectionLength(entries);
+    if (section > kMaxSectionLength) {
+        return Failure{EFBIG, "the variables take " + std::to_string(section) +
+                                  " bytes, more than the " + std::to_string(kMaxSectionLength) +
+                                  " of the data section's 16-bit length"};
     }
     Bytes out;
     out.reserve(kSectionOffset + section + 2);
@@ -234,7 +240,8 @@ std::optional<Bytes> layOutVariableFile(std::string_view comment,
 
 Bytes fileOfEntryAlone(const VariableFile& file, const VariableEntry& entry) {
     // An entry located in a file fits a data section by itself.
-    return layOutVariableFile(file.comment, {entry}).value_or(Bytes());
+    Result<Bytes> alone = layOutVariableFile(file.comment, {entry});
+    return alone.ok() ? std::move(alone).value() : Bytes();
 }
 
 } // namespace vellum

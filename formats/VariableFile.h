@@ -22,11 +22,11 @@
 // them. The writer lays out entries as the string writer lays out its one.
 
 #include "core/Charset.h"
+#include "core/Outcome.h"
 #include "formats/StringFile.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -84,10 +84,10 @@ std::string describeType(std::uint8_t type);
 Bytes stringVariableData(std::string_view stringData);
 
 // The whole file: signature, the 42-byte comment, the entries in order, the
-// checksum. Nothing when a name is longer than 255 bytes or the data section
-// would pass its 16-bit length.
-std::optional<Bytes> layOutVariableFile(std::string_view comment,
-                                        const std::vector<VariableEntry>& entries);
+// checksum. Fails with ENAMETOOLONG when a name is longer than 255 bytes, and
+// with EFBIG when the data section would pass its 16-bit length.
+Result<Bytes> layOutVariableFile(std::string_view comment,
+                                 const std::vector<VariableEntry>& entries);
 
 // The bytes the data section of these entries takes.
 std::size_t sectionLength(const std::vector<VariableEntry>& entries);

@@ -43,8 +43,9 @@ void checkAcceptedFile(std::string_view file, const StringCheckResult& checked) 
     const std::string_view storedText = body.substr(2, body.size() - 4);
 
     // What the editor does with the file: it reads at most its read limit.
-    const StringDecode read = decodeStringFile(file.substr(0, kStringReadLimit));
-    require(read.accepted(), "the reader reads every file the validator accepts");
+    const Result<DecodedString> decoded = decodeStringFile(file.substr(0, kStringReadLimit));
+    require(decoded.ok(), "the reader reads every file the validator accepts");
+    const DecodedString& read = decoded.value();
     require(read.name == Charset::toLower(checked.name), "the reader's name is the stored one");
     require(read.text == readerText(storedText), "the reader's text is the stored one");
 

@@ -33,7 +33,7 @@ bool isReaderText(const Bytes& text) {
     return true;
 }
 
-void compileAgain(const StringDecode& read) {
+void compileAgain(const DecodedString& read) {
     support::ScriptedBoxes boxes;
     const std::string file = fuzz::compileString(read.name, read.text, boxes);
     const std::size_t dataSize = buildStringData(read.text).size();
@@ -50,15 +50,24 @@ void compileAgain(const StringDecode& read) {
     require(file.size() == stringfile::fileSize(read.name.size(), dataSize),
             "the compiled file has the layout's size");
 
-    const StringDecode back = decodeStringFile(file);
-    require(back.accepted(), "the reader reads what the writer wrote from what it read");
-    require(back.name == read.name, "the name survives a compile");
-    require(back.text == read.text, "the text survives a compile");
+    const Result<DecodedString> back = decodeStringFile(file);
+    require(back.ok(), "the reader reads what the writer wrote from what it read");
+    require(back.value().name == read.name, "the name survives a compile");
+    require(back.value().text == read.text, "the text survives a compile");
 
     const StringCheckResult checked = checkStringFile(file);
     require(checked.valid, "the validator accepts a compiled file");
     require(checked.viewerLayout, "a compiled file has the viewer's layout");
     require(checked.name == read.name, "the validator sees the compiled name");
+}
+
+// The same name and text, or a failure of the same kind.
+bool sameDecoding(const Result<DecodedString>& a, const Result<DecodedString>& b) {
+    if (a.ok() != b.ok()) {
+        return false;
+    }
+    return a.ok() ? a.value().name == b.value().name && a.value().text == b.value().text
+                  : a.failure().kind == b.failure().kind;
 }
 
 void readAsGroup(std::string_view file, const StringCheckResult& checked) {
@@ -82,7 +91,8 @@ void readAsGroup(std::string_view file, const StringCheckResult& checked) {
                 "an entry alone reads back as itself");
     }
     if (group.sound()) {
-        require(layOutVariableFile(group.comment, group.entries) == file,
+        const Result<Bytes> laid = layOutVariableFile(group.comment, group.entries);
+        require(laid.ok() && laid.value() == file,
                 "a sound file is what the writer lays out from its entries");
     }
     if (checked.valid) {
@@ -97,30 +107,29 @@ void readAsGroup(std::string_view file, const StringCheckResult& checked) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view file = fuzz::asBytes(data, size);
-    const StringDecode read = decodeStringFile(file);
+    const Result<DecodedString> read = decodeStringFile(file);
 
     // The reader never looks beyond its read limit: the editor reads no more.
     if (file.size() > kStringReadLimit) {
-        const StringDecode head = decodeStringFile(file.substr(0, kStringReadLimit));
-        require(head.status == read.status && head.name == read.name && head.text == read.text,
-                "bytes beyond the read limit change nothing");
+        const Result<DecodedString> head = decodeStringFile(file.substr(0, kStringReadLimit));
+        require(sameDecoding(head, read), "bytes beyond the read limit change nothing");
     }
 
     const StringCheckResult checked = checkStringFile(file);
     readAsGroup(file, checked);
     if (checked.valid && checked.viewerLayout) {
-        require(read.accepted(), "the reader reads every file the validator accepts");
+        require(read.ok(), "the reader reads every file the validator accepts");
     }
 
-    if (!read.accepted()) {
-        require(read.name.empty() && read.text.empty(), "a refusal or failure yields nothing");
-        require(read.status == StringDecode::Status::Refused || !read.reason.empty(),
+    if (!read.ok()) {
+        require(read.failure().kind == FailureKind::Refused || !read.failure().text.empty(),
                 "a failure says why");
         return 0;
     }
-    require(read.name.size() <= 187, "names beyond the readable positions are never read");
-    require(Charset::toLower(read.name) == read.name, "the name is lower-cased");
-    require(isReaderText(read.text), "the text has no NUL and CR LF line ends");
-    compileAgain(read);
+    const DecodedString& string = read.value();
+    require(string.name.size() <= 187, "names beyond the readable positions are never read");
+    require(Charset::toLower(string.name) == string.name, "the name is lower-cased");
+    require(isReaderText(string.text), "the text has no NUL and CR LF line ends");
+    compileAgain(string);
     return 0;
 }

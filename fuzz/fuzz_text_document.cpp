@@ -67,13 +67,14 @@ Bytes joinLines(const std::vector<std::string_view>& lines, std::size_t first,
 }
 
 void checkKind(std::string_view file, const std::vector<std::string_view>& lines, bool vellum) {
-    const std::optional<TextDocumentContent> loaded =
+    const Result<TextDocumentContent> parsed =
         parseTextDocument(file, vellum, TextEncoding::Calculator);
     if (vellum && lines.empty()) {
-        require(!loaded, "a Vellum document without a line has no name and is not loaded");
+        require(!parsed.ok(), "a Vellum document without a line has no name and is not loaded");
         return;
     }
-    require(loaded.has_value(), "every file with a line loads");
+    require(parsed.ok(), "every file with a line loads");
+    const TextDocumentContent* loaded = &parsed.value();
     require(loaded->name.has_value() == vellum, "only a Vellum document has a name line");
     if (vellum) {
         require(*loaded->name == lines.front(), "the name is the first line, unchanged");
@@ -93,8 +94,9 @@ void checkKind(std::string_view file, const std::vector<std::string_view>& lines
         require(saved == expected, "saving gives the file with CR LF line ends");
     }
 
-    const std::optional<TextDocumentContent> again = parseTextDocument(saved, vellum);
-    require(again.has_value(), "a saved document loads");
+    const Result<TextDocumentContent> reparsed = parseTextDocument(saved, vellum);
+    require(reparsed.ok(), "a saved document loads");
+    const TextDocumentContent* again = &reparsed.value();
     if (vellum) {
         require(again->name == loaded->name, "the name survives a save and a load");
     }
@@ -104,15 +106,17 @@ void checkKind(std::string_view file, const std::vector<std::string_view>& lines
 }
 
 void checkEitherEncoding(std::string_view file, bool vellum) {
-    const std::optional<TextDocumentContent> loaded = parseTextDocument(file, vellum);
-    if (!loaded) {
+    const Result<TextDocumentContent> parsed = parseTextDocument(file, vellum);
+    if (!parsed.ok()) {
         return;
     }
+    const TextDocumentContent* loaded = &parsed.value();
     const std::string saved =
         formatTextDocument(loaded->name.value_or("n"), loaded->text, vellum, loaded->encoding);
-    const std::optional<TextDocumentContent> again = parseTextDocument(saved, vellum);
-    require(again.has_value() && again->encoding == loaded->encoding,
+    const Result<TextDocumentContent> reparsed = parseTextDocument(saved, vellum);
+    require(reparsed.ok() && reparsed.value().encoding == loaded->encoding,
             "a saved document reads back in the encoding it was written in");
+    const TextDocumentContent* again = &reparsed.value();
     require(again->replaced == 0, "nothing of a saved document becomes ?");
     // A name line can hold the bytes CR LF only from the stand-ins of a UTF-8
     // file; saved, they are a line end.

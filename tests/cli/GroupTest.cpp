@@ -30,7 +30,7 @@ struct GroupTest : support::ReaderCliFixture {
         for (const TifilesEntry& e : entries) {
             laid.push_back({static_cast<std::uint8_t>(e.type), e.name, e.data, 0});
         }
-        return *layOutVariableFile("", laid);
+        return layOutVariableFile("", laid).value();
     }
     static TifilesEntry string(const Bytes& name, const Bytes& text) {
         return {name, 0x0C, stringVariableData(buildStringData(text))};
@@ -86,8 +86,9 @@ TEST_F(GroupTest, CompileGroupHoldsEachStringAsItWouldBeAloneAndLibtifilesReadsI
         alone.push_back(readVariableFile(readBytes(folder / single)).entries.at(0));
     }
     // The group is what the group writer makes of the strings alone.
-    EXPECT_EQ(readBytes(folder / "g.85g"),
-              layOutVariableFile(readVariableFile(readBytes(folder / "e.85s")).comment, alone));
+    EXPECT_EQ(
+        readBytes(folder / "g.85g"),
+        layOutVariableFile(readVariableFile(readBytes(folder / "e.85s")).comment, alone).value());
 
     VELLUM_NEEDS_TIFILES();
     std::vector<TifilesEntry> read;

@@ -2,15 +2,12 @@
 // file that cannot be read.
 
 #include "tests/support/EditorFixture.h"
+#include "tests/support/SpecialFiles.h"
 #include "tests/support/StringFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#ifndef _WIN32
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 using namespace vellum;
 using vellum::support::readBytes;
@@ -62,20 +59,19 @@ TEST_F(ChosenFilesTest, ANameWithoutADotIsUsedWhole) {
 TEST_F(ChosenFilesTest, AFileThatCannotBeReadIsNamedWithTheReason) {
     std::filesystem::create_directory(folder / "folder.vlm");
     writeBytes(folder / "empty.vlm", "");
-#ifdef _WIN32
-    // Windows has no FIFOs, and no file mode that keeps its owner from reading.
-    const auto untestable = [](const std::string& name) {
-        return name == "fifo.txt" || name == "locked.txt";
+    // Windows has no FIFOs, and no file mode that keeps its owner from reading;
+    // root reads every file.
+    if (support::kHasFifos) {
+        support::makeFifo(folder / "fifo.txt"); // opening it would block
+    }
+    const bool lockable = support::modesKeepThisProcessOut();
+    if (lockable) {
+        writeBytes(folder / "locked.txt", "secret\r\n");
+        std::filesystem::permissions(folder / "locked.txt", std::filesystem::perms::none);
+    }
+    const auto untestable = [lockable](const std::string& name) {
+        return (name == "fifo.txt" && !support::kHasFifos) || (name == "locked.txt" && !lockable);
     };
-#else
-    ASSERT_EQ(::mkfifo((folder / "fifo.txt").c_str(), 0600), 0); // opening it would block
-    writeBytes(folder / "locked.txt", "secret\r\n");
-    std::filesystem::permissions(folder / "locked.txt", std::filesystem::perms::none);
-    const bool root = ::geteuid() == 0; // root reads every file
-    const auto untestable = [root](const std::string& name) {
-        return root && name == "locked.txt";
-    };
-#endif
     const struct {
         const char* command;
         CommandFn run;

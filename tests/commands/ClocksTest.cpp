@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <regex>
 
 using namespace vellum;
 
@@ -72,36 +71,3 @@ TEST(CalculatorTexts, GiveEveryLocaleACommentWithoutQuestionMarks) {
         EXPECT_EQ(buildComment(shown.time, shown.date).find('?'), std::string::npos) << c.time;
     }
 }
-
-#ifdef _WIN32
-TEST(LocalClock, UsesTheUsersWindowsFormats) {
-    // Not the C library's "%X %x" (14:15:30 12/06/26): the user's time format
-    // and short date format, which for wine's default user read 2:15:30 PM
-    // and 12/6/2026.
-    const Result<ClockReading> now = LocalClock().now();
-    ASSERT_TRUE(now.ok());
-    EXPECT_TRUE(std::regex_match(now.value().time, std::regex(R"(\d{1,2}:\d\d:\d\d [AP]M)")))
-        << now.value().time;
-    EXPECT_TRUE(std::regex_match(now.value().date, std::regex(R"(\d{1,2}/\d{1,2}/\d{4})")))
-        << now.value().date;
-}
-#else
-TEST(LocalClock, FollowsTheUsersLocale) {
-    const char* old = std::getenv("LC_ALL");
-    const std::string saved = old != nullptr ? old : "";
-    LocalClock clock;
-    // A locale that is not installed falls back to the C formats.
-    for (const char* locale : {"C", "xx_NOWHERE.UTF-8"}) {
-        ::setenv("LC_ALL", locale, 1);
-        const Result<ClockReading> now = clock.now();
-        ASSERT_TRUE(now.ok());
-        EXPECT_TRUE(std::regex_match(now.value().time, std::regex(R"(\d\d:\d\d:\d\d)")));
-        EXPECT_TRUE(std::regex_match(now.value().date, std::regex(R"(\d\d/\d\d/\d\d)")));
-    }
-    if (old != nullptr) {
-        ::setenv("LC_ALL", saved.c_str(), 1);
-    } else {
-        ::unsetenv("LC_ALL");
-    }
-}
-#endif

@@ -8,6 +8,7 @@
 
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/Scripted.h"
+#include "tests/support/SpecialFiles.h"
 #include "tests/support/Tifiles.h"
 
 #include <gtest/gtest.h>
@@ -17,11 +18,6 @@
 #include <filesystem>
 #include <optional>
 #include <stdexcept>
-#ifndef _WIN32
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 using namespace vellum;
 using vellum::support::expectTifilesReads;
@@ -502,23 +498,21 @@ TEST_F(CompileTest, PlatformFailuresCarryTheSystemsNumber) {
     EXPECT_TRUE(std::filesystem::is_directory(target));
 
     // A pipe is written into, never replaced.
-#ifdef _WIN32
-    GTEST_SKIP() << "the rest needs a FIFO, which Windows lacks";
-#else
+    if (!support::kHasFifos) {
+        GTEST_SKIP() << "the rest needs a FIFO, which Windows lacks";
+    }
     target = folder / "pipe.85s";
-    ASSERT_EQ(::mkfifo(target.c_str(), 0600), 0);
-    const int reader = ::open(target.c_str(), O_RDONLY | O_NONBLOCK);
-    ASSERT_GE(reader, 0);
-    boxes.answers.clear();
-    const std::size_t before = boxes.critical.size();
-    dlgString.choose(target);
-    EXPECT_TRUE(isDone(editor.cmdString_Click()));
-    EXPECT_EQ(boxes.critical.size(), before);
-    char piped[100];
-    EXPECT_EQ(::read(reader, piped, sizeof piped), 83);
-    ::close(reader);
+    support::makeFifo(target);
+    {
+        support::FifoReader reader(target);
+        boxes.answers.clear();
+        const std::size_t before = boxes.critical.size();
+        dlgString.choose(target);
+        EXPECT_TRUE(isDone(editor.cmdString_Click()));
+        EXPECT_EQ(boxes.critical.size(), before);
+        EXPECT_EQ(reader.read(100).size(), 83u);
+    }
     EXPECT_TRUE(std::filesystem::is_fifo(target));
-#endif
 }
 
 TEST_F(CompileTest, EditorWithoutFileAccessWritesNothing) {

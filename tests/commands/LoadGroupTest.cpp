@@ -24,7 +24,7 @@ struct LoadGroupTest : support::EditorFixture, ListChooser {
         return {stringfile::kStringType, name, stringVariableData(data), 0};
     }
     std::string group(const std::vector<VariableEntry>& entries, const char* name = "g.85G") {
-        support::writeBytes(folder / name, *layOutVariableFile("", entries));
+        support::writeBytes(folder / name, layOutVariableFile("", entries).value());
         return folder / name;
     }
 };

@@ -2,19 +2,16 @@
 
 #include "commands/Messages.h"
 #include "formats/TextDocument.h"
-#include "io/Files.h"
 
 #include "tests/support/EditorFixture.h"
-#include "tests/support/FileSizeLimit.h"
+#include "tests/support/SpecialFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
 #include <functional>
-#ifndef _WIN32
-#include <sys/stat.h>
-#endif
+#include <vector>
 
 using namespace vellum;
 using vellum::support::EditorFixture;
@@ -168,35 +165,6 @@ TEST_F(TextCommandTest, FailedLoadsChangeNothing) {
     EXPECT_EQ(readBytes(folder / "earlier.txt"), "earlier\r\n");
 }
 
-TEST_F(TextCommandTest, AFailedWriteKeepsTheOldFileAndLeavesNoTemporary) {
-#ifdef _WIN32
-    GTEST_SKIP() << "needs a file-size limit (setrlimit), which Windows lacks";
-#else
-    using vellum::support::FileSizeLimit;
-    const std::string path = folder / "story.txt";
-    writeBytes(path, "the old story\r\n");
-    dlgFile.choose(path);
-    (void)editor.cmdLoad_Click();
-    type(std::string(4096, 'x'));
-    const auto before = snapshot();
-    {
-        FileSizeLimit limit(1000);
-        (void)editor.cmdSave_Click();
-    }
-    EXPECT_EQ(readBytes(path), "the old story\r\n");
-    EXPECT_EQ(folder.entries(), std::vector<std::string>{"story.txt"});
-    // The failure is shown, and the document still counts as unsaved.
-    ASSERT_EQ(boxes.errors.size(), 1u);
-    EXPECT_EQ(boxes.errors[0].title, "Error");
-    EXPECT_NE(boxes.errors[0].message.find(path), std::string::npos);
-    EXPECT_NE(boxes.errors[0].message.find("too large"), std::string::npos)
-        << boxes.errors[0].message;
-    EXPECT_EQ(snapshot(), before);
-    EXPECT_EQ(doc.lblSave(), "");
-    EXPECT_FALSE(doc.IsSaved);
-#endif
-}
-
 TEST_F(TextCommandTest, FailedSavesSayWhyAndChangeNothing) {
     type("work");
     const auto before = snapshot();
@@ -217,29 +185,6 @@ TEST_F(TextCommandTest, FailedSavesSayWhyAndChangeNothing) {
     EXPECT_EQ(snapshot(), before);
     EXPECT_FALSE(doc.HasPath);
     EXPECT_TRUE(std::filesystem::is_directory(folder / "dir.txt"));
-}
-
-TEST_F(TextCommandTest, ReplacingAFileKeepsItsPermissionsAndFollowsLinks) {
-#ifdef _WIN32
-    GTEST_SKIP() << "needs POSIX modes and symbolic links; tests/windows keeps the read-only flag";
-#else
-    const std::string path = folder / "private.txt";
-    writeBytes(path, "old\r\n");
-    ::chmod(path.c_str(), 0640);
-    std::filesystem::create_symlink(path, folder / "link.txt");
-
-    ASSERT_TRUE(io::replaceFile(path, "new\r\n").ok());
-    EXPECT_EQ(readBytes(path), "new\r\n");
-    struct stat st {};
-    ASSERT_EQ(::stat(path.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0640u);
-
-    ASSERT_TRUE(io::replaceFile((folder / "link.txt"), "via link\r\n").ok());
-    EXPECT_TRUE(std::filesystem::is_symlink(folder / "link.txt"));
-    EXPECT_EQ(readBytes(path), "via link\r\n");
-    ASSERT_EQ(::stat(path.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0640u);
-#endif
 }
 
 // Save over the file the document came from, in every state that file can
@@ -355,17 +300,18 @@ TEST_F(TextCommandTest, SaveAsksBeforeReplacingWhatItShouldNot) {
 TEST_F(TextCommandTest, SaveOverWhatTookTheFilesPlaceAsksFirst) {
     namespace fs = std::filesystem;
     const std::string path = folder / "a.txt";
-    const std::pair<const char*, std::function<void()>> replacements[] = {
+    std::vector<std::pair<const char*, std::function<void()>>> replacements = {
         {"folder", [&] { fs::create_directory(path); }},
-#ifndef _WIN32
-        {"FIFO", [&] { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); }},
-        {"link",
-         [&] {
-             writeBytes(folder / "other.txt", "other\r\n");
-             fs::create_symlink(folder / "other.txt", path);
-         }},
-#endif
     };
+    if (support::kHasFifos) {
+        replacements.emplace_back("FIFO", [&] { support::makeFifo(path); });
+    }
+    if (support::kHasSymbolicLinks) {
+        replacements.emplace_back("link", [&] {
+            writeBytes(folder / "other.txt", "other\r\n");
+            fs::create_symlink(folder / "other.txt", path);
+        });
+    }
     for (const auto& [what, replace] : replacements) {
         SCOPED_TRACE(what);
         writeBytes(path, "old\r\n");
@@ -389,9 +335,9 @@ TEST_F(TextCommandTest, SaveOverWhatTookTheFilesPlaceAsksFirst) {
         }
         fs::remove(path);
     }
-#ifndef _WIN32 // the link's file
-    EXPECT_EQ(readBytes(folder / "other.txt"), "other\r\n");
-#endif
+    if (support::kHasSymbolicLinks) { // the link's file
+        EXPECT_EQ(readBytes(folder / "other.txt"), "other\r\n");
+    }
 }
 
 // A lossy load is never lost through the unsaved-changes prompt either: No

@@ -103,7 +103,7 @@ TEST_F(StringCheckTest, TheViewersLayoutOnlyWhereTheEditorCanReadIt) {
     ASSERT_TRUE(r.valid) << r.problem;
     EXPECT_FALSE(r.viewerLayout);
     EXPECT_NE(r.layoutProblem.find("name of 188 bytes"), std::string::npos) << r.layoutProblem;
-    EXPECT_FALSE(decodeStringFile(longName).accepted());
+    EXPECT_FALSE(decodeStringFile(longName).ok());
     EXPECT_TRUE(checkStringFile(compile(Bytes(187, 'n'), "x", folder / "m.85s")).viewerLayout);
 
     // Grow the body of a sound file to the given string length, in place.
@@ -121,7 +121,7 @@ TEST_F(StringCheckTest, TheViewersLayoutOnlyWhereTheEditorCanReadIt) {
     r = checkStringFile(longest);
     ASSERT_TRUE(r.valid) << r.problem;
     EXPECT_TRUE(r.viewerLayout) << r.layoutProblem;
-    EXPECT_TRUE(decodeStringFile(longest).accepted());
+    EXPECT_TRUE(decodeStringFile(longest).ok());
 
     const std::string tooLong = grown(sound(), 0x8000);
     r = checkStringFile(tooLong);
@@ -129,7 +129,7 @@ TEST_F(StringCheckTest, TheViewersLayoutOnlyWhereTheEditorCanReadIt) {
     EXPECT_FALSE(r.viewerLayout);
     EXPECT_EQ(r.layoutProblem,
               "the string of 32768 bytes is longer than the editor reads (32767 bytes)");
-    EXPECT_FALSE(decodeStringFile(tooLong).accepted());
+    EXPECT_FALSE(decodeStringFile(tooLong).ok());
 }
 
 TEST_F(StringCheckTest, ShortSectionsAndOversizedFilesAreCaughtWithoutOverreading) {

@@ -10,38 +10,51 @@
 using namespace vellum;
 using vellum::support::handMade;
 using vellum::support::scrollet;
-using Status = StringDecode::Status;
+namespace {
+
+// What became of a file: read, refused for its marker, or failed.
+enum class Status { Accepted, Refused, Failed };
+
+Status statusOf(const Result<DecodedString>& decoded) {
+    if (decoded.ok()) {
+        return Status::Accepted;
+    }
+    return decoded.failure().kind == FailureKind::Refused ? Status::Refused : Status::Failed;
+}
+
+} // namespace
 
 TEST(DecodeStringFile, ReadsTheWorkedExample) {
     const std::string file = scrollet("note", "AB\nC");
     ASSERT_EQ(static_cast<unsigned char>(file[60]), 4);
     ASSERT_EQ(file.substr(67, 2), Bytes("\x08\x00", 2));
     ASSERT_EQ(file.substr(69, 2), Bytes("\x00\xEF", 2));
-    const StringDecode d = decodeStringFile(file);
-    ASSERT_EQ(d.status, Status::Accepted);
-    EXPECT_EQ(d.name, "note");
-    EXPECT_EQ(d.text, "AB\r\nC");
+    const Result<DecodedString> d = decodeStringFile(file);
+    ASSERT_EQ(statusOf(d), Status::Accepted);
+    EXPECT_EQ(d.value().name, "note");
+    EXPECT_EQ(d.value().text, "AB\r\nC");
 }
 
 TEST(DecodeStringFile, DropsNulsAndTurnsEveryLfIntoCrLf) {
     // A stored CR LF gains a CR; a lone CR stays; a NUL joins its neighbours.
-    const StringDecode d = decodeStringFile(scrollet("x", Bytes("a\0b\r\nc\rd\n\n", 10)));
-    ASSERT_EQ(d.status, Status::Accepted);
-    EXPECT_EQ(d.text, "ab\r\r\nc\rd\r\n\r\n");
+    const Result<DecodedString> d = decodeStringFile(scrollet("x", Bytes("a\0b\r\nc\rd\n\n", 10)));
+    ASSERT_EQ(statusOf(d), Status::Accepted);
+    EXPECT_EQ(d.value().text, "ab\r\r\nc\rd\r\n\r\n");
 }
 
 TEST(DecodeStringFile, EmptyBodiesGiveAnEmptyText) {
-    EXPECT_EQ(decodeStringFile(scrollet("e", "")).text, "");
+    EXPECT_EQ(decodeStringFile(scrollet("e", "")).value().text, "");
     // L = 2: nothing is read after the marker.
-    const StringDecode two = decodeStringFile(handMade("e", 2, Bytes("\0\xEF", 2) + "junk"));
-    ASSERT_EQ(two.status, Status::Accepted);
-    EXPECT_EQ(two.text, "");
+    const Result<DecodedString> two =
+        decodeStringFile(handMade("e", 2, Bytes("\0\xEF", 2) + "junk"));
+    ASSERT_EQ(statusOf(two), Status::Accepted);
+    EXPECT_EQ(two.value().text, "");
 }
 
 TEST(DecodeStringFile, LowerCasesTheNameWithoutCuttingIt) {
-    EXPECT_EQ(decodeStringFile(scrollet("NOTES", "")).name, "notes");
-    EXPECT_EQ(decodeStringFile(scrollet("ABCDEFGHIJ", "")).name, "abcdefghij");
-    EXPECT_EQ(decodeStringFile(scrollet("", "t")).name, "");
+    EXPECT_EQ(decodeStringFile(scrollet("NOTES", "")).value().name, "notes");
+    EXPECT_EQ(decodeStringFile(scrollet("ABCDEFGHIJ", "")).value().name, "abcdefghij");
+    EXPECT_EQ(decodeStringFile(scrollet("", "t")).value().name, "");
 }
 
 TEST(DecodeStringFile, JudgesOnlyTheMarkerByte) {
@@ -51,43 +64,45 @@ TEST(DecodeStringFile, JudgesOnlyTheMarkerByte) {
     file[53] = file[54] = '\x7F';   // data-section length
     file[file.size() - 1] ^= 0x55;  // checksum
     file += "trailing bytes";
-    const StringDecode d = decodeStringFile(file);
-    EXPECT_EQ(d.status, Status::Accepted);
-    EXPECT_EQ(d.text, "text");
+    const Result<DecodedString> d = decodeStringFile(file);
+    EXPECT_EQ(statusOf(d), Status::Accepted);
+    EXPECT_EQ(d.value().text, "text");
 
     file[66 + 3] = '\xEE';
-    EXPECT_EQ(decodeStringFile(file).status, Status::Refused);
+    EXPECT_EQ(statusOf(decodeStringFile(file)), Status::Refused);
 }
 
 TEST(DecodeStringFile, UnusableLengthWordsFailButOnlyAfterTheMarker) {
     for (const std::uint16_t word : {0x0000, 0x0001, 0x8000, 0xFFFF}) {
         SCOPED_TRACE(word);
-        const StringDecode withMarker = decodeStringFile(handMade("n", word, Bytes("\0\xEF", 2)));
-        EXPECT_EQ(withMarker.status, Status::Failed);
-        EXPECT_FALSE(withMarker.reason.empty());
-        EXPECT_EQ(decodeStringFile(handMade("n", word, Bytes("\0\x01", 2))).status,
+        const Result<DecodedString> withMarker =
+            decodeStringFile(handMade("n", word, Bytes("\0\xEF", 2)));
+        EXPECT_EQ(statusOf(withMarker), Status::Failed);
+        EXPECT_FALSE(withMarker.failure().text.empty());
+        EXPECT_EQ(statusOf(decodeStringFile(handMade("n", word, Bytes("\0\x01", 2)))),
                   Status::Refused);
     }
     // The largest word reads 32765 bytes, zero-filled past the file's end.
-    const StringDecode big = decodeStringFile(handMade("n", 0x7FFF, Bytes("\0\xEF", 2) + "tail"));
-    ASSERT_EQ(big.status, Status::Accepted);
-    EXPECT_EQ(big.text, "tail");
+    const Result<DecodedString> big =
+        decodeStringFile(handMade("n", 0x7FFF, Bytes("\0\xEF", 2) + "tail"));
+    ASSERT_EQ(statusOf(big), Status::Accepted);
+    EXPECT_EQ(big.value().text, "tail");
 }
 
 TEST(DecodeStringFile, NamesBeyondTheReadablePositions) {
     const Bytes body = Bytes("\0\xEF", 2) + "hi" + Bytes(2, '\0');
-    const StringDecode n187 = decodeStringFile(handMade(Bytes(187, 'a'), 6, body));
-    ASSERT_EQ(n187.status, Status::Accepted);
-    EXPECT_EQ(n187.name, Bytes(187, 'a'));
-    EXPECT_EQ(n187.text, "hi");
+    const Result<DecodedString> n187 = decodeStringFile(handMade(Bytes(187, 'a'), 6, body));
+    ASSERT_EQ(statusOf(n187), Status::Accepted);
+    EXPECT_EQ(n187.value().name, Bytes(187, 'a'));
+    EXPECT_EQ(n187.value().text, "hi");
     // 188: the marker at offset 254 is still checked, the text is out of reach.
-    EXPECT_EQ(decodeStringFile(handMade(Bytes(188, 'a'), 6, body)).status, Status::Failed);
-    EXPECT_EQ(decodeStringFile(handMade(Bytes(188, 'a'), 6, Bytes("\0\x00hi", 4))).status,
+    EXPECT_EQ(statusOf(decodeStringFile(handMade(Bytes(188, 'a'), 6, body))), Status::Failed);
+    EXPECT_EQ(statusOf(decodeStringFile(handMade(Bytes(188, 'a'), 6, Bytes("\0\x00hi", 4)))),
               Status::Refused);
     // 189 and more: the marker is never looked at, so no message either way.
     for (const int n : {189, 200, 255}) {
-        EXPECT_EQ(decodeStringFile(handMade(Bytes(n, 'a'), 6, body)).status, Status::Failed);
-        EXPECT_EQ(decodeStringFile(handMade(Bytes(n, 'a'), 6, Bytes(4, '\0'))).status,
+        EXPECT_EQ(statusOf(decodeStringFile(handMade(Bytes(n, 'a'), 6, body))), Status::Failed);
+        EXPECT_EQ(statusOf(decodeStringFile(handMade(Bytes(n, 'a'), 6, Bytes(4, '\0')))),
                   Status::Failed);
     }
 }
@@ -95,18 +110,18 @@ TEST(DecodeStringFile, NamesBeyondTheReadablePositions) {
 TEST(DecodeStringFile, EveryPrefixIsRefusedOrReadsAPrefixOfTheText) {
     const Bytes lfText = "line one\nline two\rthree\n";
     const std::string file = scrollet("prefix", lfText);
-    const StringDecode whole = decodeStringFile(file);
-    ASSERT_EQ(whole.status, Status::Accepted);
+    const Result<DecodedString> whole = decodeStringFile(file);
+    ASSERT_EQ(statusOf(whole), Status::Accepted);
     const std::size_t markerEnd = 66 + 6 + 1;
     for (std::size_t size = 0; size <= file.size(); ++size) {
         SCOPED_TRACE(size);
-        const StringDecode d = decodeStringFile(std::string_view(file).substr(0, size));
+        const Result<DecodedString> d = decodeStringFile(std::string_view(file).substr(0, size));
         if (size < markerEnd) {
-            EXPECT_EQ(d.status, Status::Refused);
+            EXPECT_EQ(statusOf(d), Status::Refused);
         } else {
-            ASSERT_EQ(d.status, Status::Accepted);
-            EXPECT_EQ(d.name, "prefix");
-            EXPECT_TRUE(whole.text.starts_with(d.text));
+            ASSERT_EQ(statusOf(d), Status::Accepted);
+            EXPECT_EQ(d.value().name, "prefix");
+            EXPECT_TRUE(whole.value().text.starts_with(d.value().text));
         }
     }
 }
@@ -123,13 +138,13 @@ TEST(DecodeStringFile, RandomBytesNeverBreakIt) {
             file[60] = static_cast<char>(random() % 4); // short names, so the marker matters
             file[66 + static_cast<unsigned char>(file[60])] = '\xEF';
         }
-        const StringDecode d = decodeStringFile(file);
-        if (d.accepted()) {
+        const Result<DecodedString> d = decodeStringFile(file);
+        if (d.ok()) {
             ++accepted;
-            EXPECT_EQ(d.text.find('\0'), Bytes::npos);
-            EXPECT_LE(d.text.size(), 2 * 32765u);
-        } else if (d.status == Status::Failed) {
-            EXPECT_FALSE(d.reason.empty());
+            EXPECT_EQ(d.value().text.find('\0'), Bytes::npos);
+            EXPECT_LE(d.value().text.size(), 2 * 32765u);
+        } else if (statusOf(d) == Status::Failed) {
+            EXPECT_FALSE(d.failure().text.empty());
         }
     }
     EXPECT_GT(accepted, 0);

@@ -47,23 +47,23 @@ TEST(TextDocumentFormat, VellumPathsAreJudgedByTheirLastThreeCharacters) {
 
 TEST(TextDocumentFormat, TheClosingLineEndIsNoPartOfTheText) {
     const auto plain = parseTextDocument("Hello\r\nworld", false);
-    ASSERT_TRUE(plain);
-    EXPECT_FALSE(plain->name);
-    EXPECT_EQ(plain->text, "Hello\r\nworld");
-    EXPECT_EQ(parseTextDocument("Hello\r\nworld\r\n", false)->text, "Hello\r\nworld");
-    EXPECT_EQ(parseTextDocument("Hello\r\n\r\n", false)->text, "Hello\r\n");
+    ASSERT_TRUE(plain.ok());
+    EXPECT_FALSE(plain.value().name);
+    EXPECT_EQ(plain.value().text, "Hello\r\nworld");
+    EXPECT_EQ(parseTextDocument("Hello\r\nworld\r\n", false).value().text, "Hello\r\nworld");
+    EXPECT_EQ(parseTextDocument("Hello\r\n\r\n", false).value().text, "Hello\r\n");
     // LF-only line ends, as the rest of the desktop writes them.
-    EXPECT_EQ(parseTextDocument("a\nb\n", false)->text, "a\r\nb");
+    EXPECT_EQ(parseTextDocument("a\nb\n", false).value().text, "a\r\nb");
     const auto vellum = parseTextDocument("a\nb\n", true);
-    EXPECT_EQ(vellum->name, "a");
-    EXPECT_EQ(vellum->text, "b");
+    EXPECT_EQ(vellum.value().name, "a");
+    EXPECT_EQ(vellum.value().text, "b");
     // A lone CR ends a line.
-    EXPECT_EQ(parseTextDocument("x\ry\r", false)->text, "x\r\ny");
-    EXPECT_EQ(parseTextDocument("", false)->text, "");
-    EXPECT_EQ(parseTextDocument("\r\n", false)->text, "");
-    EXPECT_FALSE(parseTextDocument("", true));
-    EXPECT_EQ(parseTextDocument("\r\n", true)->name, "");
-    EXPECT_EQ(parseTextDocument("n\r\n\r\n", true)->text, "");
+    EXPECT_EQ(parseTextDocument("x\ry\r", false).value().text, "x\r\ny");
+    EXPECT_EQ(parseTextDocument("", false).value().text, "");
+    EXPECT_EQ(parseTextDocument("\r\n", false).value().text, "");
+    EXPECT_FALSE(parseTextDocument("", true).ok());
+    EXPECT_EQ(parseTextDocument("\r\n", true).value().name, "");
+    EXPECT_EQ(parseTextDocument("n\r\n\r\n", true).value().text, "");
 }
 
 TEST(TextDocumentFormat, SavedBytes) {
@@ -100,9 +100,10 @@ TEST(TextDocumentFormat, SaveThenLoadGivesTheTextBackByteForByte) {
                 for (const TextEncoding encoding : {TextEncoding::Utf8, TextEncoding::Calculator}) {
                     const Bytes file = formatTextDocument("n", text, vellum, encoding);
                     const auto loaded = parseTextDocument(file, vellum);
-                    ASSERT_TRUE(loaded);
-                    EXPECT_EQ(loaded->text, text) << ::testing::PrintToString(text);
-                    EXPECT_EQ(formatTextDocument("n", loaded->text, vellum, loaded->encoding),
+                    ASSERT_TRUE(loaded.ok());
+                    EXPECT_EQ(loaded.value().text, text) << ::testing::PrintToString(text);
+                    EXPECT_EQ(formatTextDocument("n", loaded.value().text, vellum,
+                                                 loaded.value().encoding),
                               file);
                 }
             }
@@ -172,14 +173,14 @@ TEST(TextDocumentFormat, LongTextsSplitAsByteByByte) {
             }
             return out;
         };
-        ASSERT_EQ(parseTextDocument(text, false)->text, joined(0))
+        ASSERT_EQ(parseTextDocument(text, false).value().text, joined(0))
             << ::testing::PrintToString(text);
         const auto vellum = parseTextDocument(text, true);
-        ASSERT_EQ(vellum.has_value(), !text.empty()) << ::testing::PrintToString(text);
-        if (vellum) {
-            ASSERT_EQ(vellum->name, split.empty() ? "" : split[0])
+        ASSERT_EQ(vellum.ok(), !text.empty()) << ::testing::PrintToString(text);
+        if (vellum.ok()) {
+            ASSERT_EQ(vellum.value().name, split.empty() ? "" : split[0])
                 << ::testing::PrintToString(text);
-            ASSERT_EQ(vellum->text, joined(1)) << ::testing::PrintToString(text);
+            ASSERT_EQ(vellum.value().text, joined(1)) << ::testing::PrintToString(text);
         }
     }
 }

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 using namespace vellum;
 
 namespace {
@@ -26,7 +28,7 @@ TEST_F(VariableFileTest, AStringFileIsTheCaseOfOneAndLaysOutAsTheStringWriterDoe
         ASSERT_TRUE(read.sound()) << read.problem;
         ASSERT_EQ(read.entries.size(), 1u);
         EXPECT_EQ(read.entries[0].data, stringVariableData(buildStringData(c.text)));
-        EXPECT_EQ(layOutVariableFile(read.comment, read.entries), written);
+        EXPECT_EQ(layOutVariableFile(read.comment, read.entries).value(), written);
         EXPECT_EQ(fileOfEntryAlone(read, read.entries[0]), written);
     }
 }
@@ -34,21 +36,24 @@ TEST_F(VariableFileTest, AStringFileIsTheCaseOfOneAndLaysOutAsTheStringWriterDoe
 TEST_F(VariableFileTest, OddButSoundFilesAreReadWhole) {
     // Thousands of empty entries, names of 0 and 255 bytes.
     const VariableFile many =
-        readVariableFile(*layOutVariableFile("", std::vector(8000, entry(0x0C, "", ""))));
+        readVariableFile(layOutVariableFile("", std::vector(8000, entry(0x0C, "", ""))).value());
     EXPECT_TRUE(many.sound()) << many.problem;
     EXPECT_EQ(many.entries.size(), 8000u);
     const VariableFile longName =
-        readVariableFile(*layOutVariableFile("", {entry(0x0C, Bytes(255, 'n'), "")}));
+        readVariableFile(layOutVariableFile("", {entry(0x0C, Bytes(255, 'n'), "")}).value());
     ASSERT_TRUE(longName.sound()) << longName.problem;
     EXPECT_EQ(longName.entries[0].name, Bytes(255, 'n'));
 
-    EXPECT_FALSE(layOutVariableFile("", {entry(0x0C, Bytes(256, 'n'), "")}));
-    EXPECT_FALSE(layOutVariableFile("", std::vector(8192, entry(0x0C, "", ""))));
+    EXPECT_EQ(layOutVariableFile("", {entry(0x0C, Bytes(256, 'n'), "")}).failure().number,
+              ENAMETOOLONG);
+    EXPECT_EQ(layOutVariableFile("", std::vector(8192, entry(0x0C, "", ""))).failure().number,
+              EFBIG);
 }
 
 TEST_F(VariableFileTest, TypesTheCalculatorLacksAndHugeFilesAreNamed) {
-    const Bytes file = *layOutVariableFile(
-        "", {entry(0x0C, "s", ""), entry(0x0B, "x", "12"), entry(0x04, "l", "")});
+    const Bytes file =
+        layOutVariableFile("", {entry(0x0C, "s", ""), entry(0x0B, "x", "12"), entry(0x04, "l", "")})
+            .value();
     const VariableFile read = readVariableFile(file);
     EXPECT_EQ(read.problem, "entry 2: the type 0x0B is not a TI-85 variable type");
     EXPECT_EQ(read.entries.size(), 3u); // the rest is still read

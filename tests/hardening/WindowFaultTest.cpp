@@ -1,7 +1,7 @@
 // Faults users meet, through the real window: a 100 MB text document, a 10 MB
 // paste (both refused with a message, since the window takes at most a few
 // megabytes), and saves onto a file system that will not take the file.
-#include "tests/support/FileSizeLimit.h"
+#include "tests/support/PosixFileSizeLimit.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/ScriptedWindow.h"
 

@@ -11,7 +11,7 @@
 #include "io/ByteFiles.h"
 #include "io/Staging.h"
 #include "io/UserFiles.h"
-#include "tests/support/FileSizeLimit.h"
+#include "tests/support/PosixFileSizeLimit.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/Scripted.h"
 

@@ -8,10 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#ifndef _WIN32
-#include <csignal>
-#include <sys/stat.h>
-#endif
 
 using namespace vellum;
 using vellum::support::FailingFiles;
@@ -40,56 +36,6 @@ TEST(DiskFiles, WritesAndReadsAtOffsetsWithZerosPastTheEnd) {
     EXPECT_EQ(files.read(io::kNoHandle, 0, 0).failure().number, EBADF);
     EXPECT_EQ(files.close(handle).failure().number, EBADF);
 }
-
-TEST(DiskFiles, OnlyFilesAndLinksCountAsRemovable) {
-#ifdef _WIN32
-    GTEST_SKIP() << "needs FIFOs and symbolic links, which Windows lacks";
-#else
-    ScratchFolder folder;
-    io::DiskFiles files;
-    const std::string file = folder / "file";
-    writeBytes(file, "target");
-    std::filesystem::create_symlink(file, folder / "link");
-    std::filesystem::create_directory(folder / "dir");
-    ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
-
-    EXPECT_TRUE(files.exists(folder / "link").value());
-    ASSERT_TRUE(files.remove(folder / "link").ok());
-    EXPECT_EQ(readBytes(file), "target"); // the link went, not what it named
-    for (const std::string& path :
-         {folder / "dir", folder / "fifo", folder / "none", file + "/below"}) {
-        EXPECT_FALSE(files.exists(path).value()) << path;
-    }
-    EXPECT_FALSE(files.remove(folder / "dir").ok());
-    EXPECT_TRUE(std::filesystem::is_directory(folder / "dir"));
-#endif
-}
-
-#ifndef _WIN32
-// The editor's staging files, more than fill one block of the register and
-// some removed (their slots used again), go with a process that a signal
-// ends; it still dies by that signal.
-TEST(DiskFiles, StagingFilesGoWithTheProcessThatASignalEnds) {
-    for (const int number : {SIGINT, SIGTERM, SIGHUP}) {
-        ScratchFolder folder;
-        const auto stageAndDie = [&] {
-            io::removeStagingOnSignals();
-            io::DiskFiles files;
-            std::vector<std::string> made;
-            for (int i = 0; i < 900; ++i) {
-                made.push_back(files.stagingPathFor(folder / "a.85s"));
-                (void)files.close(files.open(made.back()).value());
-                if (i % 2 == 1 && i < 600) {
-                    (void)files.remove(made[i - 1]);
-                }
-            }
-            std::raise(number);
-        };
-        EXPECT_EXIT(stageAndDie(), testing::KilledBySignal(number), "");
-        EXPECT_EQ(folder.entries(), std::vector<std::string>{});
-    }
-}
-#endif
 
 TEST(BufferedFiles, AHandleStopsWorkingWhenItsFileGoes) {
     std::string delivered;

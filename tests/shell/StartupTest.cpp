@@ -3,14 +3,11 @@
 #include "commands/Editor.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/Scripted.h"
+#include "tests/support/SpecialFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
-
-#ifndef _WIN32
-#include <sys/stat.h>
-#endif
 
 namespace vellum {
 namespace {
@@ -120,10 +117,10 @@ TEST(FormLoad, AFileTheLoaderCannotOpenIsShownAndTheEmptyDocumentStays) {
         {dir / "missing.vlm", "No such file or directory"},
         {dir / "missing.85s", "Not a valid 'Scrollet' String."},
     };
-#ifndef _WIN32 // Windows has no FIFOs
-    ASSERT_EQ(::mkfifo((dir / "fifo.vlm").c_str(), 0600), 0); // opening it would block
-    cases.push_back({dir / "fifo.vlm", "not a regular file (a FIFO)"});
-#endif
+    if (support::kHasFifos) {
+        support::makeFifo(dir / "fifo.vlm"); // opening it would block
+        cases.push_back({dir / "fifo.vlm", "not a regular file (a FIFO)"});
+    }
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
         support::ScriptedBoxes boxes;
