@@ -247,58 +247,68 @@ class Compiler {
     }
 
   private:
-    // Where the string writer's complete file goes. A new output is written
-    // without a look beforehand; once an output turns out to exist (a run
-    // over the files of an earlier one), the next ones are looked at first,
-    // so that no file is written in vain, until one is missing again.
+    // Where the string writer's complete file goes. One look at the output
+    // tells whether it is one of the program's streams, whether anything
+    // stands there and what: a new output is written at once, an existing
+    // one checked and staged with what the look found.
     Result<void> deliver(const std::string& target, const std::string& bytes) {
-        if (const std::optional<io::NativeHandle> stream = outputStream(target)) {
+        if (target == kStandardStream) {
+            return io::writeStandardOutput(bytes);
+        }
+        const Result<io::Standing> standing = io::lookAt(target);
+        if (const std::optional<io::NativeHandle> stream =
+                streams_.at(target, standing.ok() ? standing.value().info : io::FileInfo{})) {
             return io::writeStream(*stream, bytes);
         }
-        std::optional<io::FileStamp> standing;
-        if (outputsExist_) {
-            const Result<io::FileStamp> stamp = io::fileStamp(target);
-            outputsExist_ = !stamp.ok() || stamp.value().kind != io::FileKind::Missing;
-            if (stamp.ok() && outputsExist_) {
-                standing = stamp.value();
-            }
+        if (!standing.ok()) {
+            return standing.failure();
         }
-        if (!outputsExist_) {
+        if (standing.value().info.kind == io::FileKind::Missing && !standing.value().link) {
             const Result<bool> fresh = batch_.addNew(target, bytes);
             if (!fresh.ok() || fresh.value()) {
                 return fresh.ok() ? Result<void>{} : Result<void>(fresh.failure());
             }
-            outputsExist_ = true;
+            // Taken meanwhile, or no file can be made without a name: staged
+            // as any other, after a look of its own.
+            const Result<io::Standing> again = io::lookAt(target);
+            return again.ok() ? stageChecked(target, bytes, again.value())
+                              : Result<void>(again.failure());
         }
+        return stageChecked(target, bytes, standing.value());
+    }
+
+    // Stages the output unless refusalFor finds it must not be replaced.
+    Result<void> stageChecked(const std::string& target, const std::string& bytes,
+                              const io::Standing& standing) {
         refusal_ = refusalFor(target, standing);
         if (refusal_) {
             return Failure::fromErrno(EEXIST);
         }
-        return batch_.add(target, bytes);
+        return batch_.add(target, bytes, standing);
     }
 
     // Whether the output is the input itself: by the stamp the load took of
-    // the input and one of what stands at output (taken here unless given).
-    bool outputIsInput(const std::string& output, std::optional<io::FileStamp> standing) {
+    // the input and what stands at output.
+    bool outputIsInput(const std::string& output, const io::Standing& standing) {
         if (input_ == kStandardStream) {
             return false;
         }
-        if (!standing) {
-            const Result<io::FileStamp> stamp = io::fileStamp(output);
-            standing = stamp.ok() ? std::optional(stamp.value()) : std::nullopt;
-        }
-        if (!inputStamp_ || !standing) {
+        if (!inputStamp_) {
             return io::sameFile(input_, output);
         }
-        return standing->kind == io::FileKind::Regular && standing->kind == inputStamp_->kind &&
-               standing->device == inputStamp_->device && standing->file == inputStamp_->file;
+        const io::FileInfo& info = standing.info;
+        return info.kind == io::FileKind::Regular && info.kind == inputStamp_->kind &&
+               info.device == inputStamp_->device && info.file == inputStamp_->file;
     }
 
     // Why the file that stands at output must not be replaced, if it must not.
-    std::optional<std::string> refusalFor(const std::string& output,
-                                          std::optional<io::FileStamp> standing) {
+    std::optional<std::string> refusalFor(const std::string& output, const io::Standing& standing) {
         if (outputIsInput(output, standing)) {
             return outputIsTheInput(output);
+        }
+        // Only a link can lead to an output that another spelling took.
+        if (!standing.link) {
+            return std::nullopt;
         }
         const std::string key = keys_.keyOfPresent(output);
         if (key != keys_.keyOf(output) && !written_.insert(key).second) {
@@ -312,12 +322,12 @@ class Compiler {
     Clock& clock_;
     Io io_;
     io::ReplaceBatch batch_;
+    io::OwnStreams streams_; // taken once for the run: nothing here changes the descriptors
     io::BufferedFiles files_;
     OutputKeys keys_;
     std::set<std::string> written_;           // the keys of the outputs taken so far
     std::string input_;                       // the input being compiled
     std::optional<io::FileStamp> inputStamp_; // its stamp, taken as it was loaded
-    bool outputsExist_ = false;               // a file stood at the last output looked at
     std::optional<std::string> refusal_;
     std::map<std::string, std::string> inputOf_; // output to input
 };

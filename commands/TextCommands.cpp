@@ -37,9 +37,10 @@ CommandOutcome Editor::LoadText(const std::string& path, const Bytes& title,
     const std::uint64_t fileLimit = textSizeLimit_ >= kLargestTextFile / kUtf8BytesPerByte
                                         ? kLargestTextFile
                                         : textSizeLimit_ * kUtf8BytesPerByte + kUtf8BomBytes;
-    // Stamped before it is read: a change while it is read then shows at Save.
-    const Result<io::FileStamp> stamp = io::fileStamp(path);
-    Result<std::string> read = io::readFile(path, fileLimit);
+    // Stamped as it is opened, before it is read: a change while it is read
+    // then shows at Save.
+    io::FileStamp stamp;
+    Result<std::string> read = io::readFile(path, fileLimit, &stamp);
     if (!read.ok() && read.failure().number == EFBIG) {
         const Result<io::FileInfo> info = io::fileInfo(path);
         const std::uint64_t size = info.ok() ? info.value().size : fileLimit + 1;
@@ -51,8 +52,8 @@ CommandOutcome Editor::LoadText(const std::string& path, const Bytes& title,
         return fail(read.failure(), messages::cannotOpen(path, read.failure().text));
     }
     CommandOutcome loaded = LoadTextBytes(read.value(), path, title, encoding);
-    if (isDone(loaded) && stamp.ok() && origin_) {
-        origin_->stamp = stamp.value();
+    if (isDone(loaded) && origin_) {
+        origin_->stamp = stamp;
     }
     return loaded;
 }

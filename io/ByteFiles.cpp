@@ -74,7 +74,8 @@ Result<ByteFiles::Handle> DiskFiles::open(const std::string& path) {
         return opened;
     }
     if (where.value().exists && where.value().way == staging::Target::Way::Replace) {
-        Result<bool> given = platform::copyMetadata(where.value().path, opened.value());
+        Result<bool> given = platform::copyMetadata(where.value().path, where.value().info,
+                                                    platform::currentUser(), opened.value());
         if (!given.ok()) {
             (void)platform::close(opened.value());
             (void)staging::removeAndUnlist(stagingPath);

@@ -79,20 +79,24 @@ Result<NativeHandle> openRegularFile(const fs::path& path, FileInfo& info) {
     return opened;
 }
 
-// Opens a regular file for reading, calls read with the handle and its size,
-// and closes it.
+// Opens a regular file for reading, calls read with the handle and what its
+// check found, and closes it.
 template <class Read> Result<std::string> withOpenFile(std::string_view pathUtf8, Read read) {
     FileInfo info;
     Result<NativeHandle> opened = openRegularFile(pathFromUtf8(pathUtf8), info);
     if (!opened.ok()) {
         return opened.failure();
     }
-    Result<std::string> bytes = read(opened.value(), info.size);
+    Result<std::string> bytes = read(opened.value(), info);
     (void)platform::close(opened.value()); // nothing was written: a close failure loses nothing
     return bytes;
 }
 
 } // namespace
+
+FileStamp stampOf(const FileInfo& info) {
+    return {info.kind, info.device, info.file, info.size, info.modified};
+}
 
 Failure notRegularFile(FileKind kind) {
     const char* what = "a special file";
@@ -196,18 +200,26 @@ Result<FileStamp> fileStamp(std::string_view pathUtf8) {
     return platform::stamp(pathFromUtf8(pathUtf8));
 }
 
-Result<std::string> readFile(std::string_view pathUtf8, std::uint64_t maxBytes) {
-    return withOpenFile(pathUtf8, [&](NativeHandle handle, std::uint64_t size) {
-        if (size > maxBytes) {
-            return Result<std::string>(tooLarge(size, maxBytes));
+Result<Standing> lookAt(std::string_view pathUtf8) {
+    return staging::standingAt(pathFromUtf8(pathUtf8));
+}
+
+Result<std::string> readFile(std::string_view pathUtf8, std::uint64_t maxBytes, FileStamp* stamp) {
+    return withOpenFile(pathUtf8, [&](NativeHandle handle, const FileInfo& info) {
+        if (info.size > maxBytes) {
+            return Result<std::string>(tooLarge(info.size, maxBytes));
         }
-        return readToEnd(handle, maxBytes, size);
+        if (stamp != nullptr) {
+            *stamp = stampOf(info);
+        }
+        return readToEnd(handle, maxBytes, info.size);
     });
 }
 
 Result<std::string> readPrefix(std::string_view pathUtf8, std::size_t count) {
-    return withOpenFile(pathUtf8, [&](NativeHandle handle, std::uint64_t size) {
-        std::string bytes(static_cast<std::size_t>(std::min<std::uint64_t>(size, count)), '\0');
+    return withOpenFile(pathUtf8, [&](NativeHandle handle, const FileInfo& info) {
+        std::string bytes(static_cast<std::size_t>(std::min<std::uint64_t>(info.size, count)),
+                          '\0');
         const Result<std::size_t> read = readFullyAt(handle, 0, bytes.data(), bytes.size());
         if (!read.ok()) {
             return Result<std::string>(read.failure());
@@ -250,8 +262,9 @@ std::optional<Result<void>> writeNewFile(const fs::path& target, std::string_vie
 // file that a rename would split from its links or give another owner, or
 // whose folder takes no staging file, is written into itself at once.
 Result<void> stage(std::string_view pathUtf8, std::string_view bytes, bool batch,
+                   const platform::User& user, const std::optional<Standing>& standing,
                    fs::path& stagingPath, fs::path& targetPath, bool& replacing) {
-    Result<staging::Target> target = staging::targetFor(pathFromUtf8(pathUtf8));
+    Result<staging::Target> target = staging::targetFor(pathFromUtf8(pathUtf8), standing);
     if (!target.ok()) {
         return target.failure();
     }
@@ -269,7 +282,8 @@ Result<void> stage(std::string_view pathUtf8, std::string_view bytes, bool batch
         }
     }
     NativeHandle handle = kNoHandle;
-    Result<staging::Staged> created = staging::createStaging(target.value(), handle, stagingPath);
+    Result<staging::Staged> created =
+        staging::createStaging(target.value(), user, handle, stagingPath);
     if (!created.ok()) {
         if (replacing && staging::folderRefused(created.failure())) {
             stagingPath.clear();
@@ -299,7 +313,8 @@ Result<void> replaceFile(std::string_view pathUtf8, std::string_view bytes) {
     fs::path stagingPath;
     fs::path targetPath;
     bool replacing = false;
-    return stage(pathUtf8, bytes, false, stagingPath, targetPath, replacing);
+    return stage(pathUtf8, bytes, false, platform::currentUser(), std::nullopt, stagingPath,
+                 targetPath, replacing);
 }
 
 ReplaceBatch::~ReplaceBatch() {
@@ -308,9 +323,11 @@ ReplaceBatch::~ReplaceBatch() {
     }
 }
 
-Result<void> ReplaceBatch::add(std::string_view pathUtf8, std::string_view bytes) {
+Result<void> ReplaceBatch::add(std::string_view pathUtf8, std::string_view bytes,
+                               const std::optional<Standing>& standing) {
     Staged one;
-    Result<void> staged = stage(pathUtf8, bytes, true, one.staging, one.target, one.replacing);
+    Result<void> staged =
+        stage(pathUtf8, bytes, true, user_, standing, one.staging, one.target, one.replacing);
     if (staged.ok() && !one.staging.empty()) {
         one.targetUtf8 = std::string(pathUtf8);
         staged_.push_back(std::move(one));
@@ -365,8 +382,33 @@ Result<void> writeStandardOutput(std::string_view bytes) {
     return writeStream(platform::standardOutput(), bytes);
 }
 
+OwnStreams::OwnStreams() : writable_(platform::writableStandardStreams()) {}
+
+std::optional<NativeHandle> OwnStreams::at(std::string_view pathUtf8,
+                                           const FileInfo& standing) const {
+    if (pathUtf8.empty()) {
+        return std::nullopt;
+    }
+    if (std::optional<NativeHandle> named = platform::namedStream(pathFromUtf8(pathUtf8))) {
+        return named;
+    }
+    if (standing.kind == FileKind::Missing) {
+        return std::nullopt;
+    }
+    for (const platform::OpenStream& stream : writable_) {
+        if (stream.device == standing.device && stream.file == standing.file) {
+            return stream.handle;
+        }
+    }
+    return std::nullopt;
+}
+
 std::optional<NativeHandle> streamAt(std::string_view pathUtf8) {
-    return pathUtf8.empty() ? std::nullopt : platform::ownStream(pathFromUtf8(pathUtf8));
+    if (pathUtf8.empty()) {
+        return std::nullopt;
+    }
+    const Result<Standing> standing = lookAt(pathUtf8);
+    return OwnStreams().at(pathUtf8, standing.ok() ? standing.value().info : FileInfo{});
 }
 
 Result<void> writeStream(NativeHandle stream, std::string_view bytes) {

@@ -67,9 +67,19 @@ Result<FileInfo> fileInfo(std::string_view pathUtf8);
 // another program replaced or changed it. A missing path is Missing.
 Result<FileStamp> fileStamp(std::string_view pathUtf8);
 
+// What stands at a path, from one look at the path itself and, only where it
+// is a symbolic link, a second one through it.
+struct Standing {
+    FileInfo info;     // what the path leads to: Missing for nothing, or a link to nothing
+    bool link = false; // the path itself is a symbolic link
+};
+Result<Standing> lookAt(std::string_view pathUtf8);
+
 // The whole of a regular file of at most maxBytes. A larger one is refused as
-// "<size> bytes, more than <maxBytes>" (EFBIG) without reading it.
-Result<std::string> readFile(std::string_view pathUtf8, std::uint64_t maxBytes);
+// "<size> bytes, more than <maxBytes>" (EFBIG) without reading it. stamp,
+// when given, receives the stamp of the very file read, taken before reading.
+Result<std::string> readFile(std::string_view pathUtf8, std::uint64_t maxBytes,
+                             FileStamp* stamp = nullptr);
 // The first count bytes of a regular file (fewer when it is shorter): what a
 // reader that looks at fixed positions needs, whatever the file's size.
 Result<std::string> readPrefix(std::string_view pathUtf8, std::size_t count);
@@ -96,7 +106,10 @@ class ReplaceBatch {
     ReplaceBatch& operator=(const ReplaceBatch&) = delete;
     ~ReplaceBatch();
 
-    Result<void> add(std::string_view pathUtf8, std::string_view bytes);
+    // standing, when given, is what a look at the path just found; it is
+    // not looked at again.
+    Result<void> add(std::string_view pathUtf8, std::string_view bytes,
+                     const std::optional<Standing>& standing = std::nullopt);
     // Writes a file where nothing stands yet, complete before it has a name,
     // with no look at the path beforehand: true when written; false when
     // something stands there (or the system cannot make a file without a
@@ -112,14 +125,28 @@ class ReplaceBatch {
         bool replacing = false; // an existing file is replaced
     };
     std::vector<Staged> staged_;
+    platform::User user_ = platform::currentUser(); // who makes the batch's files
 };
 
 // Writes bytes to standard output; a write error (a full disk, a closed pipe)
 // is a failure.
 Result<void> writeStandardOutput(std::string_view bytes);
-// The program's own open stream that path names (/dev/stdout, /dev/fd/N, or
-// the file that standard output was redirected to), which is to be written as
-// a stream, never replaced; nothing for any other path.
+// The program's own open streams, as they stand when this is made: an output
+// path that names one (/dev/stdout, /dev/fd/N) or leads to the file that
+// standard output or error was redirected to is written as that stream, never
+// replaced. A batch of outputs takes them once; anything that may change the
+// process's descriptors in between takes them anew.
+class OwnStreams {
+  public:
+    OwnStreams();
+    // The stream at path, where standing is what a look at path found
+    // (Missing when none could be taken); nothing for any other path.
+    std::optional<NativeHandle> at(std::string_view pathUtf8, const FileInfo& standing) const;
+
+  private:
+    std::vector<platform::OpenStream> writable_;
+};
+// The stream at path, as OwnStreams tells it, for a single output.
 std::optional<NativeHandle> streamAt(std::string_view pathUtf8);
 // Writes bytes to one of the program's open streams, from where it stands
 // (at the end, for a stream opened to append).

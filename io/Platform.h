@@ -39,6 +39,15 @@ struct FileInfo {
     FileKind kind = FileKind::Missing;
     std::uint64_t size = 0;  // bytes, for a regular file
     std::uint64_t links = 1; // names the file has (hard links), where the system says
+    // Which file it is (device and file number, or volume and file index) and
+    // when it was last written, as a FileStamp holds them; 0 where not known.
+    std::uint64_t device = 0;
+    std::uint64_t file = 0;
+    std::int64_t modified = 0;
+    // Owner, group and permission bits where the system has them (POSIX).
+    std::uint32_t owner = 0;
+    std::uint32_t group = 0;
+    std::uint32_t mode = 0;
 };
 
 // What tells one state of a file from another without reading it: which file
@@ -54,6 +63,9 @@ struct FileStamp {
     std::int64_t modified = 0;
     bool operator==(const FileStamp&) const = default;
 };
+
+// The stamp that a look at a file found.
+FileStamp stampOf(const FileInfo& info);
 
 // The refusal of a folder, FIFO, socket or device where a regular file is
 // needed: "not a regular file (a folder)" and so on; EISDIR for a folder,
@@ -115,11 +127,23 @@ Result<void> flush(NativeHandle handle);
 // The handle is released even when closing reports a failure.
 Result<void> close(NativeHandle handle);
 
+// Who the process acts as when it makes files (effective user and group on
+// POSIX). Asked once for a batch of files, never kept for the process: a
+// program may change its user between batches.
+struct User {
+    std::uint32_t owner = 0;
+    std::uint32_t group = 0;
+};
+User currentUser();
+
 // Gives the file behind handle the owner, group, mode, ACLs and extended
-// attributes of the file at target. False, with nothing else given, when the
-// system does not let the user give the owner or group (the file then stays
-// private); a mode or attribute that cannot be set is a failure.
-Result<bool> copyMetadata(const std::filesystem::path& target, NativeHandle handle);
+// attributes of the file at target, as info (a look at target, links
+// followed) found them; user is who made the file. False, with nothing else
+// given, when the system does not let the user give the owner or group (the
+// file then stays private); a mode or attribute that cannot be set is a
+// failure.
+Result<bool> copyMetadata(const std::filesystem::path& target, const FileInfo& info,
+                          const User& user, NativeHandle handle);
 // Gives a file created private the mode a plain create would have given it
 // (0666 less the umask); nothing to do where files have no such mode.
 Result<void> giveNewFileMode(NativeHandle handle);
@@ -128,11 +152,19 @@ Result<void> giveNewFileMode(NativeHandle handle);
 // immutable file; the read-only attribute on Windows): the failure that such
 // an open would report when not.
 Result<void> mayWrite(const std::filesystem::path& path);
-// The process's own open descriptor that path names: /dev/stdout,
-// /dev/stderr, /dev/fd/N, /proc/self/fd/N, or any path that leads to the very
-// file open for writing as standard output, error or input. Nothing for any
-// other path, and where the system has no such names.
-std::optional<NativeHandle> ownStream(const std::filesystem::path& path);
+// The process's own open descriptor that path names by its number:
+// /dev/stdout, /dev/stderr, /dev/fd/N, /proc/self/fd/N. Nothing for any other
+// path, and where the system has no such names.
+std::optional<NativeHandle> namedStream(const std::filesystem::path& path);
+// Which files standard input, output and error are open on, those of them
+// open for writing: a path that leads to one of these files is that stream.
+// Empty where the system has no paths for them.
+struct OpenStream {
+    NativeHandle handle = kNoHandle;
+    std::uint64_t device = 0;
+    std::uint64_t file = 0;
+};
+std::vector<OpenStream> writableStandardStreams();
 // Renames from over to, replacing to in one step.
 Result<void> replace(const std::filesystem::path& from, const std::filesystem::path& to);
 // Makes a folder's entries durable (the rename into it); a no-op where the

@@ -55,9 +55,21 @@ FileKind kindOf(mode_t mode) {
     return FileKind::Other;
 }
 
+constexpr std::int64_t kNanosPerSecond = 1'000'000'000;
+
 FileInfo infoOf(const struct stat& st) {
-    return {kindOf(st.st_mode), S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0,
-            static_cast<std::uint64_t>(st.st_nlink)};
+    FileInfo info;
+    info.kind = kindOf(st.st_mode);
+    info.size = S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0;
+    info.links = static_cast<std::uint64_t>(st.st_nlink);
+    info.device = static_cast<std::uint64_t>(st.st_dev);
+    info.file = static_cast<std::uint64_t>(st.st_ino);
+    info.modified =
+        static_cast<std::int64_t>(st.st_mtim.tv_sec) * kNanosPerSecond + st.st_mtim.tv_nsec;
+    info.owner = st.st_uid;
+    info.group = st.st_gid;
+    info.mode = st.st_mode & 07777;
+    return info;
 }
 
 // The process's file-mode creation mask, read without changing it where
@@ -246,7 +258,6 @@ Result<FileStamp> stamp(const std::filesystem::path& path) {
         }
         return lastError();
     }
-    constexpr std::int64_t kNanosPerSecond = 1'000'000'000;
     return FileStamp{kindOf(st.st_mode), static_cast<std::uint64_t>(st.st_dev),
                      static_cast<std::uint64_t>(st.st_ino), static_cast<std::uint64_t>(st.st_size),
                      static_cast<std::int64_t>(st.st_mtim.tv_sec) * kNanosPerSecond +
@@ -362,20 +373,21 @@ Result<void> close(NativeHandle handle) {
     return {};
 }
 
-Result<bool> copyMetadata(const std::filesystem::path& target, NativeHandle handle) {
-    struct stat st {};
-    if (::stat(target.c_str(), &st) != 0) {
-        return lastError();
-    }
+User currentUser() {
+    return {static_cast<std::uint32_t>(::geteuid()), static_cast<std::uint32_t>(::getegid())};
+}
+
+Result<bool> copyMetadata(const std::filesystem::path& target, const FileInfo& info,
+                          const User& user, NativeHandle handle) {
     // Owner first: a change of owner may clear the set-id bits that fchmod sets.
-    if ((st.st_uid != ::geteuid() || st.st_gid != ::getegid()) &&
-        ::fchown(fd(handle), st.st_uid, st.st_gid) != 0) {
+    if ((info.owner != user.owner || info.group != user.group) &&
+        ::fchown(fd(handle), static_cast<uid_t>(info.owner), static_cast<gid_t>(info.group)) != 0) {
         if (errno == EPERM) {
             return false;
         }
         return lastError();
     }
-    if (::fchmod(fd(handle), st.st_mode & 07777) != 0) {
+    if (::fchmod(fd(handle), static_cast<mode_t>(info.mode & 07777)) != 0) {
         return lastError();
     }
     if (Result<void> copied = copyAttributes(target, fd(handle)); !copied.ok()) {
@@ -398,25 +410,24 @@ Result<void> mayWrite(const std::filesystem::path& path) {
     return {};
 }
 
-std::optional<NativeHandle> ownStream(const std::filesystem::path& path) {
-    if (const int named = descriptorNamed(path.native()); named >= 0) {
-        if (::fcntl(named, F_GETFD) < 0) {
-            return std::nullopt; // not open: the path names nothing
-        }
-        return NativeHandle{named};
+std::optional<NativeHandle> namedStream(const std::filesystem::path& path) {
+    const int named = descriptorNamed(path.native());
+    if (named < 0 || ::fcntl(named, F_GETFD) < 0) {
+        return std::nullopt; // no such name, or not open: the path names nothing
     }
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        return std::nullopt;
-    }
+    return NativeHandle{named};
+}
+
+std::vector<OpenStream> writableStandardStreams() {
+    std::vector<OpenStream> streams;
     for (int standard = 0; standard <= 2; ++standard) {
         struct stat open {};
-        if (::fstat(standard, &open) == 0 && open.st_dev == st.st_dev && open.st_ino == st.st_ino &&
-            (::fcntl(standard, F_GETFL) & O_ACCMODE) != O_RDONLY) {
-            return NativeHandle{standard};
+        if (::fstat(standard, &open) == 0 && (::fcntl(standard, F_GETFL) & O_ACCMODE) != O_RDONLY) {
+            streams.push_back({NativeHandle{standard}, static_cast<std::uint64_t>(open.st_dev),
+                               static_cast<std::uint64_t>(open.st_ino)});
         }
     }
-    return std::nullopt;
+    return streams;
 }
 
 Result<void> replace(const std::filesystem::path& from, const std::filesystem::path& to) {

@@ -41,24 +41,37 @@ std::string cutUtf8(const std::string& text, std::size_t size) {
 
 } // namespace
 
-Result<Target> targetFor(const fs::path& given) {
+Result<Standing> standingAt(const fs::path& path) {
+    if (path.empty()) {
+        return Failure::fromErrno(ENOENT);
+    }
+    // Most paths are no link, and one look without following settles them.
+    Result<FileInfo> info = platform::status(path, false);
+    const bool link = info.ok() && info.value().kind == FileKind::Link;
+    if (link) {
+        info = platform::status(path, true);
+    }
+    if (!info.ok()) {
+        return info.failure();
+    }
+    return Standing{info.value(), link};
+}
+
+Result<Target> targetFor(const fs::path& given, const std::optional<Standing>& standing) {
     if (given.empty()) {
         return Failure::fromErrno(ENOENT);
     }
     // What the path finally leads to decides; a device or FIFO is written
     // through the path as given (/dev/stdout leads to a pipe that has no name).
-    // Most targets are no link, and one look without following settles them.
-    Result<FileInfo> info = platform::status(given, false);
-    const bool link = info.ok() && info.value().kind == FileKind::Link;
-    if (link) {
-        info = platform::status(given, true);
+    const Result<Standing> looked = standing ? Result<Standing>(*standing) : standingAt(given);
+    if (!looked.ok()) {
+        return looked.failure();
     }
-    if (!info.ok()) {
-        return info.failure();
-    }
+    const FileInfo& info = looked.value().info;
+    const bool link = looked.value().link;
     Target target;
     target.path = given;
-    switch (info.value().kind) {
+    switch (info.kind) {
     case FileKind::CharDevice:
     case FileKind::Fifo:
         target.way = Target::Way::InPlace;
@@ -69,7 +82,7 @@ Result<Target> targetFor(const fs::path& given) {
     case FileKind::Folder:
         return Failure::fromErrno(EISDIR);
     default:
-        return notRegularFile(info.value().kind);
+        return notRegularFile(info.kind);
     }
     if (link) {
         Result<fs::path> resolved = platform::resolveLink(given);
@@ -78,12 +91,13 @@ Result<Target> targetFor(const fs::path& given) {
         }
         target.path = resolved.value();
     }
-    target.exists = info.value().kind == FileKind::Regular;
+    target.exists = info.kind == FileKind::Regular;
     if (target.exists) {
         if (Result<void> writable = platform::mayWrite(target.path); !writable.ok()) {
             return writable.failure();
         }
-        target.linked = info.value().links > 1;
+        target.linked = info.links > 1;
+        target.info = info;
     }
     return target;
 }
@@ -120,14 +134,15 @@ Result<NativeHandle> createPrivate(const fs::path& near, fs::path& createdPath, 
     return created;
 }
 
-Result<Staged> createStaging(const Target& target, NativeHandle& handle, fs::path& stagingPath) {
+Result<Staged> createStaging(const Target& target, const platform::User& user, NativeHandle& handle,
+                             fs::path& stagingPath) {
     Result<NativeHandle> created = createPrivate(target.path, stagingPath, Listing::Listed);
     if (!created.ok()) {
         return created.failure();
     }
     handle = created.value();
     if (target.exists) {
-        Result<bool> given = platform::copyMetadata(target.path, handle);
+        Result<bool> given = platform::copyMetadata(target.path, target.info, user, handle);
         if (!given.ok() || !given.value()) {
             (void)platform::close(handle);
             (void)removeAndUnlist(stagingPath);
@@ -154,7 +169,8 @@ Result<void> settle(NativeHandle handle, const fs::path& stagingPath, const Targ
             return abandon(given.failure());
         }
     } else if (!metadataGiven) {
-        Result<bool> given = platform::copyMetadata(target.path, handle);
+        Result<bool> given =
+            platform::copyMetadata(target.path, target.info, platform::currentUser(), handle);
         if (!given.ok() || !given.value()) {
             return abandon(given.ok() ? Failure::fromErrno(EPERM) : given.failure());
         }

@@ -3,10 +3,12 @@
 // byte files of the string writer.
 
 #include "core/Outcome.h"
+#include "io/Files.h"
 #include "io/Platform.h"
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string_view>
 
 namespace vellum::io::staging {
@@ -18,14 +20,21 @@ struct Target {
     std::filesystem::path path; // links resolved
     bool exists = false;        // a regular file is there (its metadata is kept)
     bool linked = false;        // and it has other names (hard links) that a rename would split off
+    FileInfo info;              // what a look at the existing file found
 };
+
+// What stands at a path: one look at the path, and one through it where it is
+// a symbolic link.
+Result<Standing> standingAt(const std::filesystem::path& path);
 
 // Follows links and sorts the target: a regular file or nothing is replaced,
 // a character device or FIFO written in place, anything else refused. An
 // existing file that the user may not write is refused as an open for
 // writing would refuse it ("Permission denied"), although its folder might
-// let a staging file take its place.
-Result<Target> targetFor(const std::filesystem::path& given);
+// let a staging file take its place. standing, when given, is what a look at
+// the path just found, and the path is not looked at again.
+Result<Target> targetFor(const std::filesystem::path& given,
+                         const std::optional<Standing>& standing = std::nullopt);
 
 // A fresh name beside target, nobody's yet, that fits wherever target fits.
 std::filesystem::path stagingPathBeside(const std::filesystem::path& target);
@@ -47,8 +56,9 @@ enum class Staged {
 
 // Creates a staging file for target, private, and gives it the existing
 // target's owner, group, mode, ACLs and extended attributes before it holds
-// a byte: nobody may read the new content who could not read the old.
-Result<Staged> createStaging(const Target& target, NativeHandle& handle,
+// a byte: nobody may read the new content who could not read the old. user
+// is who the process acts as.
+Result<Staged> createStaging(const Target& target, const platform::User& user, NativeHandle& handle,
                              std::filesystem::path& stagingPath);
 
 // Takes over an open staging file holding the complete bytes: gives a new

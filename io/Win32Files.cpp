@@ -202,8 +202,14 @@ Result<FileInfo> status(NativeHandle handle) {
     if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return FileInfo{FileKind::Folder, 0};
     }
-    const std::uint64_t size = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
-    return FileInfo{FileKind::Regular, size, info.nNumberOfLinks};
+    const auto join = [](DWORD high, DWORD low) { return (std::uint64_t{high} << 32) | low; };
+    FileInfo regular{FileKind::Regular, join(info.nFileSizeHigh, info.nFileSizeLow),
+                     info.nNumberOfLinks};
+    regular.device = info.dwVolumeSerialNumber;
+    regular.file = join(info.nFileIndexHigh, info.nFileIndexLow);
+    regular.modified = static_cast<std::int64_t>(
+        join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime));
+    return regular;
 }
 
 Result<FileInfo> status(const fs::path& path, bool followLinks) {
@@ -350,7 +356,13 @@ Result<void> close(NativeHandle handle) {
     return {};
 }
 
-Result<bool> copyMetadata(const fs::path& target, NativeHandle handle) {
+// Windows gives a new file its folder's ACL and owner; there is no user to compare.
+User currentUser() {
+    return {};
+}
+
+Result<bool> copyMetadata(const fs::path& target, const FileInfo& /*info*/, const User& /*user*/,
+                          NativeHandle handle) {
     // ReplaceFileW carries the target's ACLs and owner over itself; the
     // attributes are copied here so that the fallback rename keeps them too. A
     // read-only file is never replaced (mayWrite).
@@ -382,8 +394,12 @@ Result<void> mayWrite(const fs::path& path) {
 }
 
 // Windows has no file names for a process's own handles.
-std::optional<NativeHandle> ownStream(const fs::path& /*path*/) {
+std::optional<NativeHandle> namedStream(const fs::path& /*path*/) {
     return std::nullopt;
+}
+
+std::vector<OpenStream> writableStandardStreams() {
+    return {};
 }
 
 Result<void> replace(const fs::path& from, const fs::path& to) {

@@ -35,6 +35,15 @@ cmp -s in.85s expected.85s || fail "- as input gives other bytes"
 "$CLI" decompile -o - a.85s | cmp -s - a.txt || fail "decompile -o -"
 "$CLI" decompile -o /dev/stdout a.85s > via-link.txt && [ -f via-link.txt ] && cmp -s via-link.txt a.txt ||
     fail "decompile -o /dev/stdout"
+# A batch knows its standard streams from the start: an output that standard
+# output is appended to, met after other outputs, is written as that stream.
+mkdir batch && cp a.txt batch-a.txt && cp a.txt batch-b.txt && printf 'log\n' > batch/batch-b.85s
+inode=$(stat -c %i batch/batch-b.85s)
+"$CLI" compile --name a -o batch batch-a.txt batch-b.txt >> batch/batch-b.85s
+expect_status 0 $? "compile -o FOLDER >> one of its outputs"
+{ printf 'log\n'; cat expected.85s; } | cmp -s - batch/batch-b.85s &&
+    [ "$(stat -c %i batch/batch-b.85s)" = "$inode" ] && cmp -s batch/batch-a.85s expected.85s ||
+    fail "a batch replaced the file its standard output is appended to"
 
 # Inputs that are not regular files, or too large: refused at once.
 mkfifo fifo.txt
