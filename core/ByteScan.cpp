@@ -4,43 +4,79 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define VELLUM_BYTESCAN_SSE2 1
+#endif
+
 namespace vellum::bytescan {
 
 namespace {
 
-constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+// A block of bytes compared at once, as a mask with bit i set where byte i
+// of the block equals the byte looked for.
+#ifdef VELLUM_BYTESCAN_SSE2
+constexpr std::size_t kBlock = 16;
 
-// A high bit in every byte of word that is byte: the lowest one is exact (a
-// borrow can only mark bytes above a match).
-std::uint64_t matches(std::uint64_t word, char byte) {
-    const std::uint64_t x = word ^ (kOnes * static_cast<std::uint8_t>(byte));
-    return (x - kOnes) & ~x & kHighBits;
+std::uint32_t equalMask(const char* at, char byte) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    return static_cast<std::uint32_t>(
+        _mm_movemask_epi8(_mm_cmpeq_epi8(block, _mm_set1_epi8(byte))));
 }
 
-std::uint64_t wordAt(std::string_view text, std::size_t at) {
+// Bytes outside printable ASCII (0x20 to 0x7E): as signed bytes, the high
+// ones are negative.
+std::uint32_t notPrintableMask(const char* at) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    const __m128i printable = _mm_and_si128(_mm_cmpgt_epi8(block, _mm_set1_epi8(0x1F)),
+                                            _mm_cmplt_epi8(block, _mm_set1_epi8(0x7F)));
+    return static_cast<std::uint32_t>(~_mm_movemask_epi8(printable)) & 0xFFFF;
+}
+#else
+constexpr std::size_t kBlock = 8;
+
+std::uint32_t equalMask(const char* at, char byte) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
     std::uint64_t word = 0;
-    std::memcpy(&word, text.data() + at, sizeof word);
-    return word;
+    std::memcpy(&word, at, sizeof word);
+    const std::uint64_t x = word ^ (kOnes * static_cast<std::uint8_t>(byte));
+    // The high bit of every byte of x that is zero, exactly (no borrow).
+    const std::uint64_t zero = ~(((x & kLow7) + kLow7) | x | kLow7);
+    // Gathers the eight high bits into one byte, byte i to bit i.
+    return static_cast<std::uint32_t>((zero * 0x0002040810204081ull) >> 56) & 0xFF;
 }
 
-// The first byte at or after from for which the word test holds, eight
-// bytes a step where the bytes of a word lie in memory order (little
-// endian), one at a time for the rest.
-template <class WordTest, class ByteTest>
-std::size_t findFirst(std::string_view text, std::size_t from, WordTest wordTest,
+std::uint32_t notPrintableMask(const char* at) {
+    std::uint32_t mask = 0;
+    for (std::size_t i = 0; i < kBlock; ++i) {
+        const auto byte = static_cast<std::uint8_t>(at[i]);
+        mask |= static_cast<std::uint32_t>(byte < 0x20 || byte > 0x7E) << i;
+    }
+    return mask;
+}
+#endif
+
+// The first position at or after from whose block mask bit is set, block by
+// block while blockMask may look at [at - 1, at + kBlock + 1), and by byteTest
+// for the positions at both ends.
+template <class BlockMask, class ByteTest>
+std::size_t findFirst(std::string_view text, std::size_t from, BlockMask blockMask,
                       ByteTest byteTest) {
     std::size_t at = from;
-    if constexpr (std::endian::native == std::endian::little) {
-        for (; at < text.size() && text.size() - at >= sizeof(std::uint64_t);
-             at += sizeof(std::uint64_t)) {
-            if (const std::uint64_t found = wordTest(wordAt(text, at)); found != 0) {
-                return at + static_cast<std::size_t>(std::countr_zero(found)) / 8;
-            }
+    if (at == 0 && !text.empty()) {
+        if (byteTest(0)) {
+            return 0;
+        }
+        at = 1;
+    }
+    for (; at < text.size() && text.size() - at > kBlock; at += kBlock) {
+        if (const std::uint32_t found = blockMask(text.data() + at); found != 0) {
+            return at + static_cast<std::size_t>(std::countr_zero(found));
         }
     }
     for (; at < text.size(); ++at) {
-        if (byteTest(text[at])) {
+        if (byteTest(at)) {
             return at;
         }
     }
@@ -51,14 +87,53 @@ std::size_t findFirst(std::string_view text, std::size_t from, WordTest wordTest
 
 std::size_t find(std::string_view text, std::size_t from, char byte) {
     return findFirst(
-        text, from, [byte](std::uint64_t word) { return matches(word, byte); },
-        [byte](char c) { return c == byte; });
+        text, from, [byte](const char* at) { return equalMask(at, byte); },
+        [&](std::size_t i) { return text[i] == byte; });
 }
 
 std::size_t findLineBreak(std::string_view text, std::size_t from) {
     return findFirst(
-        text, from, [](std::uint64_t word) { return matches(word, '\r') | matches(word, '\n'); },
-        [](char c) { return c == '\r' || c == '\n'; });
+        text, from, [](const char* at) { return equalMask(at, '\r') | equalMask(at, '\n'); },
+        [&](std::size_t i) { return text[i] == '\r' || text[i] == '\n'; });
+}
+
+std::size_t findLoneLineEnd(std::string_view text, std::size_t from) {
+    const auto lone = [&](std::size_t i) {
+        const bool crLfAfter = i + 1 < text.size() && text[i + 1] == '\n';
+        const bool crLfBefore = i > 0 && text[i - 1] == '\r';
+        return (text[i] == '\r' && !crLfAfter) || (text[i] == '\n' && !crLfBefore);
+    };
+    const auto loneInBlock = [](const char* at) {
+        const std::uint32_t loneCr = equalMask(at, '\r') & ~equalMask(at + 1, '\n');
+        const std::uint32_t loneLf = equalMask(at, '\n') & ~equalMask(at - 1, '\r');
+        return loneCr | loneLf;
+    };
+    return findFirst(text, from, loneInBlock, lone);
+}
+
+std::size_t findNotPrintable(std::string_view text, std::size_t from) {
+    return findFirst(text, from, notPrintableMask, [&](std::size_t i) {
+        const auto byte = static_cast<std::uint8_t>(text[i]);
+        return byte < 0x20 || byte > 0x7E;
+    });
+}
+
+std::size_t countCrLf(std::string_view text) {
+    std::size_t pairs = 0;
+    std::size_t at = 0;
+    for (; text.size() - at > kBlock; at += kBlock) {
+        const char* block = text.data() + at;
+        // Pairs are a few in a block: one step each, without a popcount
+        // instruction the build may not assume.
+        for (std::uint32_t found = equalMask(block, '\r') & equalMask(block + 1, '\n'); found != 0;
+             found &= found - 1) {
+            ++pairs;
+        }
+    }
+    for (; at + 1 < text.size(); ++at) {
+        pairs += text[at] == '\r' && text[at + 1] == '\n' ? 1 : 0;
+    }
+    return pairs;
 }
 
 } // namespace vellum::bytescan

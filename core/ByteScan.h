@@ -1,7 +1,9 @@
 #pragma once
-// Searches for line ends in a text, eight bytes a step. Texts hold a line
-// end every few dozen bytes, where a library search pays its start-up cost
-// on every line.
+// Searches for line ends and other bytes in a text, sixteen bytes a step where the processor
+// compares that many at once (eight elsewhere). Texts hold a line end every
+// few dozen bytes, where a library search pays its start-up cost on every
+// line, and a document passes through several such searches on its way to
+// the calculator.
 
 #include <cstddef>
 #include <string_view>
@@ -14,5 +16,15 @@ std::size_t find(std::string_view text, std::size_t from, char byte);
 
 // The same for the first CR or LF.
 std::size_t findLineBreak(std::string_view text, std::size_t from);
+
+// The same for the first line end that is no CR LF pair: a CR that no LF
+// follows, or an LF that no CR precedes (both within text).
+std::size_t findLoneLineEnd(std::string_view text, std::size_t from);
+
+// The same for the first byte that is no printable ASCII (0x20 to 0x7E).
+std::size_t findNotPrintable(std::string_view text, std::size_t from);
+
+// How many CR LF pairs the text holds.
+std::size_t countCrLf(std::string_view text);
 
 } // namespace vellum::bytescan

@@ -7,14 +7,7 @@
 namespace vellum {
 
 std::size_t countCharacters(std::string_view bytes) {
-    std::size_t pairs = 0;
-    for (std::size_t cr = bytescan::find(bytes, 0, '\r'); cr != std::string_view::npos;
-         cr = bytescan::find(bytes, cr + 1, '\r')) {
-        if (cr + 1 < bytes.size() && bytes[cr + 1] == '\n') {
-            ++pairs;
-        }
-    }
-    return bytes.size() - pairs;
+    return bytes.size() - bytescan::countCrLf(bytes);
 }
 
 void MemoryTextBox::setText(const Bytes& text) {

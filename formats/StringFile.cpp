@@ -50,10 +50,11 @@ std::uint16_t readLittleEndian16(std::string_view bytes) {
 
 } // namespace stringfile
 
-Bytes toLfLineEnds(std::string_view text) {
-    Bytes out;
-    out.reserve(text.size());
-    // A stretch at a time: only the CR of each CR LF pair is left out.
+namespace {
+
+// Appends text to out with every CR LF pair as one LF, a stretch at a time:
+// only the CR of each pair is left out.
+void appendWithLfLineEnds(Bytes& out, std::string_view text) {
     std::size_t from = 0;
     for (std::size_t cr = bytescan::find(text, 0, '\r'); cr != std::string_view::npos;
          cr = bytescan::find(text, cr + 1, '\r')) {
@@ -63,6 +64,14 @@ Bytes toLfLineEnds(std::string_view text) {
         }
     }
     out.append(text, from);
+}
+
+} // namespace
+
+Bytes toLfLineEnds(std::string_view text) {
+    Bytes out;
+    out.reserve(text.size());
+    appendWithLfLineEnds(out, text);
     return out;
 }
 
@@ -70,7 +79,7 @@ Bytes buildStringData(std::string_view text) {
     Bytes data;
     data.reserve(kLeadIn.size() + text.size());
     data.append(kLeadIn);
-    data.append(toLfLineEnds(text));
+    appendWithLfLineEnds(data, text);
     return data;
 }
 

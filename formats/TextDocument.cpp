@@ -4,6 +4,7 @@
 #include "io/Files.h"
 
 #include <algorithm>
+#include <cerrno>
 
 namespace vellum {
 
@@ -47,10 +48,41 @@ std::vector<std::string_view> splitLines(std::string_view bytes) {
     return lines;
 }
 
+namespace {
+
+Failure noNameLine() {
+    return Failure{EINVAL, "no name line"};
+}
+
+// A document read as its bytes: its first line (for a Vellum document) and
+// the rest, joined without a call per line.
+Result<TextDocumentContent> splitUndecoded(std::string_view bytes, bool vellum,
+                                           TextDocumentContent content) {
+    std::string_view body = bytes;
+    if (vellum) {
+        if (bytes.empty()) {
+            return noNameLine();
+        }
+        const std::size_t end = bytescan::findLineBreak(bytes, 0);
+        content.name = Bytes(bytes.substr(0, end));
+        const bool crLf = end != std::string_view::npos && bytes.substr(end, 2) == kCrLf;
+        body =
+            end == std::string_view::npos ? std::string_view() : bytes.substr(end + (crLf ? 2 : 1));
+    }
+    content.text = joinedLines(body);
+    return content;
+}
+
+} // namespace
+
 Result<TextDocumentContent> parseTextDocument(std::string_view bytes, bool vellum,
                                               std::optional<TextEncoding> encoding) {
     TextDocumentContent content;
-    content.encoding = detectEncoding(bytes, encoding);
+    const FileReading reading = readingOf(bytes, encoding);
+    content.encoding = reading.encoding;
+    if (!reading.decoded) {
+        return splitUndecoded(bytes, vellum, std::move(content));
+    }
     content.text.reserve(bytes.size());
     bool first = vellum;
     bool firstText = true;
@@ -68,9 +100,9 @@ Result<TextDocumentContent> parseTextDocument(std::string_view bytes, bool vellu
         firstText = false;
         content.text += line;
     };
-    forEachDecodedLine(bytes, content.encoding, onLine, content.replaced, content.folded);
+    forEachDecodedLine(bytes, reading, onLine, content.replaced, content.folded);
     if (vellum && !content.name) {
-        return Failure{EINVAL, "no name line"};
+        return noNameLine();
     }
     return content;
 }

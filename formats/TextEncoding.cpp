@@ -69,11 +69,7 @@ ByteKinds kindsIn(std::string_view bytes) {
 }
 
 std::size_t printableAsciiRun(std::string_view bytes, std::size_t from) {
-    std::size_t end = from;
-    while (end < bytes.size() && isPrintable(byteAt(bytes, end))) {
-        ++end;
-    }
-    return end - from;
+    return std::min(bytescan::findNotPrintable(bytes, from), bytes.size()) - from;
 }
 
 bool isLineEnd(char32_t ch) {
@@ -140,15 +136,42 @@ bool isUtf8Text(std::string_view bytes) {
     return kindsIn(bytes).high && utf8::isWellFormed(bytes);
 }
 
-TextEncoding detectEncoding(std::string_view bytes, std::optional<TextEncoding> asked) {
-    if (asked) {
-        return *asked;
+FileReading readingOf(std::string_view bytes, std::optional<TextEncoding> asked) {
+    if (asked == TextEncoding::Calculator) {
+        return {TextEncoding::Calculator, false};
     }
     const ByteKinds kinds = kindsIn(bytes);
-    if (kinds.high) {
-        return utf8::isWellFormed(bytes) ? TextEncoding::Utf8 : TextEncoding::Calculator;
+    if (asked == TextEncoding::Utf8) {
+        return {TextEncoding::Utf8, !kinds.plain()};
     }
-    return kinds.plain() ? TextEncoding::Utf8 : TextEncoding::Calculator;
+    if (kinds.high) {
+        return utf8::isWellFormed(bytes) ? FileReading{TextEncoding::Utf8, true}
+                                         : FileReading{TextEncoding::Calculator, false};
+    }
+    return kinds.plain() ? FileReading{TextEncoding::Utf8, false}
+                         : FileReading{TextEncoding::Calculator, false};
+}
+
+TextEncoding detectEncoding(std::string_view bytes, std::optional<TextEncoding> asked) {
+    return asked ? *asked : readingOf(bytes, asked).encoding;
+}
+
+Bytes joinedLines(std::string_view file) {
+    constexpr std::string_view kCrLf = "\r\n";
+    Bytes text;
+    text.reserve(file.size());
+    std::size_t from = 0;
+    for (std::size_t lone = bytescan::findLoneLineEnd(file, 0); lone != std::string_view::npos;
+         lone = bytescan::findLoneLineEnd(file, lone + 1)) {
+        text.append(file, from, lone - from);
+        text += kCrLf;
+        from = lone + 1;
+    }
+    text.append(file, from);
+    if (!file.empty() && (file.back() == '\r' || file.back() == '\n')) {
+        text.resize(text.size() - kCrLf.size());
+    }
+    return text;
 }
 
 void forEachDecodedLine(std::string_view file, TextEncoding encoding,
@@ -161,8 +184,13 @@ void forEachDecodedLine(std::string_view file, TextEncoding encoding,
 void forEachDecodedLine(std::string_view file, TextEncoding encoding,
                         const std::function<void(std::string_view line)>& onLine,
                         std::size_t& replaced, std::size_t& folded) {
-    // Plain text splits into the same lines either way, without decoding.
-    if (encoding == TextEncoding::Utf8 && !kindsIn(file).plain()) {
+    forEachDecodedLine(file, readingOf(file, encoding), onLine, replaced, folded);
+}
+
+void forEachDecodedLine(std::string_view file, FileReading reading,
+                        const std::function<void(std::string_view line)>& onLine,
+                        std::size_t& replaced, std::size_t& folded) {
+    if (reading.decoded) {
         forEachUtf8Line(file, onLine, replaced, folded);
     } else {
         forEachCalculatorLine(file, onLine);

@@ -30,6 +30,20 @@ bool isUtf8Text(std::string_view bytes);
 // The encoding of the bytes: the one asked for, else the one they look like.
 TextEncoding detectEncoding(std::string_view bytes, std::optional<TextEncoding> asked);
 
+// How the lines of a file are read: in which encoding, and whether they go
+// through the UTF-8 decoder at all (a file of printable ASCII and line ends
+// reads the same either way, and its lines are its bytes).
+struct FileReading {
+    TextEncoding encoding = TextEncoding::Calculator;
+    bool decoded = false;
+};
+FileReading readingOf(std::string_view bytes, std::optional<TextEncoding> asked);
+
+// The lines of a file read as its bytes, CR LF between them: each lone CR or
+// LF becomes CR LF, and the line end that closes the file is left out (what
+// forEachDecodedLine gives, joined, in one pass and a copy per stretch).
+Bytes joinedLines(std::string_view file);
+
 // Calls onLine with every line of the file, as calculator bytes without its
 // terminator. No empty line is produced after the last terminator. Lines of a
 // calculator-byte file are views into it. Adds to `replaced` the characters
@@ -41,6 +55,10 @@ void forEachDecodedLine(std::string_view file, TextEncoding encoding,
 // byte whose own character is another one (a dash as "-", a tab as its
 // stand-in): they would not be written back as they were.
 void forEachDecodedLine(std::string_view file, TextEncoding encoding,
+                        const std::function<void(std::string_view line)>& onLine,
+                        std::size_t& replaced, std::size_t& folded);
+// The same for a file whose reading is known already.
+void forEachDecodedLine(std::string_view file, FileReading reading,
                         const std::function<void(std::string_view line)>& onLine,
                         std::size_t& replaced, std::size_t& folded);
 

@@ -4,6 +4,7 @@
 #include "io/Staging.h"
 #include "io/StagingRegister.h"
 
+#include <algorithm>
 #include <cerrno>
 
 namespace vellum::io {
@@ -189,10 +190,11 @@ Result<void> BufferedFiles::write(Handle handle, std::uint64_t offset, std::stri
         return Failure::fromErrno(EFBIG);
     }
     const std::size_t at = static_cast<std::size_t>(offset);
-    if (file->size() < at + bytes.size()) {
-        file->resize(at + bytes.size(), '\0');
+    if (file->size() < at) {
+        file->resize(at, '\0'); // a gap reads as zeros, as in a sparse file
     }
-    file->replace(at, bytes.size(), bytes);
+    // Overwrites what is there and grows the file by the rest, in one copy.
+    file->replace(at, std::min(bytes.size(), file->size() - at), bytes);
     return {};
 }
 
@@ -201,11 +203,11 @@ Result<std::string> BufferedFiles::read(Handle handle, std::uint64_t offset, std
     if (file == nullptr) {
         return Failure::fromErrno(EBADF);
     }
-    std::string bytes(size, '\0');
+    std::string bytes;
     if (offset < file->size()) {
-        const std::string_view rest = std::string_view(*file).substr(offset);
-        bytes.replace(0, std::min(size, rest.size()), rest.substr(0, size));
+        bytes.assign(std::string_view(*file).substr(offset, size));
     }
+    bytes.resize(size, '\0'); // past the end reads as zeros
     return bytes;
 }
 

@@ -1,5 +1,6 @@
-// The word-at-a-time searches against the library's, over texts that put line
-// ends, their high-bit twins and a borrow's worst cases at every offset.
+// The block-at-a-time searches against the library's and plain loops, over
+// texts that put line ends, their high-bit twins and a borrow's worst cases at
+// every offset, on both sides of a block's edge.
 
 #include "core/ByteScan.h"
 
@@ -10,11 +11,44 @@
 
 using namespace vellum;
 
+namespace {
+
+std::size_t loneLineEndByLoop(std::string_view text, std::size_t from) {
+    for (std::size_t i = from; i < text.size(); ++i) {
+        const bool loneCr = text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n');
+        const bool loneLf = text[i] == '\n' && (i == 0 || text[i - 1] != '\r');
+        if (loneCr || loneLf) {
+            return i;
+        }
+    }
+    return std::string_view::npos;
+}
+
+std::size_t notPrintableByLoop(std::string_view text, std::size_t from) {
+    for (std::size_t i = from; i < text.size(); ++i) {
+        if (static_cast<unsigned char>(text[i]) < 0x20 ||
+            static_cast<unsigned char>(text[i]) > 0x7E) {
+            return i;
+        }
+    }
+    return std::string_view::npos;
+}
+
+std::size_t crLfByLoop(std::string_view text) {
+    std::size_t pairs = 0;
+    for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+        pairs += text[i] == '\r' && text[i + 1] == '\n';
+    }
+    return pairs;
+}
+
+} // namespace
+
 TEST(ByteScan, FindsWhatTheLibraryFinds) {
     std::mt19937 random(85);
-    const std::string alphabet("\r\na\0\x01\x0C\x0E\x8D\x8A\xFF\x7F", 11);
+    const std::string alphabet("\r\na\0\x01\x0C\x0E\x8D\x8A\xFF\x7F\x1F \x7E", 14);
     for (int round = 0; round < 3000; ++round) {
-        std::string text(random() % 40, ' ');
+        std::string text(random() % 60, ' ');
         for (char& c : text) {
             c = alphabet[random() % alphabet.size()];
         }
@@ -26,6 +60,11 @@ TEST(ByteScan, FindsWhatTheLibraryFinds) {
             }
             ASSERT_EQ(bytescan::findLineBreak(text, from), view.find_first_of("\r\n", from))
                 << ::testing::PrintToString(text) << " from " << from;
+            ASSERT_EQ(bytescan::findLoneLineEnd(text, from), loneLineEndByLoop(text, from))
+                << ::testing::PrintToString(text) << " from " << from;
+            ASSERT_EQ(bytescan::findNotPrintable(text, from), notPrintableByLoop(text, from))
+                << ::testing::PrintToString(text) << " from " << from;
         }
+        ASSERT_EQ(bytescan::countCrLf(text), crLfByLoop(text)) << ::testing::PrintToString(text);
     }
 }

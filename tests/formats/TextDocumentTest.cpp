@@ -132,7 +132,8 @@ TEST(TextDocumentFormat, OneByteAnywhereDecidesTheEncoding) {
 }
 
 // Long texts of CR, LF and a letter: lines, the longest line, the string
-// body and the character count as a byte-by-byte reading gives them.
+// body, the character count and the document's name and text as a
+// byte-by-byte reading gives them.
 TEST(TextDocumentFormat, LongTextsSplitAsByteByByte) {
     std::mt19937 random(85);
     for (int round = 0; round < 2000; ++round) {
@@ -165,5 +166,21 @@ TEST(TextDocumentFormat, LongTextsSplitAsByteByByte) {
         ASSERT_EQ(longestLine(text), longest) << ::testing::PrintToString(text);
         ASSERT_EQ(toLfLineEnds(text), lf) << ::testing::PrintToString(text);
         ASSERT_EQ(countCharacters(text), lf.size()) << ::testing::PrintToString(text);
+        const auto joined = [&](std::size_t from) {
+            std::string out;
+            for (std::size_t i = from; i < split.size(); ++i) {
+                out += (i > from ? "\r\n" : "") + split[i];
+            }
+            return out;
+        };
+        ASSERT_EQ(parseTextDocument(text, false).value().text, joined(0))
+            << ::testing::PrintToString(text);
+        const auto vellum = parseTextDocument(text, true);
+        ASSERT_EQ(vellum.ok(), !text.empty()) << ::testing::PrintToString(text);
+        if (vellum.ok()) {
+            ASSERT_EQ(vellum.value().name, split.empty() ? "" : split[0])
+                << ::testing::PrintToString(text);
+            ASSERT_EQ(vellum.value().text, joined(1)) << ::testing::PrintToString(text);
+        }
     }
 }
