@@ -144,6 +144,10 @@ User currentUser();
 // failure.
 Result<bool> copyMetadata(const std::filesystem::path& target, const FileInfo& info,
                           const User& user, NativeHandle handle);
+// Gives back the set-user-ID and set-group-ID bits of info's mode, which a
+// write by a user without the privilege to keep them clears; nothing to do
+// where the mode has neither or files have no such bits.
+Result<void> restoreSetIdBits(NativeHandle handle, const FileInfo& info);
 // Gives a file created private the mode a plain create would have given it
 // (0666 less the umask); nothing to do where files have no such mode.
 Result<void> giveNewFileMode(NativeHandle handle);

@@ -396,6 +396,16 @@ Result<bool> copyMetadata(const std::filesystem::path& target, const FileInfo& i
     return true;
 }
 
+Result<void> restoreSetIdBits(NativeHandle handle, const FileInfo& info) {
+    if ((info.mode & (S_ISUID | S_ISGID)) == 0) {
+        return {};
+    }
+    if (::fchmod(fd(handle), static_cast<mode_t>(info.mode & 07777)) != 0) {
+        return lastError();
+    }
+    return {};
+}
+
 Result<void> giveNewFileMode(NativeHandle handle) {
     if (::fchmod(fd(handle), 0666 & ~creationMask()) != 0) {
         return lastError();

@@ -174,6 +174,8 @@ Result<void> settle(NativeHandle handle, const fs::path& stagingPath, const Targ
         if (!given.ok() || !given.value()) {
             return abandon(given.ok() ? Failure::fromErrno(EPERM) : given.failure());
         }
+    } else if (Result<void> kept = platform::restoreSetIdBits(handle, target.info); !kept.ok()) {
+        return abandon(kept.failure()); // the content's writes cleared them
     }
     if (flushNow) {
         if (Result<void> flushed = platform::flush(handle); !flushed.ok()) {
@@ -344,6 +346,11 @@ Result<void> writeIntoFile(const fs::path& target, std::string_view bytes, Backu
         *begun = true;
     }
     Result<void> written = overwrite(file, bytes);
+    if (written.ok()) {
+        // Only the file's owner may set the bits again; anyone else loses
+        // them to the write, as with any program that writes the file.
+        (void)platform::restoreSetIdBits(file, info.value());
+    }
     if (!written.ok() && !restore(file, copyPath, info.value().size).ok()) {
         (void)platform::close(file);
         return Failure{written.failure().number, written.failure().text +

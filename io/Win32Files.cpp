@@ -380,6 +380,10 @@ Result<bool> copyMetadata(const fs::path& target, const FileInfo& /*info*/, cons
     return true;
 }
 
+Result<void> restoreSetIdBits(NativeHandle /*handle*/, const FileInfo& /*info*/) {
+    return {};
+}
+
 Result<void> giveNewFileMode(NativeHandle /*handle*/) {
     return {};
 }

@@ -158,6 +158,16 @@ if command -v setpriv > /dev/null && [ "$(id -u)" = 0 ]; then
     expect_status 1 $? "read-only folder"
     grep -q "Permission denied" err.txt || fail "read-only folder reason: $(cat err.txt)"
     cmp -s "$ro/expected.85s" expected.85s || fail "read-only folder: old file changed"
+
+    # The owner's set-id bits outlive the write, which clears them for
+    # anyone without the privilege: replaced, and written in place.
+    setid=$top/setid && mkdir "$setid" && cp a.txt expected.85s "$setid/" && ln "$setid/expected.85s" "$setid/link"
+    chown -R nobody:nogroup "$setid" && chmod 6755 "$setid/expected.85s" && cp -p "$setid/expected.85s" "$setid/alone.85s"
+    for out in alone.85s expected.85s; do
+        (cd "$setid" && setpriv --reuid=nobody --regid=nogroup --clear-groups "$top/cli" compile -o $out a.txt)
+        expect_status 0 $? "set-id file $out"
+        [ "$(stat -c %a "$setid/$out")" = 6755 ] || fail "set-id file $out: mode $(stat -c %a "$setid/$out")"
+    done
 else
     skip "read-only folder: needs root to switch to another user"
 fi
