@@ -72,6 +72,17 @@ std::size_t printableAsciiRun(std::string_view bytes, std::size_t from) {
     return std::min(bytescan::findNotPrintable(bytes, from), bytes.size()) - from;
 }
 
+// A NUL byte has no character of the calculator's (it never reaches a
+// string), but a document read as calculator codes may hold one: a UTF-8 file
+// keeps it as the NUL character, which reads back as that byte.
+char32_t fileCharacter(std::uint8_t byte) {
+    return byte == 0 ? U'\0' : Charset::toDisplay(byte);
+}
+
+std::optional<std::uint8_t> calculatorByte(char32_t ch) {
+    return ch == U'\0' ? std::optional<std::uint8_t>(0) : Charset::equivalent(ch);
+}
+
 bool isLineEnd(char32_t ch) {
     return ch == U'\r' || ch == U'\n' || ch == kLineSeparator || ch == kParagraphSeparator;
 }
@@ -117,7 +128,7 @@ void forEachUtf8Line(std::string_view file, const std::function<void(std::string
             continue;
         }
         open = true;
-        const std::optional<std::uint8_t> byte = valid ? Charset::equivalent(ch) : std::nullopt;
+        const std::optional<std::uint8_t> byte = valid ? calculatorByte(ch) : std::nullopt;
         if (!byte) {
             ++replaced;
         } else if (Charset::toDisplay(*byte) != ch) {
@@ -209,7 +220,7 @@ std::string encodeForFile(std::string_view documentBytes, TextEncoding encoding)
             chars += U"\r\n";
             ++i;
         } else {
-            chars.push_back(Charset::toDisplay(byteAt(documentBytes, i)));
+            chars.push_back(fileCharacter(byteAt(documentBytes, i)));
         }
     }
     return Charset::toUtf8(chars);

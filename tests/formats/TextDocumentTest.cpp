@@ -83,18 +83,19 @@ TEST(TextDocumentFormat, SavedBytes) {
 }
 
 TEST(TextDocumentFormat, SaveThenLoadGivesTheTextBackByteForByte) {
-    // Every mix of CR, LF, a letter and a high byte up to five bytes, in
-    // both encodings, as a Vellum document and as plain text.
-    const char alphabet[] = {'\r', '\n', 'a', '\xC1'};
+    // Every mix of CR, LF, a letter, a high byte and NUL up to five bytes,
+    // in both encodings, as a Vellum document and as plain text.
+    const char alphabet[] = {'\r', '\n', 'a', '\xC1', '\0'};
+    constexpr int kSymbols = sizeof alphabet;
     for (int size = 0; size <= 5; ++size) {
         int combinations = 1;
         for (int i = 0; i < size; ++i) {
-            combinations *= 4;
+            combinations *= kSymbols;
         }
         for (int code = 0; code < combinations; ++code) {
             Bytes text;
-            for (int i = 0, c = code; i < size; ++i, c /= 4) {
-                text += alphabet[c % 4];
+            for (int i = 0, c = code; i < size; ++i, c /= kSymbols) {
+                text += alphabet[c % kSymbols];
             }
             for (const bool vellum : {false, true}) {
                 for (const TextEncoding encoding : {TextEncoding::Utf8, TextEncoding::Calculator}) {
