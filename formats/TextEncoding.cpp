@@ -30,13 +30,13 @@ char32_t nextCodePoint(std::string_view bytes, std::size_t& i, bool& valid) {
     return sequence.valid ? sequence.codePoint : kReplacement;
 }
 
-// What a file holds besides printable ASCII and line ends.
+// What a file holds besides printable ASCII, NUL and line ends.
 struct ByteKinds {
     bool high = false;  // bytes from 0x80: calculator codes or UTF-8 sequences
-    bool other = false; // control bytes and DEL, or high bytes: plain text has none
+    bool other = false; // control bytes but NUL, DEL, or high bytes: plain text has none
 
-    // Printable ASCII and line ends only: every byte reads the same in both
-    // encodings, and a line is the bytes between two line ends.
+    // Printable ASCII, NUL and line ends only: every byte reads the same in
+    // both encodings, and a line is the bytes between two line ends.
     bool plain() const { return !other; }
 };
 
@@ -53,7 +53,8 @@ ByteKinds kindsIn(std::string_view bytes) {
     const auto add = [&](char c) {
         const auto byte = static_cast<std::uint8_t>(c);
         high |= byte & 0x80;
-        other |= static_cast<std::uint8_t>(!isPrintable(byte) && byte != '\r' && byte != '\n');
+        other |= static_cast<std::uint8_t>(!isPrintable(byte) && byte != '\r' && byte != '\n' &&
+                                           byte != 0);
     };
     // A high byte settles both: it is no plain text either.
     std::size_t i = 0;

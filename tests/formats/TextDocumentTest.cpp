@@ -119,9 +119,13 @@ TEST(TextDocumentFormat, OneByteAnywhereDecidesTheEncoding) {
         std::string bytes;
         TextEncoding encoding;
     } odd[] = {
-        {"b", TextEncoding::Utf8},          {"\n", TextEncoding::Utf8},
-        {"\t", TextEncoding::Calculator},   {"\x7F", TextEncoding::Calculator},
-        {"\xC1", TextEncoding::Calculator}, {"\xCE\xB8", TextEncoding::Utf8},
+        {"b", TextEncoding::Utf8},
+        {"\n", TextEncoding::Utf8},
+        {"\t", TextEncoding::Calculator},
+        {"\x7F", TextEncoding::Calculator},
+        {"\xC1", TextEncoding::Calculator},
+        {"\xCE\xB8", TextEncoding::Utf8},
+        {std::string(1, '\0'), TextEncoding::Utf8}, // NUL reads the same both ways
     };
     for (const auto& [bytes, encoding] : odd) {
         for (const std::size_t at : {0, 62, 63, 64, 127, 129}) {
