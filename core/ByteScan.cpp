@@ -32,6 +32,11 @@ std::uint32_t notPrintableMask(const char* at) {
                                             _mm_cmplt_epi8(block, _mm_set1_epi8(0x7F)));
     return static_cast<std::uint32_t>(~_mm_movemask_epi8(printable)) & 0xFFFF;
 }
+
+std::uint32_t highMask(const char* at) {
+    return static_cast<std::uint32_t>(
+        _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at))));
+}
 #else
 constexpr std::size_t kBlock = 8;
 
@@ -45,6 +50,14 @@ std::uint32_t equalMask(const char* at, char byte) {
     const std::uint64_t zero = ~(((x & kLow7) + kLow7) | x | kLow7);
     // Gathers the eight high bits into one byte, byte i to bit i.
     return static_cast<std::uint32_t>((zero * 0x0002040810204081ull) >> 56) & 0xFF;
+}
+
+std::uint32_t highMask(const char* at) {
+    std::uint32_t mask = 0;
+    for (std::size_t i = 0; i < kBlock; ++i) {
+        mask |= static_cast<std::uint32_t>(static_cast<std::uint8_t>(at[i]) >> 7) << i;
+    }
+    return mask;
 }
 
 std::uint32_t notPrintableMask(const char* at) {
@@ -116,6 +129,22 @@ std::size_t findNotPrintable(std::string_view text, std::size_t from) {
         const auto byte = static_cast<std::uint8_t>(text[i]);
         return byte < 0x20 || byte > 0x7E;
     });
+}
+
+std::size_t findNotPlainText(std::string_view text, std::size_t from) {
+    const auto notPlain = [](const char* at) {
+        return notPrintableMask(at) &
+               ~(equalMask(at, '\r') | equalMask(at, '\n') | equalMask(at, '\0'));
+    };
+    return findFirst(text, from, notPlain, [&](std::size_t i) {
+        const auto byte = static_cast<std::uint8_t>(text[i]);
+        return (byte < 0x20 || byte > 0x7E) && byte != '\r' && byte != '\n' && byte != 0;
+    });
+}
+
+std::size_t findHighByte(std::string_view text, std::size_t from) {
+    return findFirst(text, from, highMask,
+                     [&](std::size_t i) { return static_cast<std::uint8_t>(text[i]) >= 0x80; });
 }
 
 std::size_t countCrLf(std::string_view text) {

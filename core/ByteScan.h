@@ -24,6 +24,13 @@ std::size_t findLoneLineEnd(std::string_view text, std::size_t from);
 // The same for the first byte that is no printable ASCII (0x20 to 0x7E).
 std::size_t findNotPrintable(std::string_view text, std::size_t from);
 
+// The same for the first byte that is neither printable ASCII nor CR, LF or
+// NUL: what no plain text holds.
+std::size_t findNotPlainText(std::string_view text, std::size_t from);
+
+// The same for the first byte from 0x80 up.
+std::size_t findHighByte(std::string_view text, std::size_t from);
+
 // How many CR LF pairs the text holds.
 std::size_t countCrLf(std::string_view text);
 

@@ -40,33 +40,14 @@ struct ByteKinds {
     bool plain() const { return !other; }
 };
 
-bool isPrintable(std::uint8_t byte) {
-    return static_cast<std::uint8_t>(byte - 0x20) < 0x5F;
-}
-
-// One pass over the file. Blocks of a fixed size without an exit inside, and
-// flags or-ed together, let the compiler handle many bytes a step.
+// The first byte that is not plain text decides "other"; a high byte can
+// only stand at or after it (it is no plain text either).
 ByteKinds kindsIn(std::string_view bytes) {
-    constexpr std::size_t kBlock = 64;
-    std::uint8_t high = 0;
-    std::uint8_t other = 0;
-    const auto add = [&](char c) {
-        const auto byte = static_cast<std::uint8_t>(c);
-        high |= byte & 0x80;
-        other |= static_cast<std::uint8_t>(!isPrintable(byte) && byte != '\r' && byte != '\n' &&
-                                           byte != 0);
-    };
-    // A high byte settles both: it is no plain text either.
-    std::size_t i = 0;
-    for (; bytes.size() - i >= kBlock && high == 0; i += kBlock) {
-        for (std::size_t k = 0; k < kBlock; ++k) {
-            add(bytes[i + k]);
-        }
+    const std::size_t odd = bytescan::findNotPlainText(bytes, 0);
+    if (odd == std::string_view::npos) {
+        return {};
     }
-    for (; i < bytes.size() && high == 0; ++i) {
-        add(bytes[i]);
-    }
-    return {high != 0, other != 0};
+    return {bytescan::findHighByte(bytes, odd) != std::string_view::npos, true};
 }
 
 std::size_t printableAsciiRun(std::string_view bytes, std::size_t from) {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 
@@ -23,6 +24,10 @@ std::size_t loneLineEndByLoop(std::string_view text, std::size_t from) {
     }
     return std::string_view::npos;
 }
+
+// Printable ASCII, CR, LF and NUL.
+constexpr char kPlain[] = "\r\n !\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`"
+                          "abcdefghijklmnopqrstuvwxyz{|}~";
 
 std::size_t notPrintableByLoop(std::string_view text, std::size_t from) {
     for (std::size_t i = from; i < text.size(); ++i) {
@@ -63,6 +68,15 @@ TEST(ByteScan, FindsWhatTheLibraryFinds) {
             ASSERT_EQ(bytescan::findLoneLineEnd(text, from), loneLineEndByLoop(text, from))
                 << ::testing::PrintToString(text) << " from " << from;
             ASSERT_EQ(bytescan::findNotPrintable(text, from), notPrintableByLoop(text, from))
+                << ::testing::PrintToString(text) << " from " << from;
+            ASSERT_EQ(bytescan::findNotPlainText(text, from),
+                      view.find_first_not_of(std::string_view(kPlain, sizeof kPlain), from))
+                << ::testing::PrintToString(text) << " from " << from;
+            const std::size_t high = std::find_if(text.begin() + static_cast<long>(from),
+                                                  text.end(), [](char c) { return c & 0x80; }) -
+                                     text.begin();
+            ASSERT_EQ(bytescan::findHighByte(text, from),
+                      high == text.size() ? std::string_view::npos : high)
                 << ::testing::PrintToString(text) << " from " << from;
         }
         ASSERT_EQ(bytescan::countCrLf(text), crLfByLoop(text)) << ::testing::PrintToString(text);
