@@ -13,6 +13,11 @@ namespace vellum::bytescan {
 
 namespace {
 
+bool printableAscii(char c) {
+    const auto byte = static_cast<std::uint8_t>(c);
+    return byte >= 0x20 && byte <= 0x7E;
+}
+
 // A block of bytes compared at once, as a mask with bit i set where byte i
 // of the block equals the byte looked for.
 #ifdef VELLUM_BYTESCAN_SSE2
@@ -63,8 +68,7 @@ std::uint32_t highMask(const char* at) {
 std::uint32_t notPrintableMask(const char* at) {
     std::uint32_t mask = 0;
     for (std::size_t i = 0; i < kBlock; ++i) {
-        const auto byte = static_cast<std::uint8_t>(at[i]);
-        mask |= static_cast<std::uint32_t>(byte < 0x20 || byte > 0x7E) << i;
+        mask |= static_cast<std::uint32_t>(!printableAscii(at[i])) << i;
     }
     return mask;
 }
@@ -98,10 +102,12 @@ std::size_t findFirst(std::string_view text, std::size_t from, BlockMask blockMa
 
 } // namespace
 
-std::size_t find(std::string_view text, std::size_t from, char byte) {
+std::size_t findCrLf(std::string_view text, std::size_t from) {
     return findFirst(
-        text, from, [byte](const char* at) { return equalMask(at, byte); },
-        [&](std::size_t i) { return text[i] == byte; });
+        text, from, [](const char* at) { return equalMask(at, '\r') & equalMask(at + 1, '\n'); },
+        [&](std::size_t i) {
+            return text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n';
+        });
 }
 
 std::size_t findLineBreak(std::string_view text, std::size_t from) {
@@ -125,10 +131,8 @@ std::size_t findLoneLineEnd(std::string_view text, std::size_t from) {
 }
 
 std::size_t findNotPrintable(std::string_view text, std::size_t from) {
-    return findFirst(text, from, notPrintableMask, [&](std::size_t i) {
-        const auto byte = static_cast<std::uint8_t>(text[i]);
-        return byte < 0x20 || byte > 0x7E;
-    });
+    return findFirst(text, from, notPrintableMask,
+                     [&](std::size_t i) { return !printableAscii(text[i]); });
 }
 
 std::size_t findNotPlainText(std::string_view text, std::size_t from) {
@@ -137,8 +141,7 @@ std::size_t findNotPlainText(std::string_view text, std::size_t from) {
                ~(equalMask(at, '\r') | equalMask(at, '\n') | equalMask(at, '\0'));
     };
     return findFirst(text, from, notPlain, [&](std::size_t i) {
-        const auto byte = static_cast<std::uint8_t>(text[i]);
-        return (byte < 0x20 || byte > 0x7E) && byte != '\r' && byte != '\n' && byte != 0;
+        return !printableAscii(text[i]) && text[i] != '\r' && text[i] != '\n' && text[i] != '\0';
     });
 }
 

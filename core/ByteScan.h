@@ -1,18 +1,18 @@
 #pragma once
-// Searches for line ends and other bytes in a text, sixteen bytes a step where the processor
-// compares that many at once (eight elsewhere). Texts hold a line end every
-// few dozen bytes, where a library search pays its start-up cost on every
-// line, and a document passes through several such searches on its way to
-// the calculator.
+// Searches for line ends and other bytes in a text, sixteen bytes a step
+// where the processor compares that many at once (eight elsewhere). Texts
+// hold a line end every few dozen bytes, where a library search pays its
+// start-up cost on every line, and a document passes through several such
+// searches on its way to the calculator.
 
 #include <cstddef>
 #include <string_view>
 
 namespace vellum::bytescan {
 
-// The position of the first byte at or after from that equals byte;
+// The position of the first CR LF pair at or after from (of its CR);
 // std::string_view::npos when there is none.
-std::size_t find(std::string_view text, std::size_t from, char byte);
+std::size_t findCrLf(std::string_view text, std::size_t from);
 
 // The same for the first CR or LF.
 std::size_t findLineBreak(std::string_view text, std::size_t from);

@@ -56,12 +56,10 @@ namespace {
 // only the CR of each pair is left out.
 void appendWithLfLineEnds(Bytes& out, std::string_view text) {
     std::size_t from = 0;
-    for (std::size_t cr = bytescan::find(text, 0, '\r'); cr != std::string_view::npos;
-         cr = bytescan::find(text, cr + 1, '\r')) {
-        if (cr + 1 < text.size() && text[cr + 1] == '\n') {
-            out.append(text, from, cr - from);
-            from = cr + 1;
-        }
+    for (std::size_t cr = bytescan::findCrLf(text, 0); cr != std::string_view::npos;
+         cr = bytescan::findCrLf(text, cr + 2)) {
+        out.append(text, from, cr - from);
+        from = cr + 1;
     }
     out.append(text, from);
 }

@@ -29,12 +29,9 @@ bool isVellumPath(std::string_view path) {
 std::size_t longestLine(std::string_view text) {
     std::size_t longest = 0;
     std::size_t start = 0;
-    for (std::size_t cr = bytescan::find(text, 0, '\r'); cr != std::string_view::npos;
-         cr = bytescan::find(text, cr + 1, '\r')) {
-        if (cr + 1 < text.size() && text[cr + 1] == '\n') {
-            longest = std::max(longest, cr - start);
-            start = cr + 2;
-        }
+    for (std::size_t end = bytescan::findCrLf(text, 0); end != std::string_view::npos;
+         start = end + 2, end = bytescan::findCrLf(text, start)) {
+        longest = std::max(longest, end - start);
     }
     return std::max(longest, text.size() - start);
 }

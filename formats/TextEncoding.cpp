@@ -146,7 +146,7 @@ FileReading readingOf(std::string_view bytes, std::optional<TextEncoding> asked)
 }
 
 TextEncoding detectEncoding(std::string_view bytes, std::optional<TextEncoding> asked) {
-    return asked ? *asked : readingOf(bytes, asked).encoding;
+    return asked ? *asked : readingOf(bytes, std::nullopt).encoding;
 }
 
 Bytes joinedLines(std::string_view file) {

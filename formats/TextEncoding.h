@@ -9,10 +9,10 @@
 // lone CR or at a lone LF (a UTF-8 file also ends lines at U+2028 and U+2029,
 // as a paste does).
 //
-// A file of printable ASCII alone (NUL aside) reads the same both ways; it counts as
-// UTF-8, so that it is written back unchanged and what the user adds to it is
-// written as every other program expects (and a UTF-8 document that happens
-// to hold only ASCII after a save stays UTF-8 at the next load).
+// A file of printable ASCII alone (NUL aside) reads the same both ways; it
+// counts as UTF-8, so that it is written back unchanged and what the user adds
+// to it is written as every other program expects (and a UTF-8 document that
+// happens to hold only ASCII after a save stays UTF-8 at the next load).
 
 #include "core/Document.h"
 
