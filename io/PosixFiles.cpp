@@ -258,10 +258,10 @@ Result<FileStamp> stamp(const std::filesystem::path& path) {
         }
         return lastError();
     }
-    return FileStamp{kindOf(st.st_mode), static_cast<std::uint64_t>(st.st_dev),
-                     static_cast<std::uint64_t>(st.st_ino), static_cast<std::uint64_t>(st.st_size),
-                     static_cast<std::int64_t>(st.st_mtim.tv_sec) * kNanosPerSecond +
-                         st.st_mtim.tv_nsec};
+    FileStamp stamped = stampOf(infoOf(st));
+    stamped.size =
+        static_cast<std::uint64_t>(st.st_size); // of any kind of file, not only a regular one
+    return stamped;
 }
 
 Result<NativeHandle> openToRead(const std::filesystem::path& path) {

@@ -199,17 +199,17 @@ Result<FileInfo> status(NativeHandle handle) {
     if (!GetFileInformationByHandle(native(handle), &info)) {
         return lastFailure();
     }
-    if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        return FileInfo{FileKind::Folder, 0};
-    }
     const auto join = [](DWORD high, DWORD low) { return (std::uint64_t{high} << 32) | low; };
-    FileInfo regular{FileKind::Regular, join(info.nFileSizeHigh, info.nFileSizeLow),
-                     info.nNumberOfLinks};
-    regular.device = info.dwVolumeSerialNumber;
-    regular.file = join(info.nFileIndexHigh, info.nFileIndexLow);
-    regular.modified = static_cast<std::int64_t>(
+    FileInfo file{FileKind::Folder, 0};
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        file = FileInfo{FileKind::Regular, join(info.nFileSizeHigh, info.nFileSizeLow),
+                        info.nNumberOfLinks};
+    }
+    file.device = info.dwVolumeSerialNumber;
+    file.file = join(info.nFileIndexHigh, info.nFileIndexLow);
+    file.modified = static_cast<std::int64_t>(
         join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime));
-    return regular;
+    return file;
 }
 
 Result<FileInfo> status(const fs::path& path, bool followLinks) {
@@ -252,22 +252,13 @@ Result<FileStamp> stamp(const fs::path& path) {
         }
         return Failure::fromErrno(errnoFor(code));
     }
+    // A device or pipe has no file information: its kind is all there is.
     Result<FileInfo> info = status(wrap(handle));
-    BY_HANDLE_FILE_INFORMATION data{};
-    const bool known = info.ok() && GetFileInformationByHandle(handle, &data);
     CloseHandle(handle);
     if (!info.ok()) {
         return info.failure();
     }
-    if (!known) {
-        // A device or pipe has no file information: its kind is all there is.
-        return FileStamp{info.value().kind, 0, 0, 0, 0};
-    }
-    const auto join = [](DWORD high, DWORD low) { return (std::uint64_t{high} << 32) | low; };
-    return FileStamp{info.value().kind, data.dwVolumeSerialNumber,
-                     join(data.nFileIndexHigh, data.nFileIndexLow), info.value().size,
-                     static_cast<std::int64_t>(join(data.ftLastWriteTime.dwHighDateTime,
-                                                    data.ftLastWriteTime.dwLowDateTime))};
+    return stampOf(info.value());
 }
 
 Result<NativeHandle> openToRead(const fs::path& path) {
