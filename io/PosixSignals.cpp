@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <ctime>
 #include <pthread.h>
 #include <unistd.h>
 
@@ -76,6 +77,17 @@ void releaseEndingSignals() {
 
 void removeFromHandler(const char* name) noexcept {
     ::unlink(name);
+}
+
+void pauseFromHandler() noexcept {
+    const timespec millisecond{0, 1'000'000};
+    nanosleep(&millisecond, nullptr);
+}
+
+void waitForTheEnd() noexcept {
+    for (;;) {
+        pause();
+    }
 }
 
 } // namespace vellum::io::platform

@@ -39,6 +39,15 @@ std::atomic<bool> listingOn{false};
 // Set once the handler has begun: from then on a name taken off the list may
 // still be read by it, so it is never freed.
 std::atomic<bool> sweeping{false};
+// Moments with the signals held (SignalsHeld) that are under way in any
+// thread. The handler runs in a thread that holds none, and lets those of the
+// others end first: a file created there is listed, a rename done, a file
+// written in place whole again.
+std::atomic<int> heldMoments{0};
+// How long the handler waits for them: a moment that cannot end (its thread
+// waits on something the interrupted one holds) must not keep the process
+// alive.
+constexpr int kLongestWaitMs = 10'000;
 
 // The listing threads' own bookkeeping, under a lock that the handler never
 // takes.
@@ -152,6 +161,9 @@ Result<void> removeAndUnlist(const fs::path& path) {
 
 void removeAllListed() noexcept {
     sweeping.store(true);
+    for (int waited = 0; heldMoments.load() > 0 && waited < kLongestWaitMs; ++waited) {
+        platform::pauseFromHandler();
+    }
     for (Block* block = &firstBlock; block != nullptr; block = block->next.load()) {
         for (Name& slot : block->names) {
             if (const Char* name = slot.load()) {
@@ -164,11 +176,19 @@ void removeAllListed() noexcept {
 SignalsHeld::SignalsHeld() : holding_(listingOn) {
     if (holding_) {
         platform::holdEndingSignals();
+        ++heldMoments;
+        if (sweeping) {
+            // Another thread is removing the staging files before the
+            // process ends: nothing new may begin.
+            --heldMoments;
+            platform::waitForTheEnd();
+        }
     }
 }
 
 SignalsHeld::~SignalsHeld() {
     if (holding_) {
+        --heldMoments;
         platform::releaseEndingSignals();
     }
 }

@@ -33,13 +33,16 @@ Result<void> renameAndUnlist(const std::filesystem::path& path,
                              const std::filesystem::path& target);
 Result<void> removeAndUnlist(const std::filesystem::path& path);
 
-// Removes every file listed now. Safe inside a signal handler and from any
-// thread: it takes no lock and allocates nothing. A file listed after it
-// began is removed by enlist itself.
+// Removes every file listed now, once the moments with the signals held in
+// other threads have ended (for at most a few seconds). Safe inside a signal
+// handler and from any thread: it takes no lock and allocates nothing. A
+// file listed after it began is removed by enlist itself.
 void removeAllListed() noexcept;
 
 // Holds back the signals that end the process, in this thread, for its
-// lifetime (nested holds are fine), while staging files are listed.
+// lifetime (nested holds are fine), while staging files are listed. A signal
+// handled in another thread meanwhile waits for the moment to end; a moment
+// that would begin after the handler has begun never does.
 class SignalsHeld {
   public:
     SignalsHeld();
@@ -65,5 +68,10 @@ void holdEndingSignals();
 void releaseEndingSignals();
 // Removes the file of that name: the bare system call, for a handler.
 void removeFromHandler(const std::filesystem::path::value_type* name) noexcept;
+// Sleeps a millisecond, safely inside a handler.
+void pauseFromHandler() noexcept;
+// Stops this thread until the ending signal, being handled in another one,
+// ends the process.
+[[noreturn]] void waitForTheEnd() noexcept;
 
 } // namespace vellum::io::platform

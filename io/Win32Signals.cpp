@@ -1,8 +1,8 @@
 // The ending events of a Windows console: Ctrl-C, Ctrl-Break and closing the
 // console window remove the listed staging files, then the system's own
 // handler ends the process as it would have. The handler runs in a thread of
-// its own, so there is no signal to hold; enlist removes a file listed after
-// the sweep began.
+// its own, so there is no signal to hold: it waits for the moments that would
+// hold one to end, and enlist removes a file listed after the sweep began.
 
 #include "io/StagingRegister.h"
 
@@ -37,6 +37,16 @@ void releaseEndingSignals() {}
 
 void removeFromHandler(const wchar_t* name) noexcept {
     DeleteFileW(name);
+}
+
+void pauseFromHandler() noexcept {
+    Sleep(1);
+}
+
+void waitForTheEnd() noexcept {
+    for (;;) {
+        Sleep(INFINITE);
+    }
 }
 
 } // namespace vellum::io::platform
