@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <optional>
 #include <set>
+#include <thread>
 
 namespace vellum::io {
 
@@ -324,12 +325,15 @@ ReplaceBatch::~ReplaceBatch() {
 }
 
 Result<void> ReplaceBatch::add(std::string_view pathUtf8, std::string_view bytes,
-                               const std::optional<Standing>& standing) {
+                               const std::optional<Standing>& standing,
+                               std::optional<std::size_t> order) {
     Staged one;
     Result<void> staged =
         stage(pathUtf8, bytes, true, user_, standing, one.staging, one.target, one.replacing);
     if (staged.ok() && !one.staging.empty()) {
         one.targetUtf8 = std::string(pathUtf8);
+        const std::lock_guard guard(lock_);
+        one.order = order.value_or(staged_.size());
         staged_.push_back(std::move(one));
     }
     return staged;
@@ -346,9 +350,15 @@ Result<bool> ReplaceBatch::addNew(std::string_view pathUtf8, std::string_view by
     return true;
 }
 
-std::vector<ReplaceBatch::Outcome> ReplaceBatch::finish() {
-    std::vector<Staged> staged = std::move(staged_);
-    staged_.clear();
+std::vector<ReplaceBatch::Outcome> ReplaceBatch::finish(unsigned helpers) {
+    std::vector<Staged> staged;
+    {
+        const std::lock_guard guard(lock_);
+        staged = std::move(staged_);
+        staged_.clear();
+    }
+    std::stable_sort(staged.begin(), staged.end(),
+                     [](const Staged& a, const Staged& b) { return a.order < b.order; });
     // Only a file that replaces another must reach the disk before the
     // rename: a crash then leaves the old file or the new one, never an empty
     // one. A new file has nothing to lose and is not flushed (as cp does not).
@@ -359,18 +369,35 @@ std::vector<ReplaceBatch::Outcome> ReplaceBatch::finish() {
         }
     }
     const Result<void> flushed = files.empty() ? Result<void>{} : platform::flushFiles(files);
-    std::vector<Outcome> outcomes;
-    std::set<fs::path> folders;
-    for (const Staged& one : staged) {
-        Result<void> result =
-            flushed.ok() ? staging::renameAndUnlist(one.staging, one.target) : flushed;
-        if (!result.ok()) {
-            (void)staging::removeAndUnlist(one.staging);
-        } else if (one.replacing) {
-            folders.insert(one.target.parent_path().empty() ? fs::path(".")
-                                                            : one.target.parent_path());
+    std::vector<Outcome> outcomes(staged.size());
+    const auto putInPlace = [&](std::size_t first, std::size_t last) {
+        for (std::size_t i = first; i < last; ++i) {
+            const Staged& one = staged[i];
+            Result<void> result =
+                flushed.ok() ? staging::renameAndUnlist(one.staging, one.target) : flushed;
+            if (!result.ok()) {
+                (void)staging::removeAndUnlist(one.staging);
+            }
+            outcomes[i] = {one.targetUtf8, std::move(result)};
         }
-        outcomes.push_back({one.targetUtf8, std::move(result)});
+    };
+    // Each target is another file: the renames may run side by side, and
+    // the kernel's freeing of the replaced files with them.
+    const std::size_t parts = std::min<std::size_t>(helpers + 1, staged.size() / 64 + 1);
+    {
+        std::vector<std::jthread> others;
+        for (std::size_t part = 1; part < parts; ++part) {
+            others.emplace_back(putInPlace, staged.size() * part / parts,
+                                staged.size() * (part + 1) / parts);
+        }
+        putInPlace(0, staged.size() / parts);
+    }
+    std::set<fs::path> folders;
+    for (std::size_t i = 0; i < staged.size(); ++i) {
+        if (staged[i].replacing && outcomes[i].result.ok()) {
+            const fs::path folder = staged[i].target.parent_path();
+            folders.insert(folder.empty() ? fs::path(".") : folder);
+        }
     }
     for (const fs::path& folder : folders) {
         (void)platform::flushFolder(folder);

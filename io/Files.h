@@ -28,6 +28,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -106,16 +107,23 @@ class ReplaceBatch {
     ReplaceBatch& operator=(const ReplaceBatch&) = delete;
     ~ReplaceBatch();
 
+    // add and addNew may be called from several threads at once, each for
+    // its own target.
+    //
     // standing, when given, is what a look at the path just found; it is
-    // not looked at again.
+    // not looked at again. finish renames the files in the order of order
+    // (the inputs' order, say, for files staged by several threads), or else
+    // in the order they were added.
     Result<void> add(std::string_view pathUtf8, std::string_view bytes,
-                     const std::optional<Standing>& standing = std::nullopt);
+                     const std::optional<Standing>& standing = std::nullopt,
+                     std::optional<std::size_t> order = std::nullopt);
     // Writes a file where nothing stands yet, complete before it has a name,
     // with no look at the path beforehand: true when written; false when
     // something stands there (or the system cannot make a file without a
     // name), and nothing was written: add it then as any other file.
     Result<bool> addNew(std::string_view pathUtf8, std::string_view bytes);
-    std::vector<Outcome> finish();
+    // helpers: threads besides the calling one that may share the renames.
+    std::vector<Outcome> finish(unsigned helpers = 0);
 
   private:
     struct Staged {
@@ -123,9 +131,11 @@ class ReplaceBatch {
         std::filesystem::path target;
         std::string targetUtf8;
         bool replacing = false; // an existing file is replaced
+        std::size_t order = 0;
     };
+    std::mutex lock_; // over staged_
     std::vector<Staged> staged_;
-    platform::User user_ = platform::currentUser(); // who makes the batch's files
+    const platform::User user_ = platform::currentUser(); // who makes the batch's files
 };
 
 // Writes bytes to standard output; a write error (a full disk, a closed pipe)
