@@ -2,6 +2,7 @@
 // editor's own Load and Compile commands.
 
 #include "Commands.h"
+#include "Workers.h"
 
 #include "commands/Clocks.h"
 #include "commands/Editor.h"
@@ -13,14 +14,20 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
+#include <deque>
 #include <filesystem>
+#include <future>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <ostream>
 #include <set>
 #include <system_error>
+#include <variant>
+#include <vector>
 
 namespace vellum::cli {
 
@@ -179,64 +186,128 @@ std::string describeWriteFailure(const Failure& failure) {
     return failure.text + " (error " + std::to_string(failure.number) + ")";
 }
 
-// Compiles the inputs of one run, in order. An output where nothing stands
-// is written at once; one where something stands (the input itself, a link,
-// a file of an earlier run) is checked, then replaced by finish.
+// A clock for the writers of several threads: one reading at a time.
+class SharedClock final : public Clock {
+  public:
+    explicit SharedClock(Clock& clock) : clock_(clock) {}
+    Result<ClockReading> now() override {
+        const std::lock_guard guard(lock_);
+        return clock_.now();
+    }
+
+  private:
+    Clock& clock_;
+    std::mutex lock_;
+};
+
+// What loading and compiling one input gave: the complete file for its
+// output, or what says why there is none.
+struct Compiled {
+    std::size_t order = 0; // of the input among the run's
+    std::string input;
+    std::vector<std::string> messages; // from the load and the compile
+    bool done = false;                 // the complete file is in bytes
+    std::string target;                // where the writer put it
+    std::string bytes;
+    std::optional<io::FileStamp> inputStamp; // taken as the input was loaded
+};
+
+// How the write of one output went.
+struct Delivery {
+    Result<void> result;
+    std::optional<std::string> refusal; // why the output must not be replaced
+    // No file could be made there without a name (or the name was taken
+    // meanwhile): to be staged as any other, after a look of its own.
+    std::optional<Compiled> lookAgain;
+};
+
+Delivery deliveryOf(Result<void> result) {
+    Delivery delivery;
+    delivery.result = std::move(result);
+    return delivery;
+}
+
+Delivery refused(std::string why) {
+    Delivery delivery;
+    delivery.result = Failure::fromErrno(EEXIST);
+    delivery.refusal = std::move(why);
+    return delivery;
+}
+
+// A write for a worker: a file to stage over what a look found there, or a
+// new file where the look found nothing.
+struct StagingJob {
+    Compiled compiled;
+    std::optional<io::Standing> standing; // none: a new file
+};
+
+// One input on its way through the batch, reported in the inputs' order.
+struct Pending {
+    std::string input;
+    std::string output;
+    std::vector<std::string> messages;
+    bool failed = false;
+    std::optional<Delivery> delivery; // how its write went, where that is known
+    std::optional<std::size_t> job;   // else its job among its block's
+};
+
+// Inputs taken together: compiled by one worker, then staged by one.
+struct PendingBlock {
+    std::vector<Pending> inputs;
+    std::future<std::vector<Delivery>> staged; // how the jobs' writes went, in their order
+};
+
+// Inputs handed to a worker at a time: enough that a handoff between threads
+// costs little beside their work.
+constexpr std::size_t kInputsPerTask = 32;
+
+// Compiles the inputs of one run. Workers load and compile the inputs, and
+// stage the files that replace an ordinary file or are new; what depends on
+// the inputs' order (which input takes an output, anything written into a
+// file in place, the messages) happens in the calling thread, in that order.
+// A new output is written at once; an existing one (the input itself, a
+// link, a file of an earlier run) is checked, then staged, and put in place
+// by finish.
 class Compiler {
   public:
     Compiler(const Options& options, Clock& clock, Io io)
-        : options_(options), clock_(clock), io_(io),
-          files_([this](const std::string& target, std::string bytes) {
-              return deliver(target, bytes);
-          }) {}
+        : options_(options), clock_(clock), io_(io), workers_(workersFor(options.inputs.size())) {}
 
-    // Whether output is already the output of an earlier input (by its
-    // spelling); if not, it is taken from now on.
-    bool taken(const std::string& output) {
-        return output != kStandardStream && !written_.insert(keys_.keyOf(output)).second;
+    // Compiles each input into its output; false after any failure, which
+    // has been reported.
+    bool compileAll(const std::vector<std::string>& outputs) {
+        const std::size_t count = options_.inputs.size();
+        const std::size_t perTask = workers_.threads() == 0 ? count : kInputsPerTask;
+        const std::size_t blocks = (count + perTask - 1) / perTask;
+        // How many blocks the workers may run ahead of the reports.
+        const std::size_t ahead = workers_.threads() + 1;
+        std::vector<std::future<std::vector<Compiled>>> compiled(blocks);
+        std::size_t started = 0;
+        std::deque<PendingBlock> pending;
+        bool allOk = true;
+        for (std::size_t block = 0; block < blocks; ++block) {
+            for (; started < std::min(blocks, block + ahead); ++started) {
+                const std::size_t first = started * perTask;
+                compiled[started] = compileLater(first, std::min(count, first + perTask), outputs);
+            }
+            while (pending.size() > ahead) {
+                allOk = settleFirst(pending) && allOk;
+            }
+            pending.push_back(startWrites(block * perTask, compiled[block].get(), outputs));
+            while (!pending.empty() && settled(pending.front())) {
+                allOk = settleFirst(pending) && allOk;
+            }
+        }
+        while (!pending.empty()) {
+            allOk = settleFirst(pending) && allOk;
+        }
+        return allOk;
     }
 
-    // Compiles one input; false after a failure, which has been reported.
-    bool run(const std::string& input, const std::string& output) {
-        input_ = input;
-        refusal_.reset();
-        Document doc;
-        UnattendedBoxes boxes;
-        FixedFileDialog dialog(output);
-        Editor editor(doc, {&dialog, &dialog, &boxes, &clock_, &files_});
-
-        const CommandOutcome loaded =
-            input == kStandardStream
-                ? loadStandardInput(editor, options_.encoding)
-                : editor.LoadText(input, Document::TitleFromFileName(io::fileNameOf(input)),
-                                  options_.encoding);
-        if (!loaded.ok()) {
-            report(io_, input + ": " + loaded.failure().text);
-            return false;
-        }
-        if (const std::size_t replaced = editor.replacedByLastLoad(); replaced > 0) {
-            report(io_, input + ": " + messages::replacedCharacters(replaced));
-        }
-        if (options_.name) {
-            doc.VarName = Charset::encodeText(Charset::fromUtf8(*options_.name));
-            doc.RefreshStatus(); // cuts the name to 8 characters
-        }
-
-        inputStamp_ = editor.loadedStamp();
-        if (const CommandOutcome written = editor.cmdString_Click(); !written.ok()) {
-            report(io_, input + ": " +
-                            refusal_.value_or("cannot write " + output + ": " +
-                                              describeWriteFailure(written.failure())));
-            return false;
-        }
-        inputOf_[output] = input;
-        return true;
-    }
-
-    // Puts every compiled file in its place; false when any could not be.
+    // Puts every staged file in its place; false when any could not be.
     bool finish() {
         bool allOk = true;
-        for (const io::ReplaceBatch::Outcome& outcome : batch_.finish()) {
+        for (const io::ReplaceBatch::Outcome& outcome : batch_.finish(workers_.threads())) {
             if (!outcome.result.ok()) {
                 report(io_, inputOf_[outcome.target] + ": cannot write " + outcome.target + ": " +
                                 outcome.result.failure().text);
@@ -247,63 +318,264 @@ class Compiler {
     }
 
   private:
+    // Loads and compiles the inputs from first up to last on a worker.
+    // Standard input is left to its turn: it may be a terminal, and an input
+    // whose output is taken is not read.
+    std::future<std::vector<Compiled>> compileLater(std::size_t first, std::size_t last,
+                                                    const std::vector<std::string>& outputs) {
+        std::vector<std::string> inputs(options_.inputs.begin() + first,
+                                        options_.inputs.begin() + last);
+        std::vector<std::string> theirOutputs(outputs.begin() + first, outputs.begin() + last);
+        return workers_.run([this, inputs = std::move(inputs), outputs = std::move(theirOutputs)] {
+            std::vector<Compiled> made(inputs.size());
+            for (std::size_t k = 0; k < inputs.size(); ++k) {
+                if (inputs[k] != kStandardStream) {
+                    made[k] = compileOne(inputs[k], outputs[k]);
+                }
+            }
+            return made;
+        });
+    }
+
+    // Loads and compiles one input, in any thread.
+    Compiled compileOne(const std::string& input, const std::string& output) {
+        Compiled compiled;
+        compiled.input = input;
+        Document doc;
+        UnattendedBoxes boxes;
+        FixedFileDialog dialog(output);
+        io::BufferedFiles files([&compiled](const std::string& target, std::string bytes) {
+            compiled.target = target;
+            compiled.bytes = std::move(bytes);
+            return Result<void>{};
+        });
+        Editor editor(doc, {&dialog, &dialog, &boxes, &clock_, &files});
+
+        const CommandOutcome loaded =
+            input == kStandardStream
+                ? loadStandardInput(editor, options_.encoding)
+                : editor.LoadText(input, Document::TitleFromFileName(io::fileNameOf(input)),
+                                  options_.encoding);
+        if (!loaded.ok()) {
+            compiled.messages.push_back(input + ": " + loaded.failure().text);
+            return compiled;
+        }
+        if (const std::size_t replaced = editor.replacedByLastLoad(); replaced > 0) {
+            compiled.messages.push_back(input + ": " + messages::replacedCharacters(replaced));
+        }
+        if (options_.name) {
+            doc.VarName = Charset::encodeText(Charset::fromUtf8(*options_.name));
+            doc.RefreshStatus(); // cuts the name to 8 characters
+        }
+        compiled.inputStamp = editor.loadedStamp();
+        if (const CommandOutcome written = editor.cmdString_Click(); !written.ok()) {
+            compiled.messages.push_back(input + ": cannot write " + output + ": " +
+                                        describeWriteFailure(written.failure()));
+            return compiled;
+        }
+        compiled.done = true;
+        return compiled;
+    }
+
+    // Takes the compiled inputs of a block on, from input number first: each
+    // takes its output, and its write is done at once or handed, with the
+    // block's others, to a worker.
+    PendingBlock startWrites(std::size_t first, std::vector<Compiled> compiled,
+                             const std::vector<std::string>& outputs) {
+        PendingBlock block;
+        std::vector<StagingJob> jobs;
+        for (std::size_t k = 0; k < compiled.size(); ++k) {
+            const std::size_t order = first + k;
+            Pending next;
+            next.input = options_.inputs[order];
+            next.output = outputs[order];
+            if (taken(next.output)) {
+                next.messages.push_back(next.input + ": its output " + next.output +
+                                        " is also the output of an earlier input; nothing written");
+                next.failed = true;
+            } else {
+                Compiled& made = compiled[k];
+                if (next.input == kStandardStream) {
+                    made = compileOne(next.input, next.output);
+                }
+                next.messages = std::move(made.messages);
+                next.failed = !made.done;
+                if (made.done) {
+                    made.order = order;
+                    inputOf_[made.target] = next.input;
+                    std::variant<Delivery, StagingJob> way = startWrite(std::move(made));
+                    if (StagingJob* job = std::get_if<StagingJob>(&way)) {
+                        next.job = jobs.size();
+                        jobs.push_back(std::move(*job));
+                    } else {
+                        next.delivery = std::move(std::get<Delivery>(way));
+                    }
+                }
+            }
+            block.inputs.push_back(std::move(next));
+        }
+        if (!jobs.empty()) {
+            block.staged = workers_.run([this, jobs = std::move(jobs)]() mutable {
+                std::vector<Delivery> deliveries;
+                deliveries.reserve(jobs.size());
+                for (StagingJob& job : jobs) {
+                    deliveries.push_back(stage(std::move(job)));
+                }
+                return deliveries;
+            });
+        }
+        return block;
+    }
+
+    static bool settled(const PendingBlock& block) {
+        return !block.staged.valid() ||
+               block.staged.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    }
+
+    // Waits for the writes of the first block to end and reports what its
+    // inputs said; false when any failed.
+    bool settleFirst(std::deque<PendingBlock>& pending) {
+        PendingBlock block = std::move(pending.front());
+        pending.pop_front();
+        std::vector<Delivery> staged;
+        if (block.staged.valid()) {
+            staged = block.staged.get();
+        }
+        bool allOk = true;
+        for (Pending& one : block.inputs) {
+            for (const std::string& message : one.messages) {
+                report(io_, message);
+            }
+            std::optional<Delivery> delivery =
+                one.job ? std::optional<Delivery>(std::move(staged[*one.job]))
+                        : std::move(one.delivery);
+            if (delivery && delivery->lookAgain) {
+                delivery = stageAfterALook(std::move(*delivery->lookAgain));
+            }
+            if (delivery && !delivery->result.ok()) {
+                report(io_, one.input + ": " +
+                                delivery->refusal.value_or(
+                                    "cannot write " + one.output + ": " +
+                                    describeWriteFailure(delivery->result.failure())));
+                one.failed = true;
+            }
+            allOk = !one.failed && allOk;
+        }
+        return allOk;
+    }
+
+    // Whether output is already the output of an earlier input (by its
+    // spelling); if not, it is taken from now on.
+    bool taken(const std::string& output) {
+        return output != kStandardStream && !written_.insert(keys_.keyOf(output)).second;
+    }
+
     // Where the string writer's complete file goes. One look at the output
     // tells whether it is one of the program's streams, whether anything
-    // stands there and what: a new output is written at once, an existing
-    // one checked and staged with what the look found.
-    Result<void> deliver(const std::string& target, const std::string& bytes) {
+    // stands there and what: a new output or an ordinary file is left to a
+    // worker, anything else written here.
+    std::variant<Delivery, StagingJob> startWrite(Compiled compiled) {
+        const std::string& target = compiled.target;
         if (target == kStandardStream) {
-            return io::writeStandardOutput(bytes);
+            return deliveryOf(io::writeStandardOutput(compiled.bytes));
         }
         const Result<io::Standing> standing = io::lookAt(target);
         if (const std::optional<io::NativeHandle> stream =
                 streams_.at(target, standing.ok() ? standing.value().info : io::FileInfo{})) {
-            return io::writeStream(*stream, bytes);
+            return deliveryOf(io::writeStream(*stream, compiled.bytes));
         }
         if (!standing.ok()) {
-            return standing.failure();
+            return deliveryOf(standing.failure());
         }
         if (standing.value().info.kind == io::FileKind::Missing && !standing.value().link) {
-            const Result<bool> fresh = batch_.addNew(target, bytes);
-            if (!fresh.ok() || fresh.value()) {
-                return fresh.ok() ? Result<void>{} : Result<void>(fresh.failure());
-            }
-            // Taken meanwhile, or no file can be made without a name: staged
-            // as any other, after a look of its own.
-            const Result<io::Standing> again = io::lookAt(target);
-            return again.ok() ? stageChecked(target, bytes, again.value())
-                              : Result<void>(again.failure());
+            return StagingJob{std::move(compiled), std::nullopt};
         }
-        return stageChecked(target, bytes, standing.value());
+        return stageChecked(std::move(compiled), standing.value());
     }
 
-    // Stages the output unless refusalFor finds it must not be replaced.
-    Result<void> stageChecked(const std::string& target, const std::string& bytes,
-                              const io::Standing& standing) {
-        refusal_ = refusalFor(target, standing);
-        if (refusal_) {
-            return Failure::fromErrno(EEXIST);
+    // Stages the output unless refusalFor finds it must not be replaced. A
+    // file with other names, a device or a FIFO is written into itself here,
+    // in the inputs' order; any other file is left to a worker.
+    std::variant<Delivery, StagingJob> stageChecked(Compiled compiled,
+                                                    const io::Standing& standing) {
+        if (std::optional<std::string> refusal = refusalFor(compiled, standing)) {
+            return refused(std::move(*refusal));
         }
-        return batch_.add(target, bytes, standing);
+        const io::FileInfo& info = standing.info;
+        const bool ordinaryFile =
+            (info.kind == io::FileKind::Regular || info.kind == io::FileKind::Missing) &&
+            info.links <= 1;
+        if (!ordinaryFile) {
+            return deliveryOf(
+                batch_.add(compiled.target, compiled.bytes, standing, compiled.order));
+        }
+        return StagingJob{std::move(compiled), standing};
+    }
+
+    // Stages the output of a job, on a worker. A new file that cannot be made
+    // without a name (or whose name was taken meanwhile) is looked at again
+    // and staged as any other, unless a link now stands there: whether
+    // another input took the file it leads to is for the calling thread to
+    // tell.
+    Delivery stage(StagingJob job) {
+        Compiled& compiled = job.compiled;
+        if (!job.standing) {
+            const Result<bool> fresh = batch_.addNew(compiled.target, compiled.bytes);
+            if (!fresh.ok() || fresh.value()) {
+                return deliveryOf(fresh.ok() ? Result<void>{} : Result<void>(fresh.failure()));
+            }
+            Result<io::Standing> again = io::lookAt(compiled.target);
+            if (!again.ok()) {
+                return deliveryOf(again.failure());
+            }
+            if (again.value().link) {
+                Delivery delivery;
+                delivery.lookAgain = std::move(compiled);
+                return delivery;
+            }
+            if (outputIsInput(compiled, again.value())) {
+                return refused(outputIsTheInput(compiled.target));
+            }
+            job.standing = std::move(again.value());
+        }
+        return deliveryOf(
+            batch_.add(compiled.target, compiled.bytes, job.standing, compiled.order));
+    }
+
+    // The output of an input whose new file a worker could not make, staged
+    // here after a look of its own.
+    Delivery stageAfterALook(Compiled compiled) {
+        const Result<io::Standing> again = io::lookAt(compiled.target);
+        if (!again.ok()) {
+            return deliveryOf(again.failure());
+        }
+        std::variant<Delivery, StagingJob> way = stageChecked(std::move(compiled), again.value());
+        if (StagingJob* job = std::get_if<StagingJob>(&way)) {
+            return stage(std::move(*job));
+        }
+        return std::move(std::get<Delivery>(way));
     }
 
     // Whether the output is the input itself: by the stamp the load took of
-    // the input and what stands at output.
-    bool outputIsInput(const std::string& output, const io::Standing& standing) {
-        if (input_ == kStandardStream) {
+    // the input and what stands at the output.
+    static bool outputIsInput(const Compiled& compiled, const io::Standing& standing) {
+        if (compiled.input == kStandardStream) {
             return false;
         }
-        if (!inputStamp_) {
-            return io::sameFile(input_, output);
+        if (!compiled.inputStamp) {
+            return io::sameFile(compiled.input, compiled.target);
         }
         const io::FileInfo& info = standing.info;
-        return info.kind == io::FileKind::Regular && info.kind == inputStamp_->kind &&
-               info.device == inputStamp_->device && info.file == inputStamp_->file;
+        const io::FileStamp& stamp = *compiled.inputStamp;
+        return info.kind == io::FileKind::Regular && info.kind == stamp.kind &&
+               info.device == stamp.device && info.file == stamp.file;
     }
 
-    // Why the file that stands at output must not be replaced, if it must not.
-    std::optional<std::string> refusalFor(const std::string& output, const io::Standing& standing) {
-        if (outputIsInput(output, standing)) {
+    // Why the file that stands at the output must not be replaced, if it
+    // must not.
+    std::optional<std::string> refusalFor(const Compiled& compiled, const io::Standing& standing) {
+        const std::string& output = compiled.target;
+        if (outputIsInput(compiled, standing)) {
             return outputIsTheInput(output);
         }
         // Only a link can lead to an output that another spelling took.
@@ -319,17 +591,15 @@ class Compiler {
     }
 
     const Options& options_;
-    Clock& clock_;
+    SharedClock clock_;
     Io io_;
     io::ReplaceBatch batch_;
     io::OwnStreams streams_; // taken once for the run: nothing here changes the descriptors
-    io::BufferedFiles files_;
     OutputKeys keys_;
-    std::set<std::string> written_;           // the keys of the outputs taken so far
-    std::string input_;                       // the input being compiled
-    std::optional<io::FileStamp> inputStamp_; // its stamp, taken as it was loaded
-    std::optional<std::string> refusal_;
+    std::set<std::string> written_;              // the keys of the outputs taken so far
     std::map<std::string, std::string> inputOf_; // output to input
+    // Last, so that it ends first: its tasks use the members above.
+    Workers workers_;
 };
 
 } // namespace
@@ -384,18 +654,13 @@ int compile(const Args& args, Io io) {
 
     const std::string outputFolder =
         options->output ? io::pathToUtf8(io::pathFromUtf8(*options->output) / "") : "";
-    Compiler compiler(*options, *clock, io);
-    bool allOk = true;
+    std::vector<std::string> outputs;
+    outputs.reserve(options->inputs.size());
     for (const std::string& input : options->inputs) {
-        const std::string output = outputFor(*options, outputFolder, input);
-        if (compiler.taken(output)) {
-            report(io, input + ": its output " + output +
-                           " is also the output of an earlier input; nothing written");
-            allOk = false;
-            continue;
-        }
-        allOk = compiler.run(input, output) && allOk;
+        outputs.push_back(outputFor(*options, outputFolder, input));
     }
+    Compiler compiler(*options, *clock, io);
+    const bool allOk = compiler.compileAll(outputs);
     return compiler.finish() && allOk ? kExitOk : kExitFailure;
 }
 

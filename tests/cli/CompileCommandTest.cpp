@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -212,6 +213,70 @@ TEST_F(CompileCommandTest, RefusesTwoOutputsThatAreOneFileThroughALink) {
         expectTifilesReads(folder / "out/same.85s", linkFirst ? "alias" : "same",
                            buildStringData(linkFirst ? "3" : "1"));
     }
+}
+
+// A batch long enough to be compiled by several threads says its failures
+// in the inputs' order and writes every other output, whichever thread got
+// there first.
+TEST_F(CompileCommandTest, ABatchReportsInTheInputsOrder) {
+    for (const char* sub : {"in", "q", "r", "out"}) {
+        fs::create_directories(folder.path() / sub);
+    }
+    std::vector<std::string> inputs;
+    for (int i = 0; i < 100; ++i) {
+        inputs.push_back(input("in/s" + std::to_string(i) + ".txt", "string " + std::to_string(i)));
+    }
+    struct Fault {
+        std::size_t at;
+        std::string input; // what stands at that place instead
+        std::string reason;
+    };
+    std::vector<Fault> faults = {
+        {7, folder / "in/gone.txt", "No such file or directory"},
+        {20, input("q/s5.txt", "again"), "also the output of an earlier input"},
+        {50, input("out/keep.85s", "precious"), "is the input itself"},
+        {70, input("in/long.txt", Bytes(40000, 'z')), "too long for a TI-85 string"},
+        {90, input("in/place.txt", "x"), "cannot write"},
+    };
+    fs::create_directories(folder.path() / "out/place.85s"); // a folder where the file goes
+    if (vellum::support::kHasSymbolicLinks) {
+        // Input 40 writes out/s40.85s, which input 33 took through a link.
+        fs::create_symlink("s40.85s", folder.path() / "out/alias.85s");
+        faults.insert(faults.begin() + 2, {33, input("r/alias.txt", "3"), ""});
+        faults.insert(faults.begin() + 3, {40, inputs[40], "also the output of an earlier input"});
+    }
+    for (const Fault& fault : faults) {
+        inputs[fault.at] = fault.input;
+    }
+    cli::Args args = inputs;
+    args.insert(args.end(), {"-o", folder / "out"});
+
+    const Outcome result = run(args);
+
+    EXPECT_EQ(result.status, 1);
+    std::istringstream lines(result.err);
+    std::string line;
+    for (const Fault& fault : faults) {
+        if (fault.reason.empty()) {
+            continue;
+        }
+        ASSERT_TRUE(std::getline(lines, line)) << result.err;
+        EXPECT_EQ(line.rfind("vellum-cli: " + fault.input + ": ", 0), 0u) << line;
+        EXPECT_NE(line.find(fault.reason), std::string::npos) << line;
+    }
+    EXPECT_FALSE(std::getline(lines, line)) << result.err;
+    for (int i = 0; i < 100; ++i) {
+        const bool throughLink = vellum::support::kHasSymbolicLinks && i == 33;
+        const bool faulty = std::any_of(faults.begin(), faults.end(),
+                                        [i](const Fault& f) { return f.at == std::size_t(i); });
+        if (faulty && !throughLink) {
+            continue;
+        }
+        const std::string name = throughLink ? "alias" : "s" + std::to_string(i);
+        expectTifilesReads(folder / ("out/" + name + ".85s"), name,
+                           buildStringData(throughLink ? "3" : "string " + std::to_string(i)));
+    }
+    EXPECT_EQ(readBytes(folder / "out/keep.85s"), "precious");
 }
 
 TEST_F(CompileCommandTest, AFileNameWithoutDotIsTheNameWhole) {
