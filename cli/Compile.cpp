@@ -307,7 +307,7 @@ class Compiler {
     // Puts every staged file in its place; false when any could not be.
     bool finish() {
         bool allOk = true;
-        for (const io::ReplaceBatch::Outcome& outcome : batch_.finish(workers_.threads())) {
+        for (const io::ReplaceBatch::Outcome& outcome : batch_.finish()) {
             if (!outcome.result.ok()) {
                 report(io_, inputOf_[outcome.target] + ": cannot write " + outcome.target + ": " +
                                 outcome.result.failure().text);

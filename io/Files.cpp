@@ -9,7 +9,6 @@
 #include <cerrno>
 #include <optional>
 #include <set>
-#include <thread>
 
 namespace vellum::io {
 
@@ -350,7 +349,7 @@ Result<bool> ReplaceBatch::addNew(std::string_view pathUtf8, std::string_view by
     return true;
 }
 
-std::vector<ReplaceBatch::Outcome> ReplaceBatch::finish(unsigned helpers) {
+std::vector<ReplaceBatch::Outcome> ReplaceBatch::finish() {
     std::vector<Staged> staged;
     {
         const std::lock_guard guard(lock_);
@@ -369,35 +368,18 @@ std::vector<ReplaceBatch::Outcome> ReplaceBatch::finish(unsigned helpers) {
         }
     }
     const Result<void> flushed = files.empty() ? Result<void>{} : platform::flushFiles(files);
-    std::vector<Outcome> outcomes(staged.size());
-    const auto putInPlace = [&](std::size_t first, std::size_t last) {
-        for (std::size_t i = first; i < last; ++i) {
-            const Staged& one = staged[i];
-            Result<void> result =
-                flushed.ok() ? staging::renameAndUnlist(one.staging, one.target) : flushed;
-            if (!result.ok()) {
-                (void)staging::removeAndUnlist(one.staging);
-            }
-            outcomes[i] = {one.targetUtf8, std::move(result)};
-        }
-    };
-    // Each target is another file: the renames may run side by side, and
-    // the kernel's freeing of the replaced files with them.
-    const std::size_t parts = std::min<std::size_t>(helpers + 1, staged.size() / 64 + 1);
-    {
-        std::vector<std::jthread> others;
-        for (std::size_t part = 1; part < parts; ++part) {
-            others.emplace_back(putInPlace, staged.size() * part / parts,
-                                staged.size() * (part + 1) / parts);
-        }
-        putInPlace(0, staged.size() / parts);
-    }
+    std::vector<Outcome> outcomes;
     std::set<fs::path> folders;
-    for (std::size_t i = 0; i < staged.size(); ++i) {
-        if (staged[i].replacing && outcomes[i].result.ok()) {
-            const fs::path folder = staged[i].target.parent_path();
-            folders.insert(folder.empty() ? fs::path(".") : folder);
+    for (const Staged& one : staged) {
+        Result<void> result =
+            flushed.ok() ? staging::renameAndUnlist(one.staging, one.target) : flushed;
+        if (!result.ok()) {
+            (void)staging::removeAndUnlist(one.staging);
+        } else if (one.replacing) {
+            folders.insert(one.target.parent_path().empty() ? fs::path(".")
+                                                            : one.target.parent_path());
         }
+        outcomes.push_back({one.targetUtf8, std::move(result)});
     }
     for (const fs::path& folder : folders) {
         (void)platform::flushFolder(folder);

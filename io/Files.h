@@ -122,8 +122,7 @@ class ReplaceBatch {
     // something stands there (or the system cannot make a file without a
     // name), and nothing was written: add it then as any other file.
     Result<bool> addNew(std::string_view pathUtf8, std::string_view bytes);
-    // helpers: threads besides the calling one that may share the renames.
-    std::vector<Outcome> finish(unsigned helpers = 0);
+    std::vector<Outcome> finish();
 
   private:
     struct Staged {
