@@ -329,6 +329,16 @@ Result<void> ReplaceBatch::add(std::string_view pathUtf8, std::string_view bytes
     Staged one;
     Result<void> staged =
         stage(pathUtf8, bytes, true, user_, standing, one.staging, one.target, one.replacing);
+    if (staged.ok() && !one.staging.empty() &&
+        platform::heldInMemoryOnly(one.target.parent_path())) {
+        // Nothing there waits for a flush: in place at once, which spares
+        // finish a pass over every file.
+        Result<void> renamed = staging::renameAndUnlist(one.staging, one.target);
+        if (!renamed.ok()) {
+            (void)staging::removeAndUnlist(one.staging);
+        }
+        return renamed;
+    }
     if (staged.ok() && !one.staging.empty()) {
         one.targetUtf8 = std::string(pathUtf8);
         const std::lock_guard guard(lock_);

@@ -177,6 +177,9 @@ Result<void> flushFolder(const std::filesystem::path& folder);
 // Makes the given files durable at once; where the system can flush a whole
 // file system in one call it does that once per file system.
 Result<void> flushFiles(const std::vector<std::filesystem::path>& files);
+// Whether folder lies on a file system held in memory only (tmpfs, ramfs):
+// nothing there outlives a crash, so nothing there needs flushing first.
+bool heldInMemoryOnly(const std::filesystem::path& folder);
 // Deletes a file or a link itself; never a folder.
 Result<void> remove(const std::filesystem::path& path);
 // The file a symbolic link leads to, through any chain of links; a path that

@@ -15,6 +15,9 @@
 #include <string>
 #include <sys/stat.h>
 #include <sys/types.h>
+#ifdef __linux__
+#include <sys/vfs.h>
+#endif
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -485,6 +488,26 @@ Result<void> flushFiles(const std::vector<std::filesystem::path>& files) {
         }
     }
     return {};
+}
+
+bool heldInMemoryOnly(const std::filesystem::path& folder) {
+#ifdef __linux__
+    constexpr decltype(statfs::f_type) kTmpfs = 0x01021994;
+    constexpr decltype(statfs::f_type) kRamfs = static_cast<decltype(statfs::f_type)>(0x858458f6);
+    // A batch writes into one folder or a few: ask once per folder.
+    thread_local std::filesystem::path lastFolder;
+    thread_local int lastAnswer = -1;
+    if (lastAnswer < 0 || folder != lastFolder) {
+        struct statfs system {};
+        lastFolder = folder;
+        lastAnswer = ::statfs(folder.empty() ? "." : folder.c_str(), &system) == 0 &&
+                     (system.f_type == kTmpfs || system.f_type == kRamfs);
+    }
+    return lastAnswer == 1;
+#else
+    (void)folder;
+    return false;
+#endif
 }
 
 Result<void> remove(const std::filesystem::path& path) {

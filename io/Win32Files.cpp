@@ -491,6 +491,10 @@ Result<fs::path> resolveLink(const fs::path& path) {
     return fs::path(target);
 }
 
+bool heldInMemoryOnly(const fs::path& /*folder*/) {
+    return false; // a RAM disk driver says nothing that tells it from a disk
+}
+
 NameLimits nameLimits(const fs::path& /*folder*/) {
     // MAX_PATH less its terminating zero: the limit of paths without the
     // "\\?\" prefix, which the program does not add.
