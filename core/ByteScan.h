@@ -6,6 +6,7 @@
 // searches on its way to the calculator.
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 namespace vellum::bytescan {
@@ -33,5 +34,8 @@ std::size_t findHighByte(std::string_view text, std::size_t from);
 
 // How many CR LF pairs the text holds.
 std::size_t countCrLf(std::string_view text);
+
+// The sum of the text's bytes, each taken as 0 to 255.
+std::uint64_t sumBytes(std::string_view text);
 
 } // namespace vellum::bytescan

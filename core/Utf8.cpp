@@ -1,5 +1,7 @@
 #include "core/Utf8.h"
 
+#include "core/ByteScan.h"
+
 namespace vellum::utf8 {
 
 Sequence sequenceAt(std::string_view text, std::size_t at) {
@@ -39,7 +41,10 @@ Sequence sequenceAt(std::string_view text, std::size_t at) {
 }
 
 bool isWellFormed(std::string_view text) {
-    for (std::size_t i = 0; i < text.size();) {
+    // Only a byte from 0x80 up begins a sequence that may be ill-formed; the
+    // ASCII between, most of most texts, is passed over sixteen bytes a step.
+    for (std::size_t i = bytescan::findHighByte(text, 0); i < text.size();
+         i = bytescan::findHighByte(text, i)) {
         const Sequence sequence = sequenceAt(text, i);
         if (!sequence.valid) {
             return false;

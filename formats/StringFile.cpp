@@ -12,29 +12,7 @@ using namespace stringfile;
 namespace stringfile {
 
 std::uint16_t checksum(std::string_view section) {
-    // Eight bytes a step: the even and the odd bytes of a word go into four
-    // 16-bit lanes, which are emptied before one can overflow.
-    constexpr std::uint64_t kEveryOtherByte = 0x00FF00FF00FF00FFull;
-    constexpr std::size_t kWordsPerLaneFill = 128; // 128 * 2 * 255 < 65536
-    std::uint32_t sum = 0;
-    std::size_t at = 0;
-    while (section.size() - at >= sizeof(std::uint64_t)) {
-        const std::size_t words =
-            std::min((section.size() - at) / sizeof(std::uint64_t), kWordsPerLaneFill);
-        std::uint64_t lanes = 0;
-        for (std::size_t w = 0; w < words; ++w, at += sizeof(std::uint64_t)) {
-            std::uint64_t word = 0;
-            std::memcpy(&word, section.data() + at, sizeof word);
-            lanes += (word & kEveryOtherByte) + ((word >> 8) & kEveryOtherByte);
-        }
-        for (int lane = 0; lane < 4; ++lane, lanes >>= 16) {
-            sum += static_cast<std::uint32_t>(lanes & 0xFFFF);
-        }
-    }
-    for (; at < section.size(); ++at) {
-        sum += static_cast<unsigned char>(section[at]);
-    }
-    return static_cast<std::uint16_t>(sum % 65536);
+    return static_cast<std::uint16_t>(bytescan::sumBytes(section) % 65536);
 }
 
 std::string littleEndian16(std::uint16_t value) {

@@ -190,6 +190,12 @@ Result<void> BufferedFiles::write(Handle handle, std::uint64_t offset, std::stri
         return Failure::fromErrno(EFBIG);
     }
     const std::size_t at = static_cast<std::size_t>(offset);
+    // The writer grows its file a step at a time, and by a few bytes after
+    // the text: room to spare spares a copy of the whole at each step.
+    constexpr std::size_t kRoomAfterText = 64;
+    if (const std::size_t end = at + bytes.size(); end > file->capacity()) {
+        file->reserve(std::max(end + kRoomAfterText, 2 * file->capacity()));
+    }
     if (file->size() < at) {
         file->resize(at, '\0'); // a gap reads as zeros, as in a sparse file
     }
@@ -203,10 +209,7 @@ Result<std::string> BufferedFiles::read(Handle handle, std::uint64_t offset, std
     if (file == nullptr) {
         return Failure::fromErrno(EBADF);
     }
-    std::string bytes;
-    if (offset < file->size()) {
-        bytes.assign(std::string_view(*file).substr(offset, size));
-    }
+    std::string bytes = offset < file->size() ? file->substr(offset, size) : std::string();
     bytes.resize(size, '\0'); // past the end reads as zeros
     return bytes;
 }

@@ -29,23 +29,31 @@ Failure tooLarge(std::uint64_t size, std::uint64_t maxBytes) {
 // the read that would only confirm the end is saved.
 Result<std::string> readToEnd(NativeHandle handle, std::uint64_t maxBytes,
                               std::uint64_t regularSize) {
+    // Read straight into the string: room for the size the file had (and a
+    // byte more, to see a file that grew), then a chunk more at a time. One
+    // byte past maxBytes tells a file that is too large.
+    const std::uint64_t bound = maxBytes == UINT64_MAX ? maxBytes : maxBytes + 1;
     std::string bytes;
-    bytes.reserve(static_cast<std::size_t>(std::min(regularSize, maxBytes)));
-    char buffer[kChunk];
+    std::size_t used = 0;
     for (;;) {
-        Result<std::size_t> got = platform::readSome(handle, buffer, sizeof buffer);
+        if (used == bytes.size()) {
+            const std::uint64_t room =
+                used == 0 && regularSize > 0 ? regularSize + 1 : used + kChunk;
+            bytes.resize(static_cast<std::size_t>(std::min(room, bound)));
+        }
+        Result<std::size_t> got =
+            platform::readSome(handle, bytes.data() + used, bytes.size() - used);
         if (!got.ok()) {
             return got.failure();
         }
-        if (got.value() == 0) {
-            return bytes;
+        used += got.value();
+        if (used > maxBytes) {
+            return tooLarge(used, maxBytes);
         }
-        if (bytes.size() + got.value() > maxBytes) {
-            return tooLarge(bytes.size() + got.value(), maxBytes);
-        }
-        bytes.append(buffer, got.value());
         // A size of 0 says nothing: files under /proc read short and still go on.
-        if (regularSize > 0 && got.value() < sizeof buffer && bytes.size() >= regularSize) {
+        const bool complete = regularSize > 0 && used >= regularSize && used < bytes.size();
+        if (got.value() == 0 || complete) {
+            bytes.resize(used);
             return bytes;
         }
     }

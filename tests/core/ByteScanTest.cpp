@@ -47,6 +47,14 @@ std::size_t crLfByLoop(std::string_view text) {
     return pairs;
 }
 
+std::uint64_t sumByLoop(std::string_view text) {
+    std::uint64_t sum = 0;
+    for (const char c : text) {
+        sum += static_cast<unsigned char>(c);
+    }
+    return sum;
+}
+
 } // namespace
 
 TEST(ByteScan, FindsWhatTheLibraryFinds) {
@@ -78,5 +86,9 @@ TEST(ByteScan, FindsWhatTheLibraryFinds) {
                 << ::testing::PrintToString(text) << " from " << from;
         }
         ASSERT_EQ(bytescan::countCrLf(text), crLfByLoop(text)) << ::testing::PrintToString(text);
+        ASSERT_EQ(bytescan::sumBytes(text), sumByLoop(text)) << ::testing::PrintToString(text);
     }
+    // Long enough that narrow lanes would overflow, one byte past a block.
+    const std::string highBytes(64 * 1024 + 17, '\xFF');
+    EXPECT_EQ(bytescan::sumBytes(highBytes), sumByLoop(highBytes));
 }
