@@ -107,9 +107,15 @@ int descriptorNamed(const std::string& path) {
             return number;
         }
     }
-    const std::string prefixes[] = {"/dev/fd/", "/proc/self/fd/",
-                                    "/proc/" + std::to_string(::getpid()) + "/fd/"};
+    // Only a path under /proc/ needs the PID (and a system call to learn it).
+    const bool proc = path[1] == 'p';
+    const std::string prefixes[] = {
+        proc ? "/proc/self/fd/" : "/dev/fd/",
+        proc ? "/proc/" + std::to_string(::getpid()) + "/fd/" : std::string()};
     for (const std::string& prefix : prefixes) {
+        if (prefix.empty()) {
+            continue;
+        }
         if (path.size() > prefix.size() && path.size() - prefix.size() <= 9 &&
             path.compare(0, prefix.size(), prefix) == 0 &&
             path.find_first_not_of("0123456789", prefix.size()) == std::string::npos) {
