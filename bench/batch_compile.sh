@@ -12,9 +12,11 @@
 # before the rename, while libtifiles and cp overwrite in place and flush
 # nothing.
 #
-# The three take turns, so that a busy machine slows all of them alike; the
-# best run of each counts. Wall time decides the ratios; the CPU time (user +
-# system) is shown beside it, as it says more on a machine shared with others.
+# vellum-cli compiles a batch on one thread per processor (at most 8); the
+# others use one. The three take turns, so that a busy machine slows all of
+# them alike; the best run of each counts. Wall time decides the ratios; the
+# CPU time (user + system) is shown beside it, as it says more on a machine
+# shared with others.
 #
 # Usage: bench/batch_compile.sh BUILD_DIR [FOLDER...]
 #   FOLDER: where to measure (each on its own file system); by default
@@ -130,8 +132,8 @@ report() {
 
 for folder in "$@"; do
     work=$(mktemp -d "$folder/vellum-batch.XXXXXX")
-    printf '\nOn %s (%s), best of %d runs; wall (CPU):\n' \
-        "$(df --output=fstype "$work" | tail -1 | tr -d ' ')" "$folder" $runs
+    printf '\nOn %s (%s), best of %d runs, %d processors; wall (CPU):\n' \
+        "$(df --output=fstype "$work" | tail -1 | tr -d ' ')" "$folder" $runs "$(nproc)"
     printf '  %-28s %-23s %-23s %-23s %s\n' "" "vellum-cli" "libtifiles" "cp" \
         "/libtifiles /cp"
     for batch in notes documents; do

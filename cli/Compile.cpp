@@ -267,7 +267,7 @@ constexpr std::size_t kInputsPerTask = 32;
 // file in place, the messages) happens in the calling thread, in that order.
 // A new output is written at once; an existing one (the input itself, a
 // link, a file of an earlier run) is checked, then staged, and put in place
-// by finish.
+// by finish (or at once, where nothing waits for a flush).
 class Compiler {
   public:
     Compiler(const Options& options, Clock& clock, Io io)
