@@ -109,9 +109,9 @@ int descriptorNamed(const std::string& path) {
     }
     // Only a path under /proc/ needs the PID (and a system call to learn it).
     const bool proc = path[1] == 'p';
-    const std::string prefixes[] = {
-        proc ? "/proc/self/fd/" : "/dev/fd/",
-        proc ? "/proc/" + std::to_string(::getpid()) + "/fd/" : std::string()};
+    const std::string prefixes[] = {proc ? "/proc/self/fd/" : "/dev/fd/",
+                                    proc ? "/proc/" + std::to_string(::getpid()) + "/fd/"
+                                         : std::string()};
     for (const std::string& prefix : prefixes) {
         if (prefix.empty()) {
             continue;
