@@ -1,11 +1,17 @@
 // Whole-file reads and replacements against the paths a user can give.
 
 #include "io/Files.h"
+#include "io/Platform.h"
 #include "io/Staging.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/SpecialFiles.h"
 
 #include <gtest/gtest.h>
+
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
 
 using namespace vellum;
 using vellum::support::readBytes;
@@ -47,6 +53,42 @@ TEST(FileName, IsWhatThePathLibraryCallsIt) {
     for (const char* path : {"a.txt", "dir/a.txt", "/abs/dir/a.b.txt", "dir/", "dir//a", "/", "",
                              ".", "dir/..", "./.hidden", "x y/ \xC3\xA9.vlm"}) {
         EXPECT_EQ(io::fileNameOf(path), io::pathToUtf8(io::pathFromUtf8(path).filename())) << path;
+    }
+}
+
+// A batch replaces an existing file when it finishes, after one flush for
+// all; where nothing waits for a flush (a file system held in memory only),
+// at once. Either way the file keeps its mode and no staging file stays.
+TEST(ReplaceBatch, ReplacesAtOnceOnlyWhereNothingWaitsForAFlush) {
+    ScratchFolder folder;
+    std::vector<fs::path> places = {folder.path()};
+    const fs::path inMemory =
+        fs::path("/dev/shm") / ("vellum-batch-" + std::to_string(std::random_device{}()));
+    std::error_code none;
+    if (fs::is_directory("/dev/shm", none) && fs::create_directory(inMemory, none)) {
+        places.push_back(inMemory);
+    }
+    for (const fs::path& place : places) {
+        const bool atOnce = io::platform::heldInMemoryOnly(place);
+        const std::string file = io::pathToUtf8(place / "a.85s");
+        writeBytes(file, "old");
+        fs::permissions(file,
+                        fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+        io::ReplaceBatch batch;
+        ASSERT_TRUE(batch.add(file, "new").ok()) << place;
+        EXPECT_EQ(readBytes(file), atOnce ? "new" : "old") << place;
+        for (const io::ReplaceBatch::Outcome& outcome : batch.finish()) {
+            EXPECT_TRUE(outcome.result.ok()) << outcome.target;
+        }
+        EXPECT_EQ(readBytes(file), "new") << place;
+        EXPECT_EQ(fs::status(file).permissions(),
+                  fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read)
+            << place;
+        EXPECT_EQ(std::distance(fs::directory_iterator(place), fs::directory_iterator()), 1)
+            << place;
+    }
+    if (places.size() > 1) {
+        fs::remove_all(places.back());
     }
 }
 
