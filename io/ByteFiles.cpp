@@ -51,6 +51,17 @@ Result<ByteFiles::Handle> DiskFiles::open(const std::string& path) {
     if (staging == staging_.end() || staging->second.created) {
         return platform::openForUpdate(fileAt(path)); // no staging file, or one made before
     }
+    // One of the program's own streams has no folder to stage beside: the
+    // user's cache folder takes the staging file.
+    if (streamAt(staging->second.target)) {
+        Result<Handle> cached = staging::createInUserCache(
+            pathFromUtf8(staging->second.target), staging->second.cached, staging::Listing::Listed);
+        if (cached.ok()) {
+            staging->second.created = true;
+            staging::stagingCreated(staging->second.cached);
+        }
+        return cached;
+    }
     // A file the user may not write is refused before anything is made.
     Result<staging::Target> where = staging::targetFor(pathFromUtf8(staging->second.target));
     if (!where.ok()) {
@@ -117,14 +128,25 @@ Result<void> DiskFiles::replace(const std::string& staging, const std::string& t
         staging_.erase(found);
     }
     const fs::path stagingPath = made.cached.empty() ? pathFromUtf8(staging) : made.cached;
+    // The staged bytes, for a target written in place; the staging file goes.
+    const auto takeStaged = [&stagingPath] {
+        Result<std::string> bytes = readFile(pathToUtf8(stagingPath), UINT64_MAX);
+        (void)staging::removeAndUnlist(stagingPath);
+        return bytes;
+    };
+    // One of the program's own streams is written as a stream, never renamed
+    // over (the file standard output was redirected to, say).
+    if (const std::optional<NativeHandle> stream = streamAt(target)) {
+        Result<std::string> bytes = takeStaged();
+        return bytes.ok() ? writeStream(*stream, bytes.value()) : Result<void>(bytes.failure());
+    }
     Result<staging::Target> where = staging::targetFor(pathFromUtf8(target));
     if (!where.ok()) {
         (void)staging::removeAndUnlist(stagingPath);
         return where.failure();
     }
     if (where.value().way == staging::Target::Way::InPlace) {
-        Result<std::string> bytes = readFile(pathToUtf8(stagingPath), UINT64_MAX);
-        (void)staging::removeAndUnlist(stagingPath);
+        Result<std::string> bytes = takeStaged();
         return bytes.ok() ? staging::writeInPlace(where.value().path, bytes.value())
                           : Result<void>(bytes.failure());
     }
@@ -132,8 +154,7 @@ Result<void> DiskFiles::replace(const std::string& staging, const std::string& t
     // owner, or whose folder took no staging file, takes the bytes into itself.
     if (where.value().exists &&
         (where.value().linked || made.ownerRefused || !made.cached.empty())) {
-        Result<std::string> bytes = readFile(pathToUtf8(stagingPath), UINT64_MAX);
-        (void)staging::removeAndUnlist(stagingPath);
+        Result<std::string> bytes = takeStaged();
         return bytes.ok()
                    ? staging::writeIntoFile(where.value().path, bytes.value(),
                                             made.cached.empty() ? staging::Backup::Beside

@@ -56,7 +56,9 @@ class ByteFiles {
 // byte; replace flushes it, renames it over the target and flushes the
 // folder. A target that a rename would split from its links or give another
 // owner takes the bytes into itself instead, as does one whose folder takes
-// no staging file (which is then made in the user's cache folder).
+// no staging file (which is then made in the user's cache folder). One of
+// the program's own streams (as streamAt tells) is staged in the user's cache
+// folder and written as a stream.
 class DiskFiles final : public ByteFiles {
   public:
     std::string stagingPathFor(const std::string& target) override;

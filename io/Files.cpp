@@ -318,6 +318,9 @@ Result<void> stage(std::string_view pathUtf8, std::string_view bytes, bool batch
 } // namespace
 
 Result<void> replaceFile(std::string_view pathUtf8, std::string_view bytes) {
+    if (const std::optional<NativeHandle> stream = streamAt(pathUtf8)) {
+        return writeStream(*stream, bytes);
+    }
     fs::path stagingPath;
     fs::path targetPath;
     bool replacing = false;

@@ -88,7 +88,8 @@ Result<std::string> readPrefix(std::string_view pathUtf8, std::size_t count);
 Result<std::string> readStandardInput(std::uint64_t maxBytes);
 
 // Replaces the file at path by bytes, safely (see above). Creates the file
-// when it is missing; its folder must exist.
+// when it is missing; its folder must exist. A path that names one of the
+// program's own streams (as streamAt tells) is written as that stream.
 Result<void> replaceFile(std::string_view pathUtf8, std::string_view bytes);
 // Many files replaced at once, as replaceFile does but with one flush for all
 // of them (per file system) instead of one per file: add stages a file
