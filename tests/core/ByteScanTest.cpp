@@ -91,4 +91,9 @@ TEST(ByteScan, FindsWhatTheLibraryFinds) {
     // Long enough that narrow lanes would overflow, one byte past a block.
     const std::string highBytes(64 * 1024 + 17, '\xFF');
     EXPECT_EQ(bytescan::sumBytes(highBytes), sumByLoop(highBytes));
+    std::string pairs;
+    for (int i = 0; i < 40'000; ++i) {
+        pairs += "\r\n";
+    }
+    EXPECT_EQ(bytescan::countCrLf(pairs), 40'000u);
 }
