@@ -315,17 +315,26 @@ Result<void> stage(std::string_view pathUtf8, std::string_view bytes, bool batch
     return staging::settle(handle, stagingPath, target.value(), !batch, batch);
 }
 
+// The program's own stream at path, where standing is what a look at path gave.
+std::optional<NativeHandle> streamLookedAt(std::string_view pathUtf8,
+                                           const Result<Standing>& standing) {
+    return OwnStreams().at(pathUtf8, standing.ok() ? standing.value().info : FileInfo{});
+}
+
 } // namespace
 
 Result<void> replaceFile(std::string_view pathUtf8, std::string_view bytes) {
-    if (const std::optional<NativeHandle> stream = streamAt(pathUtf8)) {
+    // One look tells a stream from a file and serves the staging.
+    const Result<Standing> standing = lookAt(pathUtf8);
+    if (const std::optional<NativeHandle> stream = streamLookedAt(pathUtf8, standing)) {
         return writeStream(*stream, bytes);
     }
     fs::path stagingPath;
     fs::path targetPath;
     bool replacing = false;
-    return stage(pathUtf8, bytes, false, platform::currentUser(), std::nullopt, stagingPath,
-                 targetPath, replacing);
+    return stage(pathUtf8, bytes, false, platform::currentUser(),
+                 standing.ok() ? std::optional<Standing>(standing.value()) : std::nullopt,
+                 stagingPath, targetPath, replacing);
 }
 
 ReplaceBatch::~ReplaceBatch() {
@@ -437,8 +446,7 @@ std::optional<NativeHandle> streamAt(std::string_view pathUtf8) {
     if (pathUtf8.empty()) {
         return std::nullopt;
     }
-    const Result<Standing> standing = lookAt(pathUtf8);
-    return OwnStreams().at(pathUtf8, standing.ok() ? standing.value().info : FileInfo{});
+    return streamLookedAt(pathUtf8, lookAt(pathUtf8));
 }
 
 Result<void> writeStream(NativeHandle stream, std::string_view bytes) {

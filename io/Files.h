@@ -114,9 +114,8 @@ class ReplaceBatch {
     // standing, when given, is what a look at the path just found; it is
     // not looked at again. A file held in memory only (tmpfs) has nothing
     // to flush and is renamed into place at once. finish renames the other
-    // files in the order of order
-    // (the inputs' order, say, for files staged by several threads), or else
-    // in the order they were added.
+    // files in the order of order (the inputs' order, say, for files staged
+    // by several threads), or else in the order they were added.
     Result<void> add(std::string_view pathUtf8, std::string_view bytes,
                      const std::optional<Standing>& standing = std::nullopt,
                      std::optional<std::size_t> order = std::nullopt);
