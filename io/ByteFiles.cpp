@@ -53,7 +53,8 @@ Result<ByteFiles::Handle> DiskFiles::open(const std::string& path) {
     }
     // One of the program's own streams has no folder to stage beside: the
     // user's cache folder takes the staging file.
-    if (streamAt(staging->second.target)) {
+    staging->second.stream = streamAt(staging->second.target);
+    if (staging->second.stream) {
         Result<Handle> cached = staging::createInUserCache(
             pathFromUtf8(staging->second.target), staging->second.cached, staging::Listing::Listed);
         if (cached.ok()) {
@@ -135,10 +136,12 @@ Result<void> DiskFiles::replace(const std::string& staging, const std::string& t
         return bytes;
     };
     // One of the program's own streams is written as a stream, never renamed
-    // over (the file standard output was redirected to, say).
-    if (const std::optional<NativeHandle> stream = streamAt(target)) {
+    // over (the file standard output was redirected to, say). Which stream,
+    // if any, was found when the staging file was made.
+    if (made.stream) {
         Result<std::string> bytes = takeStaged();
-        return bytes.ok() ? writeStream(*stream, bytes.value()) : Result<void>(bytes.failure());
+        return bytes.ok() ? writeStream(*made.stream, bytes.value())
+                          : Result<void>(bytes.failure());
     }
     Result<staging::Target> where = staging::targetFor(pathFromUtf8(target));
     if (!where.ok()) {

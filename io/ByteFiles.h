@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -73,10 +74,11 @@ class DiskFiles final : public ByteFiles {
   private:
     struct StagingFor {
         std::string target;
-        bool created = false;           // made by a first open; later opens reopen it
-        bool metadataGiven = false;     // the target's, when opened
-        bool ownerRefused = false;      // the user may not give it the target's owner
-        std::filesystem::path cached{}; // where it is when the target's folder takes none
+        bool created = false;                 // made by a first open; later opens reopen it
+        bool metadataGiven = false;           // the target's, when opened
+        bool ownerRefused = false;            // the user may not give it the target's owner
+        std::filesystem::path cached{};       // where it is when the target's folder takes none
+        std::optional<NativeHandle> stream{}; // the program's own stream that target names
     };
     // The file that stands for path: a staging file made in the user's cache
     // folder, or path itself.
