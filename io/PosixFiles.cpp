@@ -107,22 +107,20 @@ int descriptorNamed(const std::string& path) {
             return number;
         }
     }
-    // Only a path under /proc/ needs the PID (and a system call to learn it).
-    const bool proc = path[1] == 'p';
-    const std::string prefixes[] = {proc ? "/proc/self/fd/" : "/dev/fd/",
-                                    proc ? "/proc/" + std::to_string(::getpid()) + "/fd/"
-                                         : std::string()};
-    for (const std::string& prefix : prefixes) {
-        if (prefix.empty()) {
-            continue;
-        }
-        if (path.size() > prefix.size() && path.size() - prefix.size() <= 9 &&
+    // The number after prefix, when that is all the rest of path holds.
+    const auto numberAfter = [&path](const std::string& prefix) {
+        const bool numbered =
+            path.size() > prefix.size() && path.size() - prefix.size() <= 9 &&
             path.compare(0, prefix.size(), prefix) == 0 &&
-            path.find_first_not_of("0123456789", prefix.size()) == std::string::npos) {
-            return std::stoi(path.substr(prefix.size()));
-        }
+            path.find_first_not_of("0123456789", prefix.size()) == std::string::npos;
+        return numbered ? std::stoi(path.substr(prefix.size())) : -1;
+    };
+    if (path[1] == 'd') {
+        return numberAfter("/dev/fd/");
     }
-    return -1;
+    // Only a path under /proc/ needs the PID (and a system call to learn it).
+    const int self = numberAfter("/proc/self/fd/");
+    return self >= 0 ? self : numberAfter("/proc/" + std::to_string(::getpid()) + "/fd/");
 }
 
 // Makes a system call again for as long as a signal interrupts it.
