@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <optional>
 #include <set>
+#include <type_traits>
 
 namespace vellum::io {
 
@@ -145,8 +146,11 @@ Result<std::size_t> readFullyAt(NativeHandle handle, std::uint64_t offset, char*
 }
 
 fs::path pathFromUtf8(std::string_view utf8) {
-    try {
+    if constexpr (std::is_same_v<fs::path::value_type, char>) {
         // POSIX takes the bytes as they are: a name need not be UTF-8 there.
+        return fs::path(std::string(utf8));
+    }
+    try {
         return fs::path(std::u8string(utf8.begin(), utf8.end()));
     } catch (const fs::filesystem_error&) {
         // Windows converts to UTF-16 and refuses a byte that is no UTF-8 (an
@@ -167,6 +171,9 @@ fs::path pathFromUtf8(std::string_view utf8) {
 }
 
 std::string pathToUtf8(const fs::path& path) {
+    if constexpr (std::is_same_v<fs::path::value_type, char>) {
+        return path.native();
+    }
     const std::u8string text = path.u8string();
     return std::string(text.begin(), text.end());
 }
@@ -349,8 +356,7 @@ Result<void> ReplaceBatch::add(std::string_view pathUtf8, std::string_view bytes
     Staged one;
     Result<void> staged =
         stage(pathUtf8, bytes, true, user_, standing, one.staging, one.target, one.replacing);
-    if (staged.ok() && !one.staging.empty() &&
-        platform::heldInMemoryOnly(one.target.parent_path())) {
+    if (staged.ok() && !one.staging.empty() && platform::heldInMemoryOnly(one.target)) {
         // Nothing there waits for a flush: in place at once, which spares
         // finish a pass over every file.
         Result<void> renamed = staging::renameAndUnlist(one.staging, one.target);
@@ -428,7 +434,7 @@ std::optional<NativeHandle> OwnStreams::at(std::string_view pathUtf8,
     if (pathUtf8.empty()) {
         return std::nullopt;
     }
-    if (std::optional<NativeHandle> named = platform::namedStream(pathFromUtf8(pathUtf8))) {
+    if (std::optional<NativeHandle> named = platform::namedStream(pathUtf8)) {
         return named;
     }
     if (standing.kind == FileKind::Missing) {

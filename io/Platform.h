@@ -156,10 +156,10 @@ Result<void> giveNewFileMode(NativeHandle handle);
 // immutable file; the read-only attribute on Windows): the failure that such
 // an open would report when not.
 Result<void> mayWrite(const std::filesystem::path& path);
-// The process's own open descriptor that path names by its number:
+// The process's own open descriptor that a path (UTF-8) names by its number:
 // /dev/stdout, /dev/stderr, /dev/fd/N, /proc/self/fd/N. Nothing for any other
 // path, and where the system has no such names.
-std::optional<NativeHandle> namedStream(const std::filesystem::path& path);
+std::optional<NativeHandle> namedStream(std::string_view pathUtf8);
 // Which files standard input, output and error are open on, those of them
 // open for writing: a path that leads to one of these files is that stream.
 // Empty where the system has no paths for them.
@@ -177,9 +177,10 @@ Result<void> flushFolder(const std::filesystem::path& folder);
 // Makes the given files durable at once; where the system can flush a whole
 // file system in one call it does that once per file system.
 Result<void> flushFiles(const std::vector<std::filesystem::path>& files);
-// Whether folder lies on a file system held in memory only (tmpfs, ramfs):
-// nothing there outlives a crash, so nothing there needs flushing first.
-bool heldInMemoryOnly(const std::filesystem::path& folder);
+// Whether the folder of file (which need not exist yet) lies on a file system
+// held in memory only (tmpfs, ramfs): nothing there outlives a crash, so
+// nothing there needs flushing first.
+bool heldInMemoryOnly(const std::filesystem::path& file);
 // Deletes a file or a link itself; never a folder.
 Result<void> remove(const std::filesystem::path& path);
 // The file a symbolic link leads to, through any chain of links; a path that

@@ -96,11 +96,11 @@ mode_t creationMask() {
 // The descriptor that a name of the process's own descriptors gives:
 // /dev/stdin, /dev/stdout, /dev/stderr, /dev/fd/N, /proc/self/fd/N and
 // /proc/PID/fd/N with this process's PID; -1 for any other path.
-int descriptorNamed(const std::string& path) {
+int descriptorNamed(std::string_view path) {
     if (path.rfind("/dev/", 0) != 0 && path.rfind("/proc/", 0) != 0) {
         return -1;
     }
-    static const std::pair<const char*, int> kStandard[] = {
+    static const std::pair<std::string_view, int> kStandard[] = {
         {"/dev/stdin", 0}, {"/dev/stdout", 1}, {"/dev/stderr", 2}};
     for (const auto& [name, number] : kStandard) {
         if (path == name) {
@@ -108,12 +108,12 @@ int descriptorNamed(const std::string& path) {
         }
     }
     // The number after prefix, when that is all the rest of path holds.
-    const auto numberAfter = [&path](const std::string& prefix) {
+    const auto numberAfter = [path](std::string_view prefix) {
         const bool numbered =
             path.size() > prefix.size() && path.size() - prefix.size() <= 9 &&
-            path.compare(0, prefix.size(), prefix) == 0 &&
-            path.find_first_not_of("0123456789", prefix.size()) == std::string::npos;
-        return numbered ? std::stoi(path.substr(prefix.size())) : -1;
+            path.substr(0, prefix.size()) == prefix &&
+            path.find_first_not_of("0123456789", prefix.size()) == std::string_view::npos;
+        return numbered ? std::stoi(std::string(path.substr(prefix.size()))) : -1;
     };
     if (path[1] == 'd') {
         return numberAfter("/dev/fd/");
@@ -427,8 +427,8 @@ Result<void> mayWrite(const std::filesystem::path& path) {
     return {};
 }
 
-std::optional<NativeHandle> namedStream(const std::filesystem::path& path) {
-    const int named = descriptorNamed(path.native());
+std::optional<NativeHandle> namedStream(std::string_view pathUtf8) {
+    const int named = descriptorNamed(pathUtf8);
     if (named < 0 || ::fcntl(named, F_GETFD) < 0) {
         return std::nullopt; // no such name, or not open: the path names nothing
     }
@@ -494,22 +494,25 @@ Result<void> flushFiles(const std::vector<std::filesystem::path>& files) {
     return {};
 }
 
-bool heldInMemoryOnly(const std::filesystem::path& folder) {
+bool heldInMemoryOnly(const std::filesystem::path& file) {
 #ifdef __linux__
     constexpr decltype(statfs::f_type) kTmpfs = 0x01021994;
     constexpr decltype(statfs::f_type) kRamfs = static_cast<decltype(statfs::f_type)>(0x858458f6);
-    // A batch writes into one folder or a few: ask once per folder.
-    thread_local std::filesystem::path lastFolder;
+    // A batch writes into one folder or a few: ask once per folder, known by
+    // its spelling, which costs no parsing of the path.
+    const std::string& whole = file.native();
+    const std::string_view folder(whole.data(), whole.size() - file.filename().native().size());
+    thread_local std::string lastFolder;
     thread_local int lastAnswer = -1;
     if (lastAnswer < 0 || folder != lastFolder) {
         struct statfs system {};
         lastFolder = folder;
-        lastAnswer = ::statfs(folder.empty() ? "." : folder.c_str(), &system) == 0 &&
+        lastAnswer = ::statfs(folder.empty() ? "." : lastFolder.c_str(), &system) == 0 &&
                      (system.f_type == kTmpfs || system.f_type == kRamfs);
     }
     return lastAnswer == 1;
 #else
-    (void)folder;
+    (void)file;
     return false;
 #endif
 }
@@ -543,16 +546,10 @@ Result<std::filesystem::path> resolveLink(const std::filesystem::path& path) {
 }
 
 NameLimits nameLimits(const std::filesystem::path& folder) {
-    // A batch writes many files into one folder: ask once per folder.
-    thread_local std::filesystem::path lastFolder;
-    thread_local long lastName = -1;
-    if (lastName <= 0 || folder != lastFolder) {
-        lastFolder = folder;
-        lastName = ::pathconf(folder.empty() ? "." : folder.c_str(), _PC_NAME_MAX);
-    }
+    const long name = ::pathconf(folder.empty() ? "." : folder.c_str(), _PC_NAME_MAX);
     NameLimits limits;
-    if (lastName > 0) {
-        limits.name = static_cast<std::size_t>(lastName);
+    if (name > 0) {
+        limits.name = static_cast<std::size_t>(name);
     }
     limits.path = PATH_MAX - 1; // PATH_MAX counts the terminating zero
     return limits;

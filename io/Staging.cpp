@@ -57,7 +57,7 @@ Result<Standing> standingAt(const fs::path& path) {
     return Standing{info.value(), link};
 }
 
-Result<Target> targetFor(const fs::path& given, const std::optional<Standing>& standing) {
+Result<Target> targetFor(fs::path given, const std::optional<Standing>& standing) {
     if (given.empty()) {
         return Failure::fromErrno(ENOENT);
     }
@@ -70,7 +70,7 @@ Result<Target> targetFor(const fs::path& given, const std::optional<Standing>& s
     const FileInfo& info = looked.value().info;
     const bool link = looked.value().link;
     Target target;
-    target.path = given;
+    target.path = std::move(given);
     switch (info.kind) {
     case FileKind::CharDevice:
     case FileKind::Fifo:
@@ -85,7 +85,7 @@ Result<Target> targetFor(const fs::path& given, const std::optional<Standing>& s
         return notRegularFile(info.kind);
     }
     if (link) {
-        Result<fs::path> resolved = platform::resolveLink(given);
+        Result<fs::path> resolved = platform::resolveLink(target.path);
         if (!resolved.ok()) {
             return resolved.failure();
         }
@@ -103,12 +103,22 @@ Result<Target> targetFor(const fs::path& given, const std::optional<Standing>& s
 }
 
 fs::path stagingPathBeside(const fs::path& target) {
-    const fs::path folder = target.parent_path();
-    const platform::NameLimits limits = platform::nameLimits(folder);
-    const std::size_t folderSize = folder.empty() ? 0 : folder.native().size() + 1;
+    // The folder as target spells it, up to and with its last separator:
+    // the staging path is that and a name, parsed once.
+    const fs::path::string_type& whole = target.native();
+    const fs::path::string_type folder =
+        whole.substr(0, whole.size() - target.filename().native().size());
+    // A batch stages many files in one folder: its limits are asked once.
+    thread_local fs::path::string_type limitsFolder;
+    thread_local std::optional<platform::NameLimits> folderLimits;
+    if (!folderLimits || folder != limitsFolder) {
+        folderLimits = platform::nameLimits(target.parent_path());
+        limitsFolder = folder;
+    }
+    const platform::NameLimits limits = *folderLimits;
     // Never longer than the target's own name where that is all the room there is.
     const std::size_t room =
-        std::min(limits.name, limits.path > folderSize ? limits.path - folderSize : 1);
+        std::min(limits.name, limits.path > folder.size() ? limits.path - folder.size() : 1);
     std::string name;
     if (room >= kRandomPart + 2) {
         const std::string base(reinterpret_cast<const char*>(target.filename().u8string().c_str()));
@@ -117,8 +127,7 @@ fs::path stagingPathBeside(const fs::path& target) {
     } else {
         name = randomText(std::max<std::size_t>(room, 1));
     }
-    const fs::path file(std::u8string(name.begin(), name.end()));
-    return folder.empty() ? file : folder / file;
+    return fs::path(folder + fs::path(std::u8string(name.begin(), name.end())).native());
 }
 
 Result<NativeHandle> createPrivate(const fs::path& near, fs::path& createdPath, Listing listing) {

@@ -33,7 +33,7 @@ Result<Standing> standingAt(const std::filesystem::path& path);
 // writing would refuse it ("Permission denied"), although its folder might
 // let a staging file take its place. standing, when given, is what a look at
 // the path just found, and the path is not looked at again.
-Result<Target> targetFor(const std::filesystem::path& given,
+Result<Target> targetFor(std::filesystem::path given,
                          const std::optional<Standing>& standing = std::nullopt);
 
 // A fresh name beside target, nobody's yet, that fits wherever target fits.

@@ -389,7 +389,7 @@ Result<void> mayWrite(const fs::path& path) {
 }
 
 // Windows has no file names for a process's own handles.
-std::optional<NativeHandle> namedStream(const fs::path& /*path*/) {
+std::optional<NativeHandle> namedStream(std::string_view /*pathUtf8*/) {
     return std::nullopt;
 }
 
@@ -491,7 +491,7 @@ Result<fs::path> resolveLink(const fs::path& path) {
     return fs::path(target);
 }
 
-bool heldInMemoryOnly(const fs::path& /*folder*/) {
+bool heldInMemoryOnly(const fs::path& /*file*/) {
     return false; // a RAM disk driver says nothing that tells it from a disk
 }
 

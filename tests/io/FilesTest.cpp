@@ -69,7 +69,7 @@ TEST(ReplaceBatch, ReplacesAtOnceOnlyWhereNothingWaitsForAFlush) {
         places.push_back(inMemory);
     }
     for (const fs::path& place : places) {
-        const bool atOnce = io::platform::heldInMemoryOnly(place);
+        const bool atOnce = io::platform::heldInMemoryOnly(place / "a.85s");
         const std::string file = io::pathToUtf8(place / "a.85s");
         writeBytes(file, "old");
         fs::permissions(file,
