@@ -81,7 +81,7 @@ CommandOutcome Editor::LoadTextBytes(std::string_view bytes, const std::string& 
     }
     // Nothing changes before the file has been read whole, so a failed load
     // leaves the document as it was.
-    doc_.setText(content.text);
+    doc_.setText(std::move(content.text));
     doc_.VarName = vellum ? std::move(*content.name) : title;
     doc_.DocPath = path;
     doc_.DocTitle = title;

@@ -10,8 +10,8 @@ std::size_t countCharacters(std::string_view bytes) {
     return bytes.size() - bytescan::countCrLf(bytes);
 }
 
-void MemoryTextBox::setText(const Bytes& text) {
-    text_ = text;
+void MemoryTextBox::setText(Bytes text) {
+    text_ = std::move(text);
     count_ = countCharacters(text_);
     notifyChanged();
 }
@@ -22,7 +22,7 @@ Document::Document(std::shared_ptr<TextBox> textBox) : textBox_(std::move(textBo
     textBox_->setChangeHandler([this] { txtMain_Change(); });
 }
 
-void Document::setText(const Bytes& text) {
+void Document::setText(Bytes text) {
     // Setting the same text is no change. The box's character count rules out
     // most other texts at once: a text has between half as many characters
     // as bytes and as many.
@@ -31,7 +31,7 @@ void Document::setText(const Bytes& text) {
     if (countFits && countCharacters(text) == count && textBox_->text() == text) {
         return;
     }
-    textBox_->setText(text);
+    textBox_->setText(std::move(text));
 }
 
 void Document::setNameBox(const Bytes& text, std::size_t caret) {

@@ -57,7 +57,7 @@ class Document {
     // The text of txtMain, CR LF between lines.
     Bytes text() const { return textBox_->text(); }
     // A program change of the text; runs txtMain_Change when the text differs.
-    void setText(const Bytes& text);
+    void setText(Bytes text);
     TextBox& textBox() { return *textBox_; }
 
     // The name box txtVarName: its text and caret offset.

@@ -19,7 +19,7 @@ class TextBox {
 
     virtual Bytes text() const = 0;
     // Replaces the whole text; the caller has checked that it differs.
-    virtual void setText(const Bytes& text) = 0;
+    virtual void setText(Bytes text) = 0;
     // Number of characters with a CR LF pair counted as one: what the size
     // readout needs, without converting the whole text on every keystroke.
     virtual std::size_t characterCount() const = 0;
@@ -42,7 +42,7 @@ class TextBox {
 class MemoryTextBox final : public TextBox {
   public:
     Bytes text() const override { return text_; }
-    void setText(const Bytes& text) override;
+    void setText(Bytes text) override;
     std::size_t characterCount() const override { return count_; }
 
     // Stands for the user typing: replaces the text and reports the change.

@@ -81,7 +81,7 @@ class TextAreaBox final : public TextBox {
     TextAreaBox& operator=(const TextAreaBox&) = delete;
 
     Bytes text() const override { return area_->bytes(); }
-    void setText(const Bytes& text) override { area_->setBytes(text); }
+    void setText(Bytes text) override { area_->setBytes(text); }
     std::size_t characterCount() const override { return area_->characterCount(); }
 
   private:
