@@ -172,7 +172,7 @@ fs::path pathFromUtf8(std::string_view utf8) {
 
 std::string pathToUtf8(const fs::path& path) {
     if constexpr (std::is_same_v<fs::path::value_type, char>) {
-        return path.native();
+        return path.string(); // the bytes as they stand
     }
     const std::u8string text = path.u8string();
     return std::string(text.begin(), text.end());
