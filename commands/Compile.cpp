@@ -58,7 +58,7 @@ CommandOutcome Editor::cmdString_Click() {
         if (path.empty()) {
             return Completion::Cancelled;
         }
-        data = buildStringData(doc_.text());
+        doc_.textBox().withText([&data](std::string_view text) { data = buildStringData(text); });
     } catch (const std::bad_alloc&) {
         const Failure failure = Failure::fromErrno(ENOMEM);
         return fail(failure, messages::cannotCompile(failure.text));

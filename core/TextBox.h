@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <string_view>
 
 namespace vellum {
 
@@ -18,6 +19,10 @@ class TextBox {
     virtual ~TextBox() = default;
 
     virtual Bytes text() const = 0;
+    // Calls use with the text: without a copy where the box holds it as bytes.
+    virtual void withText(const std::function<void(std::string_view text)>& use) const {
+        use(text());
+    }
     // Replaces the whole text; the caller has checked that it differs.
     virtual void setText(Bytes text) = 0;
     // Number of characters with a CR LF pair counted as one: what the size
@@ -42,6 +47,9 @@ class TextBox {
 class MemoryTextBox final : public TextBox {
   public:
     Bytes text() const override { return text_; }
+    void withText(const std::function<void(std::string_view text)>& use) const override {
+        use(text_);
+    }
     void setText(Bytes text) override;
     std::size_t characterCount() const override { return count_; }
 
