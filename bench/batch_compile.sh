@@ -21,6 +21,15 @@
 # Usage: bench/batch_compile.sh BUILD_DIR [FOLDER...]
 #   FOLDER: where to measure (each on its own file system); by default
 #   /dev/shm (tmpfs) and BUILD_DIR's own file system. RUNS=N sets the runs.
+#
+# A disk that has deleted many files lately makes every new file dear (ext4
+# looks past recently freed inodes), and so, for a while, may a fresh ext4
+# whose inode tables are still being zeroed in the background. For a steady
+# ext4 figure, measure on one of its own in memory, made without lazy
+# initialisation:
+#   truncate -s 2G /dev/shm/e4.img
+#   mkfs.ext4 -q -E lazy_itable_init=0,lazy_journal_init=0 /dev/shm/e4.img
+#   mount -o loop /dev/shm/e4.img /mnt/e4   # then: ... BUILD_DIR /dev/shm /mnt/e4
 set -eu
 build=$(realpath "$1")
 shift
