@@ -178,6 +178,11 @@ std::string pathToUtf8(const fs::path& path) {
     return std::string(text.begin(), text.end());
 }
 
+std::basic_string_view<fs::path::value_type> spelledFolderOf(const fs::path& path) {
+    const fs::path::string_type& whole = path.native();
+    return {whole.data(), whole.size() - path.filename().native().size()};
+}
+
 Result<std::string> followLinks(std::string_view pathUtf8) {
     Result<fs::path> resolved = platform::resolveLink(pathFromUtf8(pathUtf8));
     if (!resolved.ok()) {
@@ -356,7 +361,10 @@ Result<void> ReplaceBatch::add(std::string_view pathUtf8, std::string_view bytes
     Staged one;
     Result<void> staged =
         stage(pathUtf8, bytes, true, user_, standing, one.staging, one.target, one.replacing);
-    if (staged.ok() && !one.staging.empty() && platform::heldInMemoryOnly(one.target)) {
+    if (!staged.ok() || one.staging.empty()) {
+        return staged; // failed, or written without a staging file
+    }
+    if (platform::heldInMemoryOnly(one.target)) {
         // Nothing there waits for a flush: in place at once, which spares
         // finish a pass over every file.
         Result<void> renamed = staging::renameAndUnlist(one.staging, one.target);
@@ -365,12 +373,10 @@ Result<void> ReplaceBatch::add(std::string_view pathUtf8, std::string_view bytes
         }
         return renamed;
     }
-    if (staged.ok() && !one.staging.empty()) {
-        one.targetUtf8 = std::string(pathUtf8);
-        const std::lock_guard guard(lock_);
-        one.order = order.value_or(staged_.size());
-        staged_.push_back(std::move(one));
-    }
+    one.targetUtf8 = std::string(pathUtf8);
+    const std::lock_guard guard(lock_);
+    one.order = order.value_or(staged_.size());
+    staged_.push_back(std::move(one));
     return staged;
 }
 

@@ -46,6 +46,12 @@ std::string pathToUtf8(const std::filesystem::path& path);
 // needed.
 std::string fileNameOf(std::string_view pathUtf8);
 
+// The folder part of path as path spells it, up to and with its last
+// separator ("" for a bare name): a view into path, with nothing parsed but
+// the file name. Two spellings of one folder give two different texts.
+std::basic_string_view<std::filesystem::path::value_type>
+spelledFolderOf(const std::filesystem::path& path);
+
 // The path that the links at path finally lead to, whether or not anything
 // stands there (path itself when it is no link).
 Result<std::string> followLinks(std::string_view pathUtf8);

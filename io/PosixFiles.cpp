@@ -500,8 +500,7 @@ bool heldInMemoryOnly(const std::filesystem::path& file) {
     constexpr decltype(statfs::f_type) kRamfs = static_cast<decltype(statfs::f_type)>(0x858458f6);
     // A batch writes into one folder or a few: ask once per folder, known by
     // its spelling, which costs no parsing of the path.
-    const std::string& whole = file.native();
-    const std::string_view folder(whole.data(), whole.size() - file.filename().native().size());
+    const std::string_view folder = spelledFolderOf(file);
     thread_local std::string lastFolder;
     thread_local int lastAnswer = -1;
     if (lastAnswer < 0 || folder != lastFolder) {

@@ -103,11 +103,8 @@ Result<Target> targetFor(fs::path given, const std::optional<Standing>& standing
 }
 
 fs::path stagingPathBeside(const fs::path& target) {
-    // The folder as target spells it, up to and with its last separator:
-    // the staging path is that and a name, parsed once.
-    const fs::path::string_type& whole = target.native();
-    const fs::path::string_type folder =
-        whole.substr(0, whole.size() - target.filename().native().size());
+    // The staging path is the folder as target spells it and a name, parsed once.
+    const std::basic_string_view<fs::path::value_type> folder = spelledFolderOf(target);
     // A batch stages many files in one folder: its limits are asked once.
     thread_local fs::path::string_type limitsFolder;
     thread_local std::optional<platform::NameLimits> folderLimits;
@@ -127,7 +124,8 @@ fs::path stagingPathBeside(const fs::path& target) {
     } else {
         name = randomText(std::max<std::size_t>(room, 1));
     }
-    return fs::path(folder + fs::path(std::u8string(name.begin(), name.end())).native());
+    return fs::path(fs::path::string_type(folder) +
+                    fs::path(std::u8string(name.begin(), name.end())).native());
 }
 
 Result<NativeHandle> createPrivate(const fs::path& near, fs::path& createdPath, Listing listing) {
