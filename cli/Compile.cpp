@@ -182,6 +182,11 @@ std::string outputFor(const Options& options, const std::string& outputFolder,
            io::pathToUtf8(io::pathFromUtf8(name).replace_extension(kStringFileExtension));
 }
 
+// Why an output that an earlier input of the run took gets nothing.
+std::string outputTakenEarlier(const std::string& output) {
+    return "its output " + output + " is also the output of an earlier input; nothing written";
+}
+
 std::string describeWriteFailure(const Failure& failure) {
     return failure.text + " (error " + std::to_string(failure.number) + ")";
 }
@@ -390,8 +395,7 @@ class Compiler {
             next.input = options_.inputs[order];
             next.output = outputs[order];
             if (taken(next.output)) {
-                next.messages.push_back(next.input + ": its output " + next.output +
-                                        " is also the output of an earlier input; nothing written");
+                next.messages.push_back(next.input + ": " + outputTakenEarlier(next.output));
                 next.failed = true;
             } else {
                 Compiled& made = compiled[k];
@@ -584,8 +588,7 @@ class Compiler {
         }
         const std::string key = keys_.keyOfPresent(output);
         if (key != keys_.keyOf(output) && !written_.insert(key).second) {
-            return "its output " + output +
-                   " is also the output of an earlier input; nothing written";
+            return outputTakenEarlier(output);
         }
         return std::nullopt;
     }
